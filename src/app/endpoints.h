@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "platform/ioresult.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorin {
+
+// The roots ("http://host[:port]") of every web site the program talks to, by key. The defaults are the
+// table in endpoints.cpp; the file named by $VORIN_ENDPOINTS overrides them, one "key=root" per line
+// (blank lines and lines starting with '#' are skipped). Paths and queries are never configuration: callers
+// append them to the root. Read-only after start-up, so any thread may read it.
+class Endpoints {
+public:
+    // The built-in table.
+    static Endpoints defaults();
+    // The built-in table with the overrides of $VORIN_ENDPOINTS applied; a file that cannot be read leaves
+    // the defaults (the reason is in loadError()).
+    static Endpoints fromEnvironment();
+
+    // The root for key, without a trailing slash; "" for an unknown key.
+    const std::string& root(std::string_view key) const;
+    void set(std::string key, std::string root);
+    std::vector<std::string> keys() const;
+
+    // Applies "key=root" lines; malformed lines are skipped.
+    void applyOverrides(std::string_view text);
+    IoResult applyOverrideFile(const std::string& path);
+    const std::string& loadError() const { return loadError_; }
+
+private:
+    std::map<std::string, std::string, std::less<>> roots_;
+    std::string loadError_;
+};
+
+} // namespace vorin

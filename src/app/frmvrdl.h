@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "app/endpoints.h"
+#include "app/view.h"
+#include "platform/clock.h"
+#include "platform/dispatcher.h"
+#include "table/proxytable.h"
+#include "table/stringgrid.h"
+
+#include <string>
+
+namespace vorin {
+
+// The main window's controller: the handlers of its buttons and menu entries, the start-up sequence, the
+// two status texts, the run flags, the proxy table and the grid it shows. It reaches the widgets only
+// through View, so the same logic serves the window, a headless front end and the tests. Every method runs
+// on the main thread; the status texts process pending messages, so handlers may run inside one another.
+class Tfrmvrdl {
+public:
+    Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints endpoints);
+
+    // Start-up sequence, run once when the window is first shown.
+    void frmshowExecute();
+    // Download and validate (BTN_DOWNLIST), and download only.
+    void btndownproxyExecute();
+    void actdownExecute();
+    void btnsoftsetExecute();
+    void btnshowmenuExecute();
+    // The window's close handler: stores the source option; the close goes on whatever happens.
+    void FormClose();
+    void frmcloseExecute();
+    void frmminsizeExecute();
+    void frmroundExecute();
+
+    // Status texts (Pan_bot and Lbinfo); both process pending messages before returning.
+    void showinfo(const std::string& text);
+    void midshowinfo(const std::string& text);
+
+    // Table and grid.
+    void init();
+    void cleartable();
+    void deleterecord(int first, int count);
+    void sorttable(const std::string& fieldName);
+    void mnsortExecute(int tag);
+    void mndellistExecute();
+    void showingrid();
+    void cleargrid();
+    void listtable();
+
+    // Source options.
+    std::string readdownoption();
+    void refeshmemu();
+    void mn01Click(MenuEntry clicked);
+    IoResult writeoption();
+
+    // The current system proxy as host:port, or "" when it is off.
+    std::string getproxy();
+
+    ProxyTable& table() { return table_; }
+    StringGrid& grid() { return grid_; }
+    const Endpoints& endpoints() const { return endpoints_; }
+
+    // Run state shared by the harvest and the validation run.
+    bool busy = false;
+    bool autocheck = false;
+    bool stopcheck = false;
+    bool checkdone = false;
+    int checkcount = 0;
+    std::string downoption;
+
+private:
+    View& view_;
+    Dispatcher& dispatcher_;
+    Clock& clock_;
+    Endpoints endpoints_;
+    ProxyTable table_;
+    StringGrid grid_;
+    bool shown_ = false;
+};
+
+} // namespace vorin

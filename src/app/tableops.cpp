@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The main window's operations on the proxy table and the grid.
+#include "app/frmvrdl.h"
+#include "table/gridview.h"
+
+namespace vorin {
+
+void Tfrmvrdl::init() {
+    gridview::initGrid(grid_);
+    // The table keeps its six field definitions from construction; it stays closed until first used.
+}
+
+void Tfrmvrdl::cleartable() {
+    gridview::clearTable(table_);
+}
+
+void Tfrmvrdl::deleterecord(int first, int count) {
+    gridview::deleteRecords(table_, first, count);
+}
+
+void Tfrmvrdl::sorttable(const std::string& fieldName) {
+    if (table_.isEmpty())
+        return;
+    auto field = fieldByName(fieldName);
+    if (!field)
+        return;
+    table_.open();
+    table_.sortOn(*field);
+    showingrid();
+}
+
+void Tfrmvrdl::mnsortExecute(int tag) {
+    if (tag == 1)
+        sorttable(fieldName(Field::Location));
+    else if (tag == 2)
+        sorttable(fieldName(Field::Speed));
+}
+
+void Tfrmvrdl::mndellistExecute() {
+    // Row 0 is the title row: with no body row selected there is nothing to delete (counting from row 0
+    // would delete the first row instead).
+    int row = grid_.selectedRow();
+    if (row < 1)
+        return;
+    deleterecord(row, 1);
+    showingrid();
+}
+
+void Tfrmvrdl::showingrid() {
+    std::size_t n = gridview::fillGrid(table_, grid_);
+    showinfo(gridview::countText(n));
+}
+
+void Tfrmvrdl::cleargrid() {
+    gridview::clearGridBody(grid_);
+}
+
+void Tfrmvrdl::listtable() {
+    if (!gridview::harvestCleanup(table_))
+        return;
+    showingrid();
+    busy = false;
+    if (autocheck) {
+        clock_.sleep(1200);
+        // TODO(validation): start the validation run here once the checker exists.
+    }
+}
+
+} // namespace vorin

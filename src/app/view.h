@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include <string>
+
+namespace vorin {
+
+// The entries of the source menu popsvr, in menu order (the order of the option string's characters).
+enum class MenuEntry {
+    Mn01, // "从国内网站下载"
+    Mn02, // "从国外网站下载"
+    Mn03, // "从特定网站下载"
+};
+inline constexpr int kSourceEntries = 3;
+
+enum class Popup {
+    Popsvr, // the source choice, opened by BTN_SETUP
+    Popset, // the list tools, opened by btn_menu
+};
+
+// What the controller needs of the window. The Qt main form implements it; tests use a fake. Texts are
+// GBK bytes; the implementation converts them at the Qt boundary. Main thread only.
+class View {
+public:
+    virtual ~View() = default;
+
+    virtual void setStatusText(const std::string& text) = 0; // caption of Pan_bot
+    virtual void setInfoText(const std::string& text) = 0;   // caption of Lbinfo
+    virtual void setTitleText(const std::string& text) = 0;  // caption of pan_top
+
+    virtual bool isChecked(MenuEntry entry) const = 0;
+    virtual void setChecked(MenuEntry entry, bool checked) = 0;
+    virtual void setEntryVisible(MenuEntry entry, bool visible) = 0;
+    virtual void setMenuButtonVisible(bool visible) = 0; // btn_menu
+
+    // Opens the popup with its top-left corner at the mouse position.
+    virtual void popupAtCursor(Popup popup) = 0;
+    // Sends the browser pane eweb to url.
+    virtual void navigate(const std::string& url) = 0;
+
+    // The borderless window's own behaviour.
+    virtual void applyRoundOutline() = 0;
+    virtual void minimize() = 0;
+    virtual void closeWindow() = 0;
+};
+
+} // namespace vorin

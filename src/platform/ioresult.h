@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include <string>
+
+namespace vorin {
+
+// Outcome of a file or store operation. On failure, message names the operation that failed and the file,
+// for the user (GBK where shown) and for tests.
+struct IoResult {
+    bool ok = true;
+    std::string message;
+
+    static IoResult success() { return {}; }
+    static IoResult failure(std::string message) { return {false, std::move(message)}; }
+    explicit operator bool() const { return ok; }
+};
+
+} // namespace vorin

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "platform/texts.h"
+
+#include "platform/gbk.h"
+
+namespace vorin {
+namespace {
+
+std::string g(const char* utf8) {
+    return gbk::fromUtf8(utf8);
+}
+
+Texts build() {
+    Texts t;
+    t.fieldIp = g("IP地址");
+    t.fieldPort = g("端口");
+    t.fieldProtocol = g("协议");
+    t.fieldLocation = g("位置");
+    t.fieldValid = g("验证");
+    t.fieldSpeed = g("速度");
+
+    t.gridTitles[0] = g("序号");
+    t.gridTitles[1] = g(" IP地址");
+    t.gridTitles[2] = g(" 端口");
+    t.gridTitles[3] = g("协议");
+    t.gridTitles[4] = g("位置");
+    t.gridTitles[5] = g("验证");
+    t.gridTitles[6] = g("速度(ms)");
+
+    t.markValid = g("√");
+    t.markFailed = g("⊙");
+
+    t.countPrefix = g("共有");
+    t.countSuffix = g("个代理");
+    t.currentProxy = g("当前代理为：");
+    t.proxyStopped = g("当前代理为：停用");
+    t.proxyDisabled = g("当前代理为：禁用");
+
+    t.layoutTitle = g("Vorin智能代理");
+    t.title = g("Vorin智能代理 V5.0");
+    t.statusBarCaption = g("Vorin浏览器－－拦截广告效果最好的浏览器");
+    t.panel3Caption = "imagepanle3";
+    t.infoCaption = "Lbinfo";
+
+    t.mn01 = g("从国内网站下载");
+    t.mn02 = g("从国外网站下载");
+    t.mn03 = g("从特定网站下载");
+    t.menuGetCity = g("获取地理位置");
+    t.menuSort = g("排序");
+    t.menuSortLocation = g("按位置排序");
+    t.menuSortSpeed = g("按速度排序");
+    t.menuDelete = g("删除所选");
+    t.menuImport = g("导入代理");
+
+    t.hintDownload = g("下载并验证（右击仅下载列表）");
+    t.hintCheck = g("验证有效性");
+    t.hintStopCheck = g("停止验证");
+    t.hintSetProxy = g("设置为当前代理");
+    t.hintStopProxy = g("停止代理（禁用代理）");
+    t.hintSettings = g("软件设置");
+    t.hintSave = g("保存代理列表");
+    t.hintWebCheck = g("网页验证");
+    t.hintHome = g("访问主页（查看说明）");
+    return t;
+}
+
+} // namespace
+
+const Texts& texts() {
+    static const Texts instance = build();
+    return instance;
+}
+
+} // namespace vorin

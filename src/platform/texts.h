@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include <string>
+
+namespace vorin {
+
+// The program's own texts as GBK bytes, built once from the UTF-8 source in texts.cpp. This is the one place
+// where constants are converted; everything else compares and concatenates the bytes. Thread-safe to read.
+struct Texts {
+    // Field names of the proxy table.
+    std::string fieldIp;
+    std::string fieldPort;
+    std::string fieldProtocol;
+    std::string fieldLocation;
+    std::string fieldValid;
+    std::string fieldSpeed;
+
+    // Grid column titles, columns 0 to 6.
+    std::string gridTitles[7];
+
+    // Grid marks written by the validation run.
+    std::string markValid;
+    std::string markFailed;
+
+    // Status texts.
+    std::string countPrefix;
+    std::string countSuffix;
+    std::string currentProxy;
+    std::string proxyStopped;
+    std::string proxyDisabled;
+
+    // Window captions.
+    std::string layoutTitle;
+    std::string title;
+    std::string statusBarCaption;
+    std::string panel3Caption;
+    std::string infoCaption;
+
+    // Menu entries of popsvr (mn01 to mn03) and popset.
+    std::string mn01;
+    std::string mn02;
+    std::string mn03;
+    std::string menuGetCity;
+    std::string menuSort;
+    std::string menuSortLocation;
+    std::string menuSortSpeed;
+    std::string menuDelete;
+    std::string menuImport;
+
+    // Tooltips of the toolbar buttons, in toolbar order.
+    std::string hintDownload;
+    std::string hintCheck;
+    std::string hintStopCheck;
+    std::string hintSetProxy;
+    std::string hintStopProxy;
+    std::string hintSettings;
+    std::string hintSave;
+    std::string hintWebCheck;
+    std::string hintHome;
+};
+
+const Texts& texts();
+
+} // namespace vorin

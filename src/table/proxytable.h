@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "table/collator.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorin {
+
+// The six fields of a proxy row, in definition order.
+enum class Field {
+    Ip,       // "IP地址", text, 50 bytes
+    Port,     // "端口", text, 8 bytes
+    Protocol, // "协议", text, 10 bytes
+    Location, // "位置", text, 40 bytes
+    Valid,    // "验证", boolean
+    Speed,    // "速度", 32-bit signed integer
+};
+inline constexpr int kFieldCount = 6;
+
+// Byte size of a text field (0 for Valid and Speed).
+std::size_t fieldSize(Field field);
+// The field's name as GBK bytes.
+const std::string& fieldName(Field field);
+// The field with that GBK name; empty when no field has it.
+std::optional<Field> fieldByName(std::string_view gbkName);
+
+// One row. A field that was never written is unset: it reads as the empty text, and "验证" as false.
+struct ProxyRecord {
+    std::array<std::string, 4> texts; // Ip, Port, Protocol, Location, already cut to their sizes
+    bool valid = false;
+    std::int32_t speed = 0;
+    std::array<bool, kFieldCount> isSet{};
+
+    bool has(Field f) const { return isSet[static_cast<int>(f)]; }
+    // The field as text: texts as stored, "验证" as "True"/"False", "速度" in decimal, unset as "".
+    std::string text(Field f) const;
+    bool boolean(Field f) const;
+};
+
+// The in-memory proxy table: rows in one current order addressed by position from 1, a cursor, and a sort
+// that stays in force (appended and edited rows take their place at once). The order is kept in an
+// order-statistics tree keyed by each row's precomputed sort key and its insertion number, so appends,
+// edits and deletes cost O(log n) and equal keys keep the order of adding. Main thread only.
+class ProxyTable {
+public:
+    explicit ProxyTable(std::shared_ptr<const Collator> collator = nullptr);
+    ~ProxyTable();
+    ProxyTable(const ProxyTable&) = delete;
+    ProxyTable& operator=(const ProxyTable&) = delete;
+
+    // The table is created closed; every operation opens it first. Opening keeps the rows.
+    bool isOpen() const { return open_; }
+    void open() { open_ = true; }
+
+    std::size_t rowCount() const;
+    bool isEmpty() const { return rowCount() == 0; }
+
+    // Cursor. first() and next() return false when there is no row to move to: next() on the last row
+    // stays there and sets eof(). moveBy(n) moves n rows forward, stopping at the last.
+    bool first();
+    bool next();
+    bool moveBy(std::size_t n);
+    bool eof() const { return eof_; }
+    // Position of the current row, from 1; 0 when the table is empty.
+    std::size_t recNo() const;
+
+    // The current row (or the row being appended or edited). An empty table reads as an unset row.
+    const ProxyRecord& current() const;
+    std::string text(Field f) const { return current().text(f); }
+    std::string text(std::string_view gbkFieldName) const;
+    bool boolean(Field f) const { return current().boolean(f); }
+
+    // Appending and editing. append() starts a new unset row, edit() makes the current row writable; the
+    // setters cut texts to the field size. post() stores the row at its place in the order and keeps the
+    // cursor on it. A setter outside append/edit starts an edit of the current row.
+    void append();
+    void edit();
+    void setText(Field f, std::string_view value);
+    void setText(std::string_view gbkFieldName, std::string_view value);
+    void setBoolean(Field f, bool value);
+    void setInteger(Field f, std::int32_t value);
+    void post();
+    void cancel();
+
+    // Deletes the current row; the next row becomes current, or the new last row.
+    void deleteCurrent();
+
+    // Makes field's ascending order the current order and keeps it in force.
+    void sortOn(Field field);
+    std::optional<Field> sortField() const { return sortField_; }
+
+    // Visits every row in the current order without moving the cursor. fn(position from 1, row).
+    template <typename Fn> void forEach(Fn&& fn) const {
+        std::size_t pos = 0;
+        visitRows([&](const ProxyRecord& r) { fn(++pos, r); });
+    }
+
+private:
+    struct Row;
+    struct Index;
+    enum class State {
+        Browse,
+        Append,
+        Edit,
+    };
+
+    void visitRows(const std::function<void(const ProxyRecord&)>& fn) const;
+    void computeKey(Row& row) const;
+    void setCursor(bool atEnd);
+    ProxyRecord& writable(Field f);
+
+    std::shared_ptr<const Collator> collator_;
+    std::unique_ptr<Index> index_;
+    Row* current_ = nullptr;
+    std::unique_ptr<Row> pending_; // the row being appended or the copy being edited
+    State state_ = State::Browse;
+    bool open_ = false;
+    bool eof_ = false;
+    std::optional<Field> sortField_;
+    std::uint64_t nextSeq_ = 0;
+};
+
+} // namespace vorin

@@ -1,0 +1,292 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "ui/mainform.h"
+
+#include "platform/texts.h"
+#include "ui/gridmodel.h"
+#include "ui/qtext.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+#include <QWebEngineView>
+#include <QWindow>
+
+namespace vorin {
+
+// A plain panel with its caption 20 pixels from the left, centred vertically; it stands where the skinned
+// image panel goes. Pressing on it with the left button drags the window when dragsWindow is set.
+class CaptionPanel final : public QWidget {
+public:
+    CaptionPanel(QWidget* parent, QColor top, QColor bottom, bool dragsWindow)
+        : QWidget(parent)
+        , top_(top)
+        , bottom_(bottom)
+        , drags_(dragsWindow) {}
+    void setCaption(const QString& caption) {
+        caption_ = caption;
+        update();
+    }
+    const QString& caption() const { return caption_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QLinearGradient g(0, 0, 0, height());
+        g.setColorAt(0, top_);
+        g.setColorAt(1, bottom_);
+        p.fillRect(rect(), g);
+        p.setPen(palette().color(QPalette::WindowText));
+        QFontMetrics fm(font());
+        int y = (height() - fm.height()) / 2 + fm.ascent();
+        p.drawText(20, y, caption_);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (drags_ && e->button() == Qt::LeftButton && window()->windowHandle())
+            window()->windowHandle()->startSystemMove();
+    }
+
+private:
+    QColor top_;
+    QColor bottom_;
+    bool drags_;
+    QString caption_;
+};
+
+MainForm::MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window)
+    , controller_(*this, dispatcher, clock, std::move(endpoints)) {
+    setObjectName(QStringLiteral("frmvrdl"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFixedSize(690, 505);
+    move(200, 100);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    buildLayout();
+    buildMenus();
+}
+
+MainForm::~MainForm() = default;
+
+QToolButton* MainForm::addButton(QWidget* parent, const char* name, QRect place, const std::string& hint,
+                                 int icon) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(place);
+    b->setAutoRaise(true);
+    b->setToolTip(qs(hint));
+    if (icon >= 0)
+        b->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    return b;
+}
+
+void MainForm::buildLayout() {
+    const Texts& t = texts();
+
+    panTop_ = new CaptionPanel(this, QColor(0x3a, 0x6f, 0xb5), QColor(0x1f, 0x4a, 0x86), true);
+    panTop_->setObjectName(QStringLiteral("pan_top"));
+    panTop_->setGeometry(0, 0, 690, 41);
+    panTop_->setCaption(qs(t.layoutTitle));
+    QPalette titlePalette = panTop_->palette();
+    titlePalette.setColor(QPalette::WindowText, Qt::white);
+    panTop_->setPalette(titlePalette);
+    auto* minimizeButton =
+        addButton(panTop_, "vrpngbtn2", {618, 0, 27, 18}, {}, QStyle::SP_TitleBarMinButton);
+    auto* closeButton = addButton(panTop_, "vrpngbtn1", {644, 0, 46, 18}, {}, QStyle::SP_TitleBarCloseButton);
+    connect(minimizeButton, &QToolButton::clicked, this, [this] { controller_.frmminsizeExecute(); });
+    connect(closeButton, &QToolButton::clicked, this, [this] { controller_.frmcloseExecute(); });
+
+    auto* toolbar = new CaptionPanel(this, QColor(0xf4, 0xf7, 0xfb), QColor(0xd9, 0xe3, 0xf0), false);
+    toolbar->setObjectName(QStringLiteral("imagepanle4"));
+    toolbar->setGeometry(0, 41, 690, 42);
+    auto* down = addButton(toolbar, "BTN_DOWNLIST", {16, 6, 32, 30}, t.hintDownload, QStyle::SP_ArrowDown);
+    addButton(toolbar, "BTN_CHECK", {70, 6, 32, 30}, t.hintCheck, QStyle::SP_DialogApplyButton);
+    addButton(toolbar, "BTN_STOP", {116, 6, 35, 29}, t.hintStopCheck, QStyle::SP_BrowserStop);
+    addButton(toolbar, "BTN_STARTPROXY", {173, 6, 29, 29}, t.hintSetProxy, QStyle::SP_DialogYesButton);
+    addButton(toolbar, "BTN_STOPPROXY", {232, 7, 29, 29}, t.hintStopProxy, QStyle::SP_DialogNoButton);
+    auto* setup =
+        addButton(toolbar, "BTN_SETUP", {283, 6, 44, 30}, t.hintSettings, QStyle::SP_FileDialogDetailedView);
+    addButton(toolbar, "BTN_SAVE", {349, 6, 29, 29}, t.hintSave, QStyle::SP_DialogSaveButton);
+    addButton(toolbar, "BTN_VAIL", {400, 6, 35, 29}, t.hintWebCheck, QStyle::SP_BrowserReload);
+    addButton(toolbar, "BTN_ABOUT", {458, 6, 35, 29}, t.hintHome, QStyle::SP_DirHomeIcon);
+    btnMenu_ = addButton(toolbar, "btn_menu", {654, 26, 24, 10}, {}, -1);
+    btnMenu_->setArrowType(Qt::DownArrow);
+    connect(down, &QToolButton::clicked, this, [this] { controller_.btndownproxyExecute(); });
+    connect(setup, &QToolButton::clicked, this, [this] { controller_.btnsoftsetExecute(); });
+    connect(btnMenu_, &QToolButton::clicked, this, [this] { controller_.btnshowmenuExecute(); });
+
+    sgrid_ = new QTableView(this);
+    sgrid_->setObjectName(QStringLiteral("sgrid"));
+    sgrid_->setGeometry(0, 83, 690, 237);
+    sgrid_->setFrameShape(QFrame::NoFrame);
+    sgrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sgrid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    sgrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sgrid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sgrid_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    sgrid_->verticalHeader()->hide();
+    sgrid_->verticalHeader()->setDefaultSectionSize(18);
+    sgrid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    sgrid_->horizontalHeader()->setFixedHeight(18);
+    gridModel_ = new GridModel(controller_.grid(), this);
+    sgrid_->setModel(gridModel_);
+    auto applyWidths = [this] {
+        for (int c = 0; c < gridModel_->columnCount(); ++c)
+            sgrid_->setColumnWidth(c, controller_.grid().colWidth(c));
+    };
+    connect(gridModel_, &GridModel::headerDataChanged, this, applyWidths);
+    applyWidths();
+    connect(sgrid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    controller_.grid().setSelectedRow(current.row() + 1);
+            });
+    connect(gridModel_, &QAbstractItemModel::modelReset, this, [this] {
+        int row = controller_.grid().selectedRow();
+        if (row >= 1)
+            sgrid_->selectRow(row - 1);
+    });
+
+    auto* browserFrame = new CaptionPanel(this, Qt::white, Qt::white, false);
+    browserFrame->setObjectName(QStringLiteral("imagepanle3"));
+    browserFrame->setGeometry(0, 320, 690, 155);
+    browserFrame->setCaption(qs(t.panel3Caption));
+    eweb_ = new QWebEngineView(browserFrame);
+    eweb_->setObjectName(QStringLiteral("eweb"));
+    eweb_->setGeometry(0, 0, 690, 155);
+
+    panBot_ = new CaptionPanel(this, QColor(0xe8, 0xee, 0xf6), QColor(0xc9, 0xd6, 0xe8), false);
+    panBot_->setObjectName(QStringLiteral("Pan_bot"));
+    panBot_->setGeometry(0, 475, 690, 30);
+    panBot_->setCaption(qs(t.statusBarCaption));
+    lbinfo_ = new QLabel(panBot_);
+    lbinfo_->setObjectName(QStringLiteral("Lbinfo"));
+    lbinfo_->move(406, 8);
+    lbinfo_->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette infoPalette = lbinfo_->palette();
+    infoPalette.setColor(QPalette::WindowText, QColor(0xff, 0x00, 0xff));
+    lbinfo_->setPalette(infoPalette);
+    setInfoText(t.infoCaption);
+}
+
+void MainForm::buildMenus() {
+    const Texts& t = texts();
+    popsvr_ = new QMenu(this);
+    popsvr_->setObjectName(QStringLiteral("popsvr"));
+    const std::string* captions[] = {&t.mn01, &t.mn02, &t.mn03};
+    const char* names[] = {"mn01", "mn02", "mn03"};
+    for (int i = 0; i < kSourceEntries; ++i) {
+        QAction* a = popsvr_->addAction(qs(*captions[i]));
+        a->setObjectName(QString::fromLatin1(names[i]));
+        a->setCheckable(true);
+        auto entry = static_cast<MenuEntry>(i);
+        // Qt flips the mark itself on a click; undo that so the controller's handler does the reversing.
+        connect(a, &QAction::triggered, this, [this, a, entry](bool checked) {
+            a->setChecked(!checked);
+            controller_.mn01Click(entry);
+        });
+        sourceActions_[static_cast<std::size_t>(i)] = a;
+    }
+
+    popset_ = new QMenu(this);
+    popset_->setObjectName(QStringLiteral("popset"));
+    QAction* n4 = popset_->addAction(qs(t.menuGetCity));
+    n4->setObjectName(QStringLiteral("N4"));
+    QMenu* n2 = popset_->addMenu(qs(t.menuSort));
+    n2->setObjectName(QStringLiteral("N2"));
+    QAction* n5 = n2->addAction(qs(t.menuSortLocation));
+    n5->setObjectName(QStringLiteral("N5"));
+    QAction* n6 = n2->addAction(qs(t.menuSortSpeed));
+    n6->setObjectName(QStringLiteral("N6"));
+    QAction* n1 = popset_->addAction(qs(t.menuDelete));
+    n1->setObjectName(QStringLiteral("N1"));
+    QAction* n3 = popset_->addAction(qs(t.menuImport));
+    n3->setObjectName(QStringLiteral("N3"));
+    connect(n5, &QAction::triggered, this, [this] { controller_.mnsortExecute(1); });
+    connect(n6, &QAction::triggered, this, [this] { controller_.mnsortExecute(2); });
+    connect(n1, &QAction::triggered, this, [this] { controller_.mndellistExecute(); });
+}
+
+QWidget* MainForm::control(const char* name) const {
+    return findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+void MainForm::setStatusText(const std::string& text) {
+    panBot_->setCaption(qs(text));
+}
+
+void MainForm::setInfoText(const std::string& text) {
+    lbinfo_->setText(qs(text));
+    lbinfo_->adjustSize();
+}
+
+void MainForm::setTitleText(const std::string& text) {
+    panTop_->setCaption(qs(text));
+    setWindowTitle(qs(text));
+}
+
+bool MainForm::isChecked(MenuEntry entry) const {
+    return sourceAction(entry)->isChecked();
+}
+
+void MainForm::setChecked(MenuEntry entry, bool checked) {
+    sourceAction(entry)->setChecked(checked);
+}
+
+void MainForm::setEntryVisible(MenuEntry entry, bool visible) {
+    sourceAction(entry)->setVisible(visible);
+}
+
+void MainForm::setMenuButtonVisible(bool visible) {
+    btnMenu_->setVisible(visible);
+}
+
+void MainForm::popupAtCursor(Popup popup) {
+    (popup == Popup::Popsvr ? popsvr_ : popset_)->popup(QCursor::pos());
+}
+
+void MainForm::navigate(const std::string& url) {
+    eweb_->setUrl(QUrl(qs(url)));
+}
+
+void MainForm::applyRoundOutline() {
+    // Rounded top corners, square bottom ones.
+    QPainterPath path;
+    const qreal r = 6;
+    path.moveTo(0, height());
+    path.lineTo(0, r);
+    path.quadTo(0, 0, r, 0);
+    path.lineTo(width() - r, 0);
+    path.quadTo(width(), 0, width(), r);
+    path.lineTo(width(), height());
+    path.closeSubpath();
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void MainForm::minimize() {
+    showMinimized();
+}
+
+void MainForm::closeWindow() {
+    close();
+}
+
+void MainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    controller_.frmshowExecute();
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    controller_.FormClose();
+    event->accept();
+}
+
+} // namespace vorin

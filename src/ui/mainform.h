@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "app/frmvrdl.h"
+#include "app/view.h"
+
+#include <QWidget>
+#include <array>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTableView;
+class QToolButton;
+class QWebEngineView;
+
+namespace vorin {
+
+class GridModel;
+class CaptionPanel;
+
+// The main window frmvrdl: the borderless 690x505 form with its title bar, toolbar, proxy grid, browser
+// pane and status bar, laid out at the fixed places of the skin. It wires each control to the controller
+// and implements the controller's View; it holds no logic of its own.
+class MainForm final : public QWidget, public View {
+    Q_OBJECT
+public:
+    MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    Tfrmvrdl& controller() { return controller_; }
+
+    // View
+    void setStatusText(const std::string& text) override;
+    void setInfoText(const std::string& text) override;
+    void setTitleText(const std::string& text) override;
+    bool isChecked(MenuEntry entry) const override;
+    void setChecked(MenuEntry entry, bool checked) override;
+    void setEntryVisible(MenuEntry entry, bool visible) override;
+    void setMenuButtonVisible(bool visible) override;
+    void popupAtCursor(Popup popup) override;
+    void navigate(const std::string& url) override;
+    void applyRoundOutline() override;
+    void minimize() override;
+    void closeWindow() override;
+
+    // For tests and the skin: the named controls.
+    QWidget* control(const char* name) const;
+    QMenu* popsvr() const { return popsvr_; }
+    QMenu* popset() const { return popset_; }
+    QAction* sourceAction(MenuEntry entry) const { return sourceActions_[static_cast<int>(entry)]; }
+    QWebEngineView* browser() const { return eweb_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenus();
+    QToolButton* addButton(QWidget* parent, const char* name, QRect place, const std::string& hint, int icon);
+
+    Tfrmvrdl controller_;
+    CaptionPanel* panTop_ = nullptr;
+    CaptionPanel* panBot_ = nullptr;
+    QLabel* lbinfo_ = nullptr;
+    QToolButton* btnMenu_ = nullptr;
+    QTableView* sgrid_ = nullptr;
+    GridModel* gridModel_ = nullptr;
+    QWebEngineView* eweb_ = nullptr;
+    QMenu* popsvr_ = nullptr;
+    QMenu* popset_ = nullptr;
+    std::array<QAction*, kSourceEntries> sourceActions_{};
+};
+
+} // namespace vorin

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "ui/qtdispatcher.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+namespace vorin {
+
+QtDispatcher::QtDispatcher() = default;
+
+QtDispatcher::~QtDispatcher() {
+    close();
+}
+
+void QtDispatcher::wake() {
+    // One wake-up at a time is enough: the drain runs everything queued until then and after.
+    if (wakePending_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            wakePending_.store(false);
+            drain();
+        },
+        Qt::QueuedConnection);
+}
+
+void QtDispatcher::processMessages() {
+    drain();
+    QCoreApplication::processEvents();
+    drain();
+}
+
+} // namespace vorin

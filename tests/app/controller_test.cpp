@@ -1,0 +1,237 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "app/frmvrdl.h"
+#include "platform/registry.h"
+#include "support/fakes.h"
+#include "system/systemproxy.h"
+#include "table/gridview.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace vorin {
+namespace {
+
+using test::g;
+
+constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = getenv("VORIN_REGISTRY_DIR");
+        setenv("VORIN_REGISTRY_DIR", dir_.path().c_str(), 1);
+    }
+    void TearDown() override { setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1); }
+
+    registry::Key optionKey() { return registry::Key::open(registry::Hive::CurrentUser, kOptionKey); }
+    std::optional<std::string> storedOption() { return optionKey().readString("downoption"); }
+
+    void addRow(const std::string& ip, const std::string& port = "80") {
+        auto& t = form.table();
+        t.append();
+        t.setText(Field::Ip, ip);
+        t.setText(Field::Port, port);
+        t.post();
+    }
+
+    test::TempDir dir_{"controller-test"};
+    std::string saved_;
+    test::FakeView view;
+    test::FakeClock clock;
+    Dispatcher dispatcher;
+    Tfrmvrdl form{view, dispatcher, clock, test::loopbackEndpoints()};
+};
+
+TEST_F(ControllerTest, StartUpShowsTitleProxyHomePageAndHidesTheExtras) {
+    form.frmshowExecute();
+    EXPECT_EQ(view.title, g("Vorin智能代理 V5.0"));
+    ASSERT_EQ(view.infos.size(), 1u);
+    EXPECT_EQ(view.infos[0], g("当前代理为：停用"));
+    ASSERT_EQ(view.urls.size(), 1u);
+    EXPECT_EQ(view.urls[0], "http://127.0.0.1:9/daili5");
+    EXPECT_EQ(view.roundCalls, 1);
+    EXPECT_FALSE(view.visible[2]);
+    EXPECT_FALSE(view.menuButtonVisible);
+    EXPECT_EQ(form.grid().cell(gridview::ColIp, 0), g(" IP地址"));
+    EXPECT_FALSE(form.table().isOpen());
+    // The window is shown once; a second show runs nothing.
+    form.frmshowExecute();
+    EXPECT_EQ(view.roundCalls, 1);
+}
+
+TEST_F(ControllerTest, StartUpShowsAnEnabledSystemProxy) {
+    auto key = registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
+    key.writeString("ProxyServer", "1.2.3.4:8080");
+    key.writeDword("ProxyEnable", 1);
+    form.frmshowExecute();
+    EXPECT_EQ(view.infos.back(), g("当前代理为：") + "1.2.3.4:8080");
+
+    // Disabled, or enabled by a value of the wrong type, reads as off.
+    key.writeDword("ProxyEnable", 0);
+    EXPECT_EQ(form.getproxy(), "");
+    key.writeString("ProxyEnable", "1");
+    EXPECT_EQ(form.getproxy(), "");
+}
+
+TEST_F(ControllerTest, SourceOptionsFromTheStore) {
+    struct Case {
+        std::optional<std::string> stored;
+        const char* marks;
+        const char* storedAtClose;
+    };
+    const Case cases[] = {
+        {std::nullopt, "100", "100"},       {std::string(""), "100", "100"},
+        {std::string("010"), "010", "010"}, {std::string("1"), "100", "1"},
+        {std::string("1x1"), "101", "1x1"}, {std::string("0000"), "100", "0000"},
+        {std::string("000"), "000", "000"},
+    };
+    for (const Case& c : cases) {
+        test::FakeView v;
+        Tfrmvrdl f(v, dispatcher, clock, test::loopbackEndpoints());
+        std::filesystem::remove(registry::hiveFile(registry::Hive::CurrentUser));
+        if (c.stored)
+            optionKey().writeString("downoption", *c.stored);
+        f.frmshowExecute();
+        EXPECT_EQ(v.marks(), c.marks) << c.marks;
+        f.FormClose();
+        EXPECT_EQ(storedOption(), c.storedAtClose);
+    }
+}
+
+TEST_F(ControllerTest, AStoredNumberCountsAsMissing) {
+    optionKey().writeDword("downoption", 11);
+    EXPECT_EQ(form.readdownoption(), "100");
+}
+
+TEST_F(ControllerTest, ClickingAnEntryTogglesItAndRebuildsTheOption) {
+    form.frmshowExecute();
+    form.mn01Click(MenuEntry::Mn02);
+    EXPECT_EQ(form.downoption, "110");
+    EXPECT_EQ(storedOption(), std::nullopt); // stored only at close
+    form.mn01Click(MenuEntry::Mn02);
+    EXPECT_EQ(form.downoption, "100");
+    form.mn01Click(MenuEntry::Mn01);
+    EXPECT_EQ(form.downoption, "000");
+    form.FormClose();
+    EXPECT_EQ(storedOption(), "000");
+}
+
+TEST_F(ControllerTest, ADamagedStoreStartsWithDefaultsAndIsKeptAside) {
+    const std::string damaged("\x00\x01garbage\xFF", 10);
+    {
+        std::ofstream out(registry::hiveFile(registry::Hive::CurrentUser), std::ios::binary);
+        out << damaged;
+    }
+    form.frmshowExecute();
+    EXPECT_EQ(view.marks(), "100");
+    form.FormClose();
+    EXPECT_EQ(storedOption(), "100");
+    std::ifstream in(registry::hiveFile(registry::Hive::CurrentUser).string() + ".damaged", std::ios::binary);
+    std::ostringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), damaged);
+}
+
+TEST_F(ControllerTest, AnUnwritableStoreDoesNotStopTheClose) {
+    std::ofstream(dir_.path() / "file") << "x";
+    setenv("VORIN_REGISTRY_DIR", (dir_.path() / "file" / "sub").c_str(), 1);
+    form.frmshowExecute();
+    EXPECT_EQ(view.marks(), "100");
+    EXPECT_NO_THROW(form.FormClose());
+    EXPECT_FALSE(form.writeoption().ok);
+}
+
+TEST_F(ControllerTest, StatusTextsProcessPendingMessages) {
+    int ran = 0;
+    dispatcher.post([&] { ++ran; });
+    form.showinfo("a");
+    EXPECT_EQ(ran, 1);
+    dispatcher.post([&] { ++ran; });
+    form.midshowinfo("b");
+    EXPECT_EQ(ran, 2);
+    EXPECT_EQ(view.statuses, std::vector<std::string>{"a"});
+    EXPECT_EQ(view.infos, std::vector<std::string>{"b"});
+}
+
+TEST_F(ControllerTest, DownloadEmptiesTableAndGridButKeepsTheRowCount) {
+    form.frmshowExecute();
+    addRow("1.1.1.1");
+    addRow("2.2.2.2");
+    form.showingrid();
+    form.busy = true; // a click during a run is not refused
+    form.btndownproxyExecute();
+    EXPECT_TRUE(form.autocheck);
+    EXPECT_TRUE(form.table().isEmpty());
+    EXPECT_EQ(form.grid().rowCount(), 3);
+    EXPECT_EQ(form.grid().cell(gridview::ColIp, 1), "");
+}
+
+TEST_F(ControllerTest, ButtonsOpenTheirMenusAndDriveTheWindow) {
+    form.btnsoftsetExecute();
+    form.btnshowmenuExecute();
+    EXPECT_EQ(view.popups, (std::vector<Popup>{Popup::Popsvr, Popup::Popset}));
+    form.frmminsizeExecute();
+    form.frmcloseExecute();
+    EXPECT_EQ(view.minimizeCalls, 1);
+    EXPECT_EQ(view.closeCalls, 1);
+}
+
+TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating) {
+    form.frmshowExecute();
+    // An empty harvest does nothing at all.
+    form.busy = true;
+    form.listtable();
+    EXPECT_TRUE(form.busy);
+    EXPECT_TRUE(view.statuses.empty());
+
+    addRow("2.2.2.2");
+    addRow("1.1.1.1", "80");
+    addRow("1.1.1.1", "8080");
+    form.autocheck = true;
+    form.listtable();
+    EXPECT_FALSE(form.busy);
+    EXPECT_EQ(view.statuses.back(), g("共有2个代理"));
+    EXPECT_EQ(form.grid().rowCount(), 3);
+    EXPECT_EQ(form.grid().cell(gridview::ColPort, 1), "80");
+    EXPECT_EQ(clock.sleeps, std::vector<std::uint32_t>{1200});
+}
+
+TEST_F(ControllerTest, SortAndDeleteFromTheListTools) {
+    form.frmshowExecute();
+    form.sorttable(fieldName(Field::Ip)); // empty: no redraw, no status
+    EXPECT_TRUE(view.statuses.empty());
+
+    addRow("3.3.3.3");
+    addRow("1.1.1.1");
+    addRow("2.2.2.2");
+    form.table().first();
+    form.table().edit();
+    form.table().setText(Field::Location, g("北京"));
+    form.table().post();
+    form.mnsortExecute(1);
+    EXPECT_EQ(form.grid().cell(gridview::ColIp, 3), "3.3.3.3"); // the one with a location last
+    EXPECT_EQ(view.statuses.back(), g("共有3个代理"));
+    form.mnsortExecute(7);
+    EXPECT_EQ(form.table().sortField(), Field::Location);
+    form.mnsortExecute(2);
+    EXPECT_EQ(form.table().sortField(), Field::Speed);
+
+    form.grid().setSelectedRow(2);
+    std::string second = form.grid().cell(gridview::ColIp, 2);
+    form.mndellistExecute();
+    EXPECT_EQ(form.table().rowCount(), 2u);
+    EXPECT_EQ(form.grid().rowCount(), 3);
+    EXPECT_NE(form.grid().cell(gridview::ColIp, 1), second);
+    EXPECT_NE(form.grid().cell(gridview::ColIp, 2), second);
+    EXPECT_EQ(view.statuses.back(), g("共有2个代理"));
+
+    // With only the title row selected nothing is deleted.
+    form.grid().setSelectedRow(0);
+    form.mndellistExecute();
+    EXPECT_EQ(form.table().rowCount(), 2u);
+}
+
+} // namespace
+} // namespace vorin

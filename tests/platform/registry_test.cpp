@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "platform/regfile.h"
+#include "platform/registry.h"
+#include "support/fakes.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace vorin::registry {
+namespace {
+
+std::string readAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeAll(const std::filesystem::path& p, const std::string& data) {
+    std::ofstream out(p, std::ios::binary);
+    out << data;
+}
+
+// Each test gets its own store folder.
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = getenv("VORIN_REGISTRY_DIR");
+        setenv("VORIN_REGISTRY_DIR", dir_.path().c_str(), 1);
+    }
+    void TearDown() override { setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1); }
+    std::filesystem::path hkcu() const { return dir_.path() / "HKCU.reg"; }
+
+    test::TempDir dir_{"registry-test"};
+    std::string saved_;
+};
+
+TEST_F(RegistryTest, StoresTextAndNumbersAcrossOpens) {
+    const std::string tricky =
+        "a\"b\\c " + test::g("中文") + " \xB5\x5C"; // GBK trail byte 0x5C is a backslash
+    {
+        auto key = Key::open(Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
+        ASSERT_TRUE(key.writeString("downoption", "011"));
+        ASSERT_TRUE(key.writeString("tricky", tricky));
+        ASSERT_TRUE(key.writeDword("ProxyEnable", 0xDEADBEEF));
+    }
+    auto again = Key::open(Hive::CurrentUser, "software\\vorinsoft\\VORINDAILI");
+    EXPECT_EQ(again.readString("DownOption"), "011");
+    EXPECT_EQ(again.readString("tricky"), tricky);
+    EXPECT_EQ(again.readDword("ProxyEnable"), 0xDEADBEEFu);
+    // A value of the other type counts as missing.
+    EXPECT_EQ(again.readDword("downoption"), std::nullopt);
+    EXPECT_EQ(again.readString("ProxyEnable"), std::nullopt);
+    EXPECT_EQ(again.readString("absent"), std::nullopt);
+
+    std::string text = readAll(hkcu());
+    EXPECT_EQ(text.rfind("REGEDIT4\r\n", 0), 0u);
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\SOFTWARE\\VORINSOFT\\vorindaili]\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"ProxyEnable\"=dword:deadbeef\r\n"), std::string::npos);
+}
+
+TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles) {
+    Key::open(Hive::CurrentUser, "Software\\Empty");
+    EXPECT_NE(readAll(hkcu()).find("[HKEY_CURRENT_USER\\Software\\Empty]"), std::string::npos);
+    Key::open(Hive::CurrentUser, "Software\\Empty").writeString("x", "1");
+    int files = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir_.path()))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(RegistryTest, KeepsLinesItDoesNotUnderstand) {
+    writeAll(hkcu(), "REGEDIT4\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\SOFTWARE\\VORINSOFT\\vorindaili]\r\n"
+                     "\"blob\"=hex:01,02,\\\r\n"
+                     "  03,04\r\n"
+                     "\"downoption\"=\"10"); // cut off in the middle of the value
+    auto key = Key::open(Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
+    EXPECT_EQ(key.readString("downoption"), std::nullopt);
+    EXPECT_EQ(key.readString("blob"), std::nullopt);
+    ASSERT_TRUE(key.writeString("other", "v"));
+    std::string text = readAll(hkcu());
+    EXPECT_NE(text.find("\"blob\"=hex:01,02,\\\r\n  03,04\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"downoption\"=\"10\r\n"), std::string::npos);
+    // Writing the broken value replaces it.
+    ASSERT_TRUE(key.writeString("downoption", "100"));
+    text = readAll(hkcu());
+    EXPECT_NE(text.find("\"downoption\"=\"100\"\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("\"downoption\"=\"10\r\n"), std::string::npos);
+}
+
+TEST_F(RegistryTest, BacksUpAFileThatIsNoHiveBeforeWritingOverIt) {
+    const std::string cases[] = {
+        std::string("REGEDIT4\r\n\0\x01\x02garbage", 17),
+        "PK\x03\x04 not a hive at all",
+        "REGEDIT4\r\n" + std::string(5u << 20, 'x'),
+    };
+    for (const auto& original : cases) {
+        writeAll(hkcu(), original);
+        auto key = Key::open(Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
+        EXPECT_EQ(key.readString("downoption"), std::nullopt);
+        ASSERT_TRUE(key.writeString("downoption", "100"));
+        EXPECT_EQ(key.readString("downoption"), "100");
+        auto backup = dir_.path() / "HKCU.reg.damaged";
+        ASSERT_TRUE(std::filesystem::exists(backup));
+        EXPECT_EQ(readAll(backup), original);
+        std::filesystem::remove(backup);
+    }
+}
+
+TEST_F(RegistryTest, AReadOnlyStoreReportsTheFailedWriteAndKeepsTheOldFile) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    Key::open(Hive::CurrentUser, "K").writeString("v", "old");
+    std::filesystem::permissions(dir_.path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    auto r = Key::open(Hive::CurrentUser, "K").writeString("v", "new");
+    std::filesystem::permissions(dir_.path(), std::filesystem::perms::owner_all);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("create"), std::string::npos);
+    EXPECT_EQ(Key::open(Hive::CurrentUser, "K").readString("v"), "old");
+}
+
+TEST_F(RegistryTest, AStoreUnderAFileCannotBeWrittenButStillOpens) {
+    // Works for root too: a folder cannot be made where a plain file stands.
+    writeAll(dir_.path() / "blocker", "x");
+    setenv("VORIN_REGISTRY_DIR", (dir_.path() / "blocker" / "sub").c_str(), 1);
+    auto key = Key::open(Hive::CurrentUser, "K");
+    EXPECT_EQ(key.readString("v"), std::nullopt);
+    EXPECT_FALSE(key.writeString("v", "1").ok);
+}
+
+TEST(RegistryPaths, FollowTheEnvironment) {
+    std::string saved = getenv("VORIN_REGISTRY_DIR");
+    setenv("VORIN_REGISTRY_DIR", "/tmp/regdir", 1);
+    EXPECT_EQ(hiveFile(Hive::CurrentUser), "/tmp/regdir/HKCU.reg");
+    EXPECT_EQ(hiveFile(Hive::LocalMachine), "/tmp/regdir/HKLM.reg");
+    unsetenv("VORIN_REGISTRY_DIR");
+    setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+    EXPECT_EQ(hiveFile(Hive::CurrentUser), "/tmp/xdg/vorindaili/HKCU.reg");
+    EXPECT_EQ(hiveFile(Hive::LocalMachine), "/etc/vorindaili/HKLM.reg");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("VORIN_REGISTRY_DIR", saved.c_str(), 1);
+}
+
+TEST(RegFile, ParsesAndWritesBackTheSameText) {
+    const std::string text = "REGEDIT4\r\n\r\n"
+                             "[HKEY_CURRENT_USER\\A]\r\n"
+                             "@=\"default\"\r\n"
+                             "\"s\"=\"q\\\"b\\\\\"\r\n"
+                             "\"n\"=dword:00000001\r\n"
+                             "\r\n";
+    auto file = RegFile::parse(text);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->serialize(), text);
+    const auto* section = file->find("hkey_current_user\\a");
+    ASSERT_NE(section, nullptr);
+    EXPECT_EQ(RegFile::findValue(*section, "")->text, "default");
+    EXPECT_EQ(RegFile::findValue(*section, "s")->text, "q\"b\\");
+    EXPECT_EQ(RegFile::findValue(*section, "N")->dword, 1u);
+    // LF-only files and empty files are hives too.
+    EXPECT_TRUE(RegFile::parse("REGEDIT4\n[K]\n\"a\"=\"b\"\n"));
+    EXPECT_TRUE(RegFile::parse(""));
+    EXPECT_FALSE(RegFile::parse("Windows Registry Editor Version 5.00\r\n"));
+    EXPECT_EQ(RegFile::parse("REGEDIT4\r\n[K]\r\n\"n\"=dword:123456789\r\n")->find("K")->entries[0].kind,
+              RegFile::Entry::Kind::Other);
+}
+
+} // namespace
+} // namespace vorin::registry

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "app/endpoints.h"
+#include "app/view.h"
+#include "platform/clock.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vorin::test {
+
+// "text" as GBK bytes.
+std::string g(const char* utf8);
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    explicit TempDir(const std::string& prefix = "vorin");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes an endpoints file that maps every known key to a closed loopback port; returns its path.
+std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir);
+// Endpoints with every known key on loopback.
+Endpoints loopbackEndpoints();
+
+// A clock that never waits: sleeping advances the ticks and is recorded.
+class FakeClock final : public Clock {
+public:
+    std::uint32_t tickCount() override { return ticks; }
+    void sleep(std::uint32_t ms) override {
+        sleeps.push_back(ms);
+        ticks += ms;
+    }
+    std::uint32_t ticks = 1000;
+    std::vector<std::uint32_t> sleeps;
+};
+
+// A window that records what the controller does to it.
+class FakeView final : public View {
+public:
+    void setStatusText(const std::string& text) override { statuses.push_back(text); }
+    void setInfoText(const std::string& text) override { infos.push_back(text); }
+    void setTitleText(const std::string& text) override { title = text; }
+    bool isChecked(MenuEntry e) const override { return checked[static_cast<std::size_t>(e)]; }
+    void setChecked(MenuEntry e, bool c) override { checked[static_cast<std::size_t>(e)] = c; }
+    void setEntryVisible(MenuEntry e, bool v) override { visible[static_cast<std::size_t>(e)] = v; }
+    void setMenuButtonVisible(bool v) override { menuButtonVisible = v; }
+    void popupAtCursor(Popup p) override { popups.push_back(p); }
+    void navigate(const std::string& url) override { urls.push_back(url); }
+    void applyRoundOutline() override { ++roundCalls; }
+    void minimize() override { ++minimizeCalls; }
+    void closeWindow() override { ++closeCalls; }
+
+    // "110" style marks of the three source entries.
+    std::string marks() const;
+
+    std::vector<std::string> statuses;
+    std::vector<std::string> infos;
+    std::string title;
+    std::array<bool, kSourceEntries> checked{};
+    std::array<bool, kSourceEntries> visible{true, true, true};
+    bool menuButtonVisible = true;
+    std::vector<Popup> popups;
+    std::vector<std::string> urls;
+    int roundCalls = 0;
+    int minimizeCalls = 0;
+    int closeCalls = 0;
+};
+
+} // namespace vorin::test

@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "support/fakes.h"
+#include "table/gridview.h"
+#include "table/proxytable.h"
+
+#include <gtest/gtest.h>
+
+namespace vorin {
+namespace {
+
+std::shared_ptr<const Collator> englishCollator() {
+    static auto c = std::make_shared<const Collator>("en_US");
+    return c;
+}
+
+void add(ProxyTable& t, const std::string& ip, const std::string& port = "80") {
+    t.append();
+    t.setText(Field::Ip, ip);
+    t.setText(Field::Port, port);
+    t.post();
+}
+
+// "ip:port" of every row in the current order, joined by blanks.
+std::string rows(const ProxyTable& t) {
+    std::string out;
+    t.forEach([&](std::size_t, const ProxyRecord& r) {
+        out += (out.empty() ? "" : " ") + r.text(Field::Ip) + ":" + r.text(Field::Port);
+    });
+    return out;
+}
+
+TEST(ProxyTable, StartsClosedAndOpensKeepingRows) {
+    ProxyTable t(englishCollator());
+    EXPECT_FALSE(t.isOpen());
+    add(t, "1.1.1.1");
+    EXPECT_TRUE(t.isOpen());
+    t.open();
+    EXPECT_EQ(t.rowCount(), 1u);
+}
+
+TEST(ProxyTable, CutsTextsToTheirFieldSizes) {
+    struct Case {
+        Field field;
+        std::size_t size;
+    };
+    for (Case c :
+         {Case{Field::Ip, 50}, Case{Field::Port, 8}, Case{Field::Protocol, 10}, Case{Field::Location, 40}}) {
+        for (std::size_t len : {c.size - 1, c.size, c.size + 1, c.size + 4}) {
+            ProxyTable t(englishCollator());
+            std::string value;
+            for (std::size_t i = 0; i < len; ++i)
+                value += static_cast<char>('0' + i % 10);
+            t.append();
+            t.setText(c.field, value);
+            t.post();
+            EXPECT_EQ(t.text(c.field), value.substr(0, c.size)) << "field " << static_cast<int>(c.field);
+        }
+    }
+    ProxyTable t(englishCollator());
+    t.append();
+    t.setText(test::g("端口"), "123456789012");
+    t.post();
+    EXPECT_EQ(t.text(Field::Port), "12345678");
+}
+
+TEST(ProxyTable, UnsetFieldsReadEmptyAndFalse) {
+    ProxyTable t(englishCollator());
+    add(t, "1.1.1.1");
+    EXPECT_EQ(t.text(Field::Protocol), "");
+    EXPECT_EQ(t.text(Field::Speed), "");
+    EXPECT_FALSE(t.boolean(Field::Valid));
+    EXPECT_FALSE(t.current().has(Field::Speed));
+    t.edit();
+    t.setInteger(Field::Speed, 0);
+    t.post();
+    EXPECT_EQ(t.text(Field::Speed), "0"); // set to zero is not unset
+    EXPECT_EQ(t.text(test::g("速度")), "0");
+}
+
+TEST(ProxyTable, SortsAddressesAsTextByCollation) {
+    ProxyTable t(englishCollator());
+    add(t, "9.0.0.1");
+    add(t, "10.0.0.1");
+    add(t, "100.0.0.1");
+    t.sortOn(Field::Ip);
+    EXPECT_EQ(rows(t), "10.0.0.1:80 100.0.0.1:80 9.0.0.1:80");
+    // The order stays in force: a new row takes its place at once.
+    add(t, "2.0.0.1");
+    EXPECT_EQ(rows(t), "10.0.0.1:80 100.0.0.1:80 2.0.0.1:80 9.0.0.1:80");
+    EXPECT_EQ(t.recNo(), 3u); // the cursor stays on the posted row
+}
+
+TEST(ProxyTable, CollationIsCaseSensitiveAndEqualKeysKeepTheirOrder) {
+    ProxyTable t(englishCollator());
+    for (const char* loc : {"b", "B", "a", "b", "A"}) {
+        t.append();
+        t.setText(Field::Location, loc);
+        t.setText(Field::Port, std::to_string(t.rowCount()));
+        t.post();
+    }
+    t.sortOn(Field::Location);
+    std::string order;
+    t.forEach([&](std::size_t, const ProxyRecord& r) {
+        order += r.text(Field::Location) + r.text(Field::Port) + " ";
+    });
+    EXPECT_EQ(order, "a2 A4 b0 b3 B1 ");
+}
+
+TEST(ProxyTable, SpeedSortPutsUnsetFirstAndMovesEditedRows) {
+    ProxyTable t(englishCollator());
+    auto addSpeed = [&](const std::string& ip, std::optional<int> speed) {
+        t.append();
+        t.setText(Field::Ip, ip);
+        if (speed) {
+            t.setBoolean(Field::Valid, true);
+            t.setInteger(Field::Speed, *speed);
+        }
+        t.post();
+    };
+    addSpeed("a", 300);
+    addSpeed("b", std::nullopt);
+    addSpeed("c", 100);
+    addSpeed("d", -5);
+    t.sortOn(Field::Speed);
+    auto ips = [&] {
+        std::string s;
+        t.forEach([&](std::size_t, const ProxyRecord& r) { s += r.text(Field::Ip); });
+        return s;
+    };
+    EXPECT_EQ(ips(), "bdca");
+    // Appended rows without a speed land after the earlier unset rows and before every validated one.
+    addSpeed("e", std::nullopt);
+    addSpeed("f", std::nullopt);
+    EXPECT_EQ(ips(), "befdca");
+    // Writing a speed moves the row to its place among the validated rows.
+    t.first();
+    t.next(); // "e"
+    t.edit();
+    t.setBoolean(Field::Valid, true);
+    t.setInteger(Field::Speed, 200);
+    t.post();
+    EXPECT_EQ(ips(), "bfdcea");
+    EXPECT_EQ(t.text(Field::Ip), "e");
+    EXPECT_EQ(t.recNo(), 5u);
+    // Booleans: false (and unset) before true.
+    t.sortOn(Field::Valid);
+    EXPECT_EQ(ips(), "bfacde");
+}
+
+TEST(ProxyTable, CursorStopsAtTheLastRow) {
+    ProxyTable t(englishCollator());
+    EXPECT_FALSE(t.first());
+    EXPECT_EQ(t.recNo(), 0u);
+    add(t, "1");
+    add(t, "2");
+    add(t, "3");
+    ASSERT_TRUE(t.first());
+    EXPECT_TRUE(t.next());
+    EXPECT_FALSE(t.moveBy(5));
+    EXPECT_TRUE(t.eof());
+    EXPECT_EQ(t.text(Field::Ip), "3");
+    EXPECT_FALSE(t.next());
+    EXPECT_EQ(t.recNo(), 3u);
+    // Deleting the last row makes the new last row current.
+    t.deleteCurrent();
+    EXPECT_EQ(t.text(Field::Ip), "2");
+    t.first();
+    t.deleteCurrent();
+    EXPECT_EQ(t.text(Field::Ip), "2"); // the next row became current
+}
+
+TEST(ProxyTable, DeleteRecordsFromAnyStart) {
+    struct Case {
+        int first;
+        int count;
+        const char* left;
+    };
+    const Case cases[] = {
+        {1, 1, "2 3 4"},   {2, 2, "1 4"},      {4, 1, "1 2 3"},
+        {9, 1, "1 2 3"}, // beyond the end: the last row
+        {3, 5, ""},      // past the end the deleting goes on from the new last row
+        {1, 0, "1 2 3 4"}, {1, -3, "1 2 3 4"}, {0, 1, "2 3 4"},
+    };
+    for (const Case& c : cases) {
+        ProxyTable t(englishCollator());
+        for (const char* ip : {"1", "2", "3", "4"})
+            add(t, ip);
+        gridview::deleteRecords(t, c.first, c.count);
+        std::string left;
+        t.forEach([&](std::size_t, const ProxyRecord& r) {
+            left += (left.empty() ? "" : " ") + r.text(Field::Ip);
+        });
+        EXPECT_EQ(left, c.left) << "first " << c.first << " count " << c.count;
+    }
+    ProxyTable empty(englishCollator());
+    gridview::deleteRecords(empty, 1, 3);
+    EXPECT_TRUE(empty.isEmpty());
+}
+
+TEST(ProxyTable, ClearingKeepsTheSortInForce) {
+    ProxyTable t(englishCollator());
+    add(t, "b");
+    add(t, "a");
+    t.sortOn(Field::Ip);
+    gridview::clearTable(t);
+    EXPECT_TRUE(t.isEmpty());
+    add(t, "d");
+    add(t, "c");
+    EXPECT_EQ(rows(t), "c:80 d:80");
+}
+
+TEST(HarvestCleanup, KeepsTheFirstAddedRowOfEachAddress) {
+    ProxyTable t(englishCollator());
+    add(t, "2.2.2.2", "80");
+    add(t, "1.1.1.1", "80");
+    add(t, "1.1.1.1", "8080");
+    add(t, " 2.2.2.2\t", "3128"); // the same address once trimmed, but it sorts apart
+    add(t, "2.2.2.2", "9999");
+    ASSERT_TRUE(gridview::harvestCleanup(t));
+    EXPECT_EQ(rows(t), " 2.2.2.2\t:3128 1.1.1.1:80 2.2.2.2:80");
+    EXPECT_EQ(t.sortField(), Field::Ip);
+}
+
+TEST(HarvestCleanup, DropsBlankAddressesAndHandlesSmallHarvests) {
+    struct Case {
+        std::vector<std::string> ips;
+        bool ran;
+        const char* left;
+    };
+    const Case cases[] = {
+        {{}, false, ""},
+        {{"1.1.1.1"}, true, "1.1.1.1:80"},
+        {{"", " ", "\t\r\n"}, true, ""},
+        {{" ", "3.3.3.3", "", "3.3.3.3", "1.1.1.1"}, true, "1.1.1.1:80 3.3.3.3:80"},
+        {{"1.1.1.1", "1.1.1.1", "1.1.1.1"}, true, "1.1.1.1:80"},
+    };
+    for (const Case& c : cases) {
+        ProxyTable t(englishCollator());
+        for (const auto& ip : c.ips)
+            add(t, ip);
+        EXPECT_EQ(gridview::harvestCleanup(t), c.ran);
+        EXPECT_EQ(rows(t), c.left);
+    }
+}
+
+} // namespace
+} // namespace vorin
