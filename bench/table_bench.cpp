@@ -12,18 +12,21 @@
 namespace vorin {
 namespace {
 
-std::shared_ptr<const Collator> collator() {
+std::shared_ptr<const Collator> collator()
+{
     static auto c = std::make_shared<const Collator>("en_US");
     return c;
 }
 
-std::string randomAddress(std::mt19937& rng) {
+std::string randomAddress(std::mt19937& rng)
+{
     std::uniform_int_distribution<int> octet(1, 254);
     return std::to_string(octet(rng)) + "." + std::to_string(octet(rng)) + "." + std::to_string(octet(rng)) +
            "." + std::to_string(octet(rng));
 }
 
-void appendRow(ProxyTable& t, const std::string& ip) {
+void appendRow(ProxyTable& t, const std::string& ip)
+{
     t.append();
     t.setText(Field::Ip, ip);
     t.setText(Field::Port, "8080");
@@ -31,7 +34,8 @@ void appendRow(ProxyTable& t, const std::string& ip) {
 }
 
 // n appends with the address sort in force: every row goes to its place in the order.
-void BM_AppendSortedOnAddress(benchmark::State& state) {
+void BM_AppendSortedOnAddress(benchmark::State& state)
+{
     const auto n = static_cast<std::size_t>(state.range(0));
     std::mt19937 rng(1);
     std::vector<std::string> ips(n);
@@ -49,7 +53,8 @@ void BM_AppendSortedOnAddress(benchmark::State& state) {
 BENCHMARK(BM_AppendSortedOnAddress)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // Appends after a sort on the speed: unset rows land between the unset and the validated ones.
-void BM_AppendSortedOnSpeed(benchmark::State& state) {
+void BM_AppendSortedOnSpeed(benchmark::State& state)
+{
     const auto n = static_cast<std::size_t>(state.range(0));
     for (auto _ : state) {
         ProxyTable t(collator());
@@ -70,7 +75,8 @@ void BM_AppendSortedOnSpeed(benchmark::State& state) {
 BENCHMARK(BM_AppendSortedOnSpeed)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // The clean-up of 100,000 harvested rows, half of them repeating an address.
-void BM_HarvestCleanup(benchmark::State& state) {
+void BM_HarvestCleanup(benchmark::State& state)
+{
     const auto n = static_cast<std::size_t>(state.range(0));
     std::mt19937 rng(2);
     std::vector<std::string> ips(n / 2);
@@ -89,7 +95,8 @@ void BM_HarvestCleanup(benchmark::State& state) {
 BENCHMARK(BM_HarvestCleanup)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // A full redraw of the grid from the table.
-void BM_ShowInGrid(benchmark::State& state) {
+void BM_ShowInGrid(benchmark::State& state)
+{
     const auto n = static_cast<std::size_t>(state.range(0));
     std::mt19937 rng(3);
     ProxyTable t(collator());

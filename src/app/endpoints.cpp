@@ -11,12 +11,25 @@
 namespace vorin {
 namespace {
 
-// key, root. The one table of site roots; later sources add their rows here.
-constexpr std::pair<const char*, const char*> kDefaults[] = {
-    {"softsite", "http://www.vorinsoft.com"}, // the maker's site: the browser pane's home page "/daili5"
+struct Site {
+    const char* key;
+    const char* root;
+    const char* label; // short name in the status texts
 };
 
-std::string withoutTrailingSlash(std::string_view s) {
+// The one table of site roots.
+constexpr Site kDefaults[] = {
+    {"softsite", "http://www.vorinsoft.com", "vorinsoft"}, // the maker's site: the home page "/daili5"
+    {"cnp", "http://www.cnproxy.com", "cnproxy"},
+    {"proxycn", "http://www.proxycn.com", "proxycn"},
+    {"proxynet", "http://www.proxynet.es", "proxynet"},
+    {"ros", "http://tools.rosinstrument.com", "rosinstrument"},
+    {"proxylists", "http://www.proxylists.net", "proxylists"},
+    {"antipalivo", "http://www.antipalivo.ru", "antipalivo"},
+};
+
+std::string withoutTrailingSlash(std::string_view s)
+{
     while (!s.empty() && s.back() == '/')
         s.remove_suffix(1);
     return std::string(s);
@@ -24,14 +37,18 @@ std::string withoutTrailingSlash(std::string_view s) {
 
 } // namespace
 
-Endpoints Endpoints::defaults() {
+Endpoints Endpoints::defaults()
+{
     Endpoints e;
-    for (const auto& [key, root] : kDefaults)
-        e.set(key, root);
+    for (const Site& site : kDefaults) {
+        e.set(site.key, site.root);
+        e.setLabel(site.key, site.label);
+    }
     return e;
 }
 
-Endpoints Endpoints::fromEnvironment() {
+Endpoints Endpoints::fromEnvironment()
+{
     Endpoints e = defaults();
     if (const char* path = std::getenv("VORIN_ENDPOINTS"); path && *path) {
         if (auto r = e.applyOverrideFile(path); !r)
@@ -40,24 +57,39 @@ Endpoints Endpoints::fromEnvironment() {
     return e;
 }
 
-const std::string& Endpoints::root(std::string_view key) const {
+const std::string& Endpoints::root(std::string_view key) const
+{
     static const std::string none;
     auto it = roots_.find(key);
     return it == roots_.end() ? none : it->second;
 }
 
-void Endpoints::set(std::string key, std::string root) {
+void Endpoints::set(std::string key, std::string root)
+{
     roots_[std::move(key)] = withoutTrailingSlash(root);
 }
 
-std::vector<std::string> Endpoints::keys() const {
+std::string Endpoints::label(std::string_view key) const
+{
+    auto it = labels_.find(key);
+    return it == labels_.end() ? std::string(key) : it->second;
+}
+
+void Endpoints::setLabel(std::string key, std::string label)
+{
+    labels_[std::move(key)] = std::move(label);
+}
+
+std::vector<std::string> Endpoints::keys() const
+{
     std::vector<std::string> out;
     for (const auto& entry : roots_)
         out.push_back(entry.first);
     return out;
 }
 
-void Endpoints::applyOverrides(std::string_view text) {
+void Endpoints::applyOverrides(std::string_view text)
+{
     std::istringstream in{std::string(text)};
     std::string line;
     while (std::getline(in, line)) {
@@ -69,12 +101,16 @@ void Endpoints::applyOverrides(std::string_view text) {
             continue;
         std::string_view key = trim(l.substr(0, eq));
         std::string_view root = trim(l.substr(eq + 1));
-        if (!key.empty())
+        constexpr std::string_view suffix = ".label";
+        if (key.size() > suffix.size() && key.substr(key.size() - suffix.size()) == suffix)
+            setLabel(std::string(key.substr(0, key.size() - suffix.size())), std::string(root));
+        else if (!key.empty())
             set(std::string(key), std::string(root));
     }
 }
 
-IoResult Endpoints::applyOverrideFile(const std::string& path) {
+IoResult Endpoints::applyOverrideFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return IoResult::failure("open " + path);

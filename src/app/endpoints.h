@@ -11,10 +11,11 @@
 
 namespace vorin {
 
-// The roots ("http://host[:port]") of every web site the program talks to, by key. The defaults are the
-// table in endpoints.cpp; the file named by $VORIN_ENDPOINTS overrides them, one "key=root" per line
-// (blank lines and lines starting with '#' are skipped). Paths and queries are never configuration: callers
-// append them to the root. Read-only after start-up, so any thread may read it.
+// The roots ("http://host[:port]") of every web site the program talks to, by key, and the short name each
+// site goes by in the status texts. The defaults are the table in endpoints.cpp; the file named by
+// $VORIN_ENDPOINTS overrides them, one "key=root" or "key.label=name" per line (blank lines and lines
+// starting with '#' are skipped). Paths and queries are never configuration: callers append them to the
+// root. Read-only after start-up, so any thread may read it.
 class Endpoints {
 public:
     // The built-in table.
@@ -26,6 +27,9 @@ public:
     // The root for key, without a trailing slash; "" for an unknown key.
     const std::string& root(std::string_view key) const;
     void set(std::string key, std::string root);
+    // The site's short name; the key itself when none is set.
+    std::string label(std::string_view key) const;
+    void setLabel(std::string key, std::string label);
     std::vector<std::string> keys() const;
 
     // Applies "key=root" lines; malformed lines are skipped.
@@ -35,6 +39,7 @@ public:
 
 private:
     std::map<std::string, std::string, std::less<>> roots_;
+    std::map<std::string, std::string, std::less<>> labels_;
     std::string loadError_;
 };
 

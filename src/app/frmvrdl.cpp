@@ -2,27 +2,42 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "app/frmvrdl.h"
 
+#include "platform/download.h"
 #include "platform/texts.h"
 #include "system/systemproxy.h"
 #include "table/gridview.h"
 
 namespace vorin {
 
-Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints endpoints)
+Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints endpoints,
+                   std::optional<TempPaths> paths)
     : view_(view)
     , dispatcher_(dispatcher)
     , clock_(clock)
     , endpoints_(std::move(endpoints))
-    , grid_(gridview::kColumns, 2) {}
+    , grid_(gridview::kColumns, 2)
+    , harvestEnv_{dispatcher,
+                  endpoints_,
+                  paths ? *paths : TempPaths::forProcess(),
+                  [this](const Entry& e) { addrecord(e); },
+                  {}}
+{
+    // The program's own fetches go through the system proxy as it stands at start-up.
+    download::setProcessProxy(systemproxy::read());
+}
 
-void Tfrmvrdl::frmshowExecute() {
+Tfrmvrdl::~Tfrmvrdl() = default;
+
+void Tfrmvrdl::frmshowExecute()
+{
     if (shown_)
         return;
     shown_ = true;
     init();
     frmroundExecute();
-    // TODO(harvest): create the coordinator here once the harvest workers exist; it starts the list-page
-    // discovery in the background and reports its source starts through showinfo.
+    coordinator_ = std::make_unique<tdaili>(
+        harvestEnv_, [this] { listtable(); }, busy);
+    coordinator_->onshowinfo = [this](const std::string& text) { showinfo(text); };
     view_.setTitleText(texts().title);
     std::string proxy = getproxy();
     midshowinfo(proxy.empty() ? texts().proxyStopped : texts().currentProxy + proxy);
@@ -34,54 +49,100 @@ void Tfrmvrdl::frmshowExecute() {
     // TODO(start page): the start-page offer decides here whether mn03 and btn_menu are shown.
 }
 
-void Tfrmvrdl::btndownproxyExecute() {
+void Tfrmvrdl::btndownproxyExecute()
+{
     autocheck = true;
     table_.open();
     actdownExecute();
 }
 
-void Tfrmvrdl::actdownExecute() {
+void Tfrmvrdl::actdownExecute()
+{
     cleartable();
     cleargrid();
     table_.open();
-    // TODO(harvest): start the checked source groups through the coordinator, 300 ms apart.
+    if (!coordinator_)
+        return; // the window was never shown
+    tdaili& c = *coordinator_;
+    auto pause = [this] { clock_.sleep(300); };
+    if (view_.isChecked(MenuEntry::Mn01)) {
+        c.downcnp();
+        pause();
+        c.downproxycn();
+        pause();
+        c.downhaozs();
+        pause();
+    }
+    if (view_.isChecked(MenuEntry::Mn02)) {
+        c.downproxynet();
+        pause();
+        c.downros();
+        pause();
+        c.downproxylists();
+        pause();
+        c.downantipalivo();
+        pause();
+    }
+    if (view_.isChecked(MenuEntry::Mn03))
+        c.downurl();
 }
 
-void Tfrmvrdl::btnsoftsetExecute() {
+void Tfrmvrdl::btnsoftsetExecute()
+{
     view_.popupAtCursor(Popup::Popsvr);
 }
 
-void Tfrmvrdl::btnshowmenuExecute() {
+void Tfrmvrdl::btnshowmenuExecute()
+{
     view_.popupAtCursor(Popup::Popset);
 }
 
-void Tfrmvrdl::FormClose() {
+void Tfrmvrdl::FormClose()
+{
     (void)writeoption(); // a settings store that cannot be written must not keep the window open
 }
 
-void Tfrmvrdl::frmcloseExecute() {
+void Tfrmvrdl::frmcloseExecute()
+{
     view_.closeWindow();
 }
 
-void Tfrmvrdl::frmminsizeExecute() {
+void Tfrmvrdl::frmminsizeExecute()
+{
     view_.minimize();
 }
 
-void Tfrmvrdl::frmroundExecute() {
+void Tfrmvrdl::frmroundExecute()
+{
     view_.applyRoundOutline();
 }
 
-void Tfrmvrdl::showinfo(const std::string& text) {
+void Tfrmvrdl::showinfo(const std::string& text)
+{
     view_.setStatusText(text);
     dispatcher_.processMessages();
 }
 
-void Tfrmvrdl::midshowinfo(const std::string& text) {
+void Tfrmvrdl::midshowinfo(const std::string& text)
+{
     view_.setInfoText(text);
     dispatcher_.processMessages();
 }
 
-std::string Tfrmvrdl::getproxy() {
+void Tfrmvrdl::addrecord(const Entry& entry)
+{
+    table_.append();
+    table_.setText(Field::Ip, entry.ip);
+    table_.setText(Field::Port, entry.port);
+    if (entry.location)
+        table_.setText(Field::Location, *entry.location);
+    if (entry.protocol)
+        table_.setText(Field::Protocol, *entry.protocol);
+    table_.post();
+}
+
+std::string Tfrmvrdl::getproxy()
+{
     return systemproxy::read();
 }
 

@@ -4,11 +4,15 @@
 
 #include "app/endpoints.h"
 #include "app/view.h"
+#include "harvest/sourceworker.h"
+#include "harvest/tdaili.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
 #include "table/proxytable.h"
 #include "table/stringgrid.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace vorin {
@@ -19,7 +23,12 @@ namespace vorin {
 // on the main thread; the status texts process pending messages, so handlers may run inside one another.
 class Tfrmvrdl {
 public:
-    Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints endpoints);
+    // paths: where downloaded pages are cut; by default the program's folders.
+    Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints endpoints,
+             std::optional<TempPaths> paths = std::nullopt);
+    ~Tfrmvrdl();
+    Tfrmvrdl(const Tfrmvrdl&) = delete;
+    Tfrmvrdl& operator=(const Tfrmvrdl&) = delete;
 
     // Start-up sequence, run once when the window is first shown.
     void frmshowExecute();
@@ -58,6 +67,12 @@ public:
     // The current system proxy as host:port, or "" when it is off.
     std::string getproxy();
 
+    // Appends one harvested entry to the table; the workers reach it through the main-thread hand-over.
+    void addrecord(const Entry& entry);
+
+    // The harvest coordinator; exists from the start-up sequence on.
+    tdaili* coordinator() { return coordinator_.get(); }
+
     ProxyTable& table() { return table_; }
     StringGrid& grid() { return grid_; }
     const Endpoints& endpoints() const { return endpoints_; }
@@ -77,6 +92,8 @@ private:
     Endpoints endpoints_;
     ProxyTable table_;
     StringGrid grid_;
+    HarvestEnv harvestEnv_;
+    std::unique_ptr<tdaili> coordinator_; // declared last: its end joins the workers that use the above
     bool shown_ = false;
 };
 

@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // The embedded browser must not make Chromium's own background calls home; the pane shows only the
     // pages the program sends it to.
     std::string flags = "--disable-background-networking --disable-component-update --no-first-run";

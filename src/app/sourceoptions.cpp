@@ -13,19 +13,22 @@ constexpr const char* kDefaultOption = "100";
 
 } // namespace
 
-std::string Tfrmvrdl::readdownoption() {
+std::string Tfrmvrdl::readdownoption()
+{
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
     std::string value = key.readString(kOptionValue).value_or(std::string());
     return value.empty() ? std::string(kDefaultOption) : value;
 }
 
-void Tfrmvrdl::refeshmemu() {
+void Tfrmvrdl::refeshmemu()
+{
     std::string marks = downoption.size() == kSourceEntries ? downoption : kDefaultOption;
     for (int i = 0; i < kSourceEntries; ++i)
         view_.setChecked(static_cast<MenuEntry>(i), marks[static_cast<std::size_t>(i)] == '1');
 }
 
-void Tfrmvrdl::mn01Click(MenuEntry clicked) {
+void Tfrmvrdl::mn01Click(MenuEntry clicked)
+{
     view_.setChecked(clicked, !view_.isChecked(clicked));
     std::string option;
     for (int i = 0; i < kSourceEntries; ++i)
@@ -33,7 +36,8 @@ void Tfrmvrdl::mn01Click(MenuEntry clicked) {
     downoption = option;
 }
 
-IoResult Tfrmvrdl::writeoption() {
+IoResult Tfrmvrdl::writeoption()
+{
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
     return key.writeString(kOptionValue, downoption);
 }

@@ -6,20 +6,24 @@
 
 namespace vorin {
 
-void Tfrmvrdl::init() {
+void Tfrmvrdl::init()
+{
     gridview::initGrid(grid_);
     // The table keeps its six field definitions from construction; it stays closed until first used.
 }
 
-void Tfrmvrdl::cleartable() {
+void Tfrmvrdl::cleartable()
+{
     gridview::clearTable(table_);
 }
 
-void Tfrmvrdl::deleterecord(int first, int count) {
+void Tfrmvrdl::deleterecord(int first, int count)
+{
     gridview::deleteRecords(table_, first, count);
 }
 
-void Tfrmvrdl::sorttable(const std::string& fieldName) {
+void Tfrmvrdl::sorttable(const std::string& fieldName)
+{
     if (table_.isEmpty())
         return;
     auto field = fieldByName(fieldName);
@@ -30,14 +34,16 @@ void Tfrmvrdl::sorttable(const std::string& fieldName) {
     showingrid();
 }
 
-void Tfrmvrdl::mnsortExecute(int tag) {
+void Tfrmvrdl::mnsortExecute(int tag)
+{
     if (tag == 1)
         sorttable(fieldName(Field::Location));
     else if (tag == 2)
         sorttable(fieldName(Field::Speed));
 }
 
-void Tfrmvrdl::mndellistExecute() {
+void Tfrmvrdl::mndellistExecute()
+{
     // Row 0 is the title row: with no body row selected there is nothing to delete (counting from row 0
     // would delete the first row instead).
     int row = grid_.selectedRow();
@@ -47,16 +53,19 @@ void Tfrmvrdl::mndellistExecute() {
     showingrid();
 }
 
-void Tfrmvrdl::showingrid() {
+void Tfrmvrdl::showingrid()
+{
     std::size_t n = gridview::fillGrid(table_, grid_);
     showinfo(gridview::countText(n));
 }
 
-void Tfrmvrdl::cleargrid() {
+void Tfrmvrdl::cleargrid()
+{
     gridview::clearGridBody(grid_);
 }
 
-void Tfrmvrdl::listtable() {
+void Tfrmvrdl::listtable()
+{
     if (!gridview::harvestCleanup(table_))
         return;
     showingrid();

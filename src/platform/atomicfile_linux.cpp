@@ -13,12 +13,14 @@
 namespace vorin {
 namespace {
 
-IoResult fail(const char* operation, const std::filesystem::path& path, int err) {
+IoResult fail(const char* operation, const std::filesystem::path& path, int err)
+{
     return IoResult::failure(std::string(operation) + " " + path.string() + ": " + std::strerror(err));
 }
 
 // The process's umask, read without changing it (umask(2) would briefly change it for every thread).
-mode_t currentUmask() {
+mode_t currentUmask()
+{
     static const mode_t mask = [] {
         std::ifstream status("/proc/self/status");
         std::string line;
@@ -33,7 +35,8 @@ mode_t currentUmask() {
 
 } // namespace
 
-IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data) {
+IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data)
+{
     std::error_code ec;
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path(), ec);

@@ -6,11 +6,13 @@ namespace vorin {
 
 Dispatcher::Dispatcher() : mainThread_(std::this_thread::get_id()) {}
 
-Dispatcher::~Dispatcher() {
+Dispatcher::~Dispatcher()
+{
     close();
 }
 
-bool Dispatcher::enqueue(Task task) {
+bool Dispatcher::enqueue(Task task)
+{
     {
         std::lock_guard lock(mutex_);
         if (closed_)
@@ -21,7 +23,8 @@ bool Dispatcher::enqueue(Task task) {
     return true;
 }
 
-void Dispatcher::synchronize(std::function<void()> fn) {
+void Dispatcher::synchronize(std::function<void()> fn)
+{
     if (isMainThread()) {
         fn();
         return;
@@ -33,11 +36,13 @@ void Dispatcher::synchronize(std::function<void()> fn) {
     done.get();
 }
 
-void Dispatcher::post(std::function<void()> fn) {
+void Dispatcher::post(std::function<void()> fn)
+{
     enqueue(std::make_shared<std::packaged_task<void()>>(std::move(fn)));
 }
 
-std::size_t Dispatcher::drain() {
+std::size_t Dispatcher::drain()
+{
     std::size_t count = 0;
     for (;;) {
         Task task;
@@ -53,11 +58,13 @@ std::size_t Dispatcher::drain() {
     }
 }
 
-void Dispatcher::processMessages() {
+void Dispatcher::processMessages()
+{
     drain();
 }
 
-void Dispatcher::close() {
+void Dispatcher::close()
+{
     std::deque<Task> dropped;
     {
         std::lock_guard lock(mutex_);

@@ -9,7 +9,8 @@
 namespace vorin::gbk {
 namespace {
 
-bool isAscii(std::string_view s) {
+bool isAscii(std::string_view s)
+{
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
@@ -18,7 +19,8 @@ bool isAscii(std::string_view s) {
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
+    ~Converter()
+    {
         if (cd_ != reinterpret_cast<iconv_t>(-1))
             iconv_close(cd_);
     }
@@ -27,7 +29,8 @@ public:
 
     // Converts in, replacing each unconvertible or malformed input character with `replacement`. With
     // utf8Source a whole UTF-8 sequence is skipped at once, so one character GBK lacks gives one replacement.
-    std::string run(std::string_view in, std::string_view replacement, bool utf8Source) {
+    std::string run(std::string_view in, std::string_view replacement, bool utf8Source)
+    {
         std::string out;
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             out.assign(in);
@@ -72,21 +75,24 @@ private:
 
 } // namespace
 
-std::string fromUtf8(std::string_view utf8) {
+std::string fromUtf8(std::string_view utf8)
+{
     if (isAscii(utf8))
         return std::string(utf8);
     thread_local Converter conv("GBK", "UTF-8");
     return conv.run(utf8, "?", true);
 }
 
-std::string toUtf8(std::string_view gbk) {
+std::string toUtf8(std::string_view gbk)
+{
     if (isAscii(gbk))
         return std::string(gbk);
     thread_local Converter conv("UTF-8", "GBK");
     return conv.run(gbk, "\xEF\xBF\xBD", false);
 }
 
-std::size_t charLength(std::string_view s, std::size_t i) {
+std::size_t charLength(std::string_view s, std::size_t i)
+{
     if (i + 1 >= s.size())
         return 1;
     auto lead = static_cast<unsigned char>(s[i]);

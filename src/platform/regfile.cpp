@@ -10,13 +10,15 @@ namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
+std::vector<std::string_view> splitLines(std::string_view text)
+{
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -34,7 +36,8 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 
 // Reads a quoted text starting at s[pos] == '"', undoing the \\ and \" escapes. Returns the position after
 // the closing quote, or npos when the quote is never closed.
-std::size_t readQuoted(std::string_view s, std::size_t pos, std::string& out) {
+std::size_t readQuoted(std::string_view s, std::size_t pos, std::string& out)
+{
     out.clear();
     for (std::size_t i = pos + 1; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 1 < s.size()) {
@@ -48,7 +51,8 @@ std::size_t readQuoted(std::string_view s, std::size_t pos, std::string& out) {
     return std::string_view::npos;
 }
 
-std::string quote(std::string_view s) {
+std::string quote(std::string_view s)
+{
     std::string out = "\"";
     for (char c : s) {
         if (c == '\\' || c == '"')
@@ -59,7 +63,8 @@ std::string quote(std::string_view s) {
     return out;
 }
 
-std::optional<std::uint32_t> parseDword(std::string_view hex) {
+std::optional<std::uint32_t> parseDword(std::string_view hex)
+{
     if (hex.empty() || hex.size() > 8)
         return std::nullopt;
     std::uint32_t v = 0;
@@ -78,7 +83,8 @@ std::optional<std::uint32_t> parseDword(std::string_view hex) {
     return v;
 }
 
-RegFile::Entry parseValueLine(std::string_view line) {
+RegFile::Entry parseValueLine(std::string_view line)
+{
     RegFile::Entry raw{RegFile::Entry::Kind::Raw, {}, std::string(line), 0};
     RegFile::Entry e;
     std::size_t pos;
@@ -115,7 +121,8 @@ RegFile::Entry parseValueLine(std::string_view line) {
 
 } // namespace
 
-std::optional<RegFile> RegFile::parse(std::string_view text) {
+std::optional<RegFile> RegFile::parse(std::string_view text)
+{
     RegFile file;
     if (text.find('\0') != std::string_view::npos)
         return std::nullopt;
@@ -142,7 +149,8 @@ std::optional<RegFile> RegFile::parse(std::string_view text) {
     return file;
 }
 
-std::string RegFile::serialize() const {
+std::string RegFile::serialize() const
+{
     std::string out(kHeader);
     out += "\r\n\r\n";
     for (const auto& line : preamble_)
@@ -173,7 +181,8 @@ std::string RegFile::serialize() const {
     return out;
 }
 
-RegFile::Section* RegFile::find(std::string_view key, bool createIfMissing) {
+RegFile::Section* RegFile::find(std::string_view key, bool createIfMissing)
+{
     for (auto& s : sections_) {
         if (equalsNoCase(s.name, key))
             return &s;
@@ -184,11 +193,13 @@ RegFile::Section* RegFile::find(std::string_view key, bool createIfMissing) {
     return &sections_.back();
 }
 
-const RegFile::Section* RegFile::find(std::string_view key) const {
+const RegFile::Section* RegFile::find(std::string_view key) const
+{
     return const_cast<RegFile*>(this)->find(key, false);
 }
 
-const RegFile::Entry* RegFile::findValue(const Section& section, std::string_view name) {
+const RegFile::Entry* RegFile::findValue(const Section& section, std::string_view name)
+{
     for (const auto& e : section.entries) {
         if (e.kind != Entry::Kind::Raw && equalsNoCase(e.name, name))
             return &e;
@@ -196,7 +207,8 @@ const RegFile::Entry* RegFile::findValue(const Section& section, std::string_vie
     return nullptr;
 }
 
-void RegFile::setValue(Section& section, Entry entry) {
+void RegFile::setValue(Section& section, Entry entry)
+{
     for (auto& e : section.entries) {
         if (e.kind != Entry::Kind::Raw && equalsNoCase(e.name, entry.name)) {
             entry.name = e.name;

@@ -16,12 +16,14 @@ namespace {
 // A hive larger than this is not a settings file of ours; it is backed up rather than read.
 constexpr std::uintmax_t kMaxHiveBytes = 4u << 20;
 
-std::mutex& storeMutex() {
+std::mutex& storeMutex()
+{
     static std::mutex m;
     return m;
 }
 
-const char* rootName(Hive hive) {
+const char* rootName(Hive hive)
+{
     return hive == Hive::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
 
@@ -32,7 +34,8 @@ struct Loaded {
     bool damaged = false;
 };
 
-Loaded load(const std::filesystem::path& path) {
+Loaded load(const std::filesystem::path& path)
+{
     std::error_code ec;
     auto size = std::filesystem::file_size(path, ec);
     if (ec)
@@ -52,7 +55,8 @@ Loaded load(const std::filesystem::path& path) {
 
 // Moves a damaged hive to the first free name "<file>.damaged", "<file>.damaged.1", ... so that whatever it
 // held can still be recovered by hand.
-IoResult backUp(const std::filesystem::path& path) {
+IoResult backUp(const std::filesystem::path& path)
+{
     std::error_code ec;
     for (int n = 0; n < 1000; ++n) {
         auto target = path;
@@ -67,7 +71,8 @@ IoResult backUp(const std::filesystem::path& path) {
     return IoResult::failure("rename " + path.string() + ": no free backup name");
 }
 
-IoResult save(const std::filesystem::path& path, const Loaded& loaded) {
+IoResult save(const std::filesystem::path& path, const Loaded& loaded)
+{
     if (loaded.damaged) {
         if (auto r = backUp(path); !r)
             return r;
@@ -75,8 +80,8 @@ IoResult save(const std::filesystem::path& path, const Loaded& loaded) {
     return writeFileAtomically(path, loaded.file.serialize());
 }
 
-template <typename Fn>
-IoResult modify(const std::filesystem::path& path, const std::string& key, Fn&& change) {
+template <typename Fn> IoResult modify(const std::filesystem::path& path, const std::string& key, Fn&& change)
+{
     std::lock_guard lock(storeMutex());
     Loaded loaded = load(path);
     RegFile::Section* section = loaded.file.find(key, true);
@@ -86,7 +91,8 @@ IoResult modify(const std::filesystem::path& path, const std::string& key, Fn&& 
 
 } // namespace
 
-std::filesystem::path hiveFile(Hive hive) {
+std::filesystem::path hiveFile(Hive hive)
+{
     const char* fileName = hive == Hive::CurrentUser ? "HKCU.reg" : "HKLM.reg";
     if (const char* dir = std::getenv("VORIN_REGISTRY_DIR"); dir && *dir)
         return std::filesystem::path(dir) / fileName;
@@ -98,7 +104,8 @@ std::filesystem::path hiveFile(Hive hive) {
     return std::filesystem::path(home && *home ? home : ".") / ".config" / "vorindaili" / fileName;
 }
 
-Key Key::open(Hive hive, std::string path) {
+Key Key::open(Hive hive, std::string path)
+{
     std::string full = std::string(rootName(hive)) + "\\" + path;
     auto file = hiveFile(hive);
     {
@@ -112,7 +119,8 @@ Key Key::open(Hive hive, std::string path) {
     return Key(std::move(file), std::move(full));
 }
 
-std::optional<std::string> Key::readString(std::string_view name) const {
+std::optional<std::string> Key::readString(std::string_view name) const
+{
     std::lock_guard lock(storeMutex());
     Loaded loaded = load(file_);
     const RegFile::Section* section = loaded.file.find(path_);
@@ -122,7 +130,8 @@ std::optional<std::string> Key::readString(std::string_view name) const {
     return e->text;
 }
 
-std::optional<std::uint32_t> Key::readDword(std::string_view name) const {
+std::optional<std::uint32_t> Key::readDword(std::string_view name) const
+{
     std::lock_guard lock(storeMutex());
     Loaded loaded = load(file_);
     const RegFile::Section* section = loaded.file.find(path_);
@@ -132,13 +141,15 @@ std::optional<std::uint32_t> Key::readDword(std::string_view name) const {
     return e->dword;
 }
 
-IoResult Key::writeString(std::string_view name, std::string_view value) const {
+IoResult Key::writeString(std::string_view name, std::string_view value) const
+{
     return modify(file_, path_, [&](RegFile::Section& s) {
         RegFile::setValue(s, {RegFile::Entry::Kind::String, std::string(name), std::string(value), 0});
     });
 }
 
-IoResult Key::writeDword(std::string_view name, std::uint32_t value) const {
+IoResult Key::writeDword(std::string_view name, std::uint32_t value) const
+{
     return modify(file_, path_, [&](RegFile::Section& s) {
         RegFile::setValue(s, {RegFile::Entry::Kind::Dword, std::string(name), {}, value});
     });

@@ -7,11 +7,13 @@
 namespace vorin {
 namespace {
 
-std::string g(const char* utf8) {
+std::string g(const char* utf8)
+{
     return gbk::fromUtf8(utf8);
 }
 
-Texts build() {
+Texts build()
+{
     Texts t;
     t.fieldIp = g("IP地址");
     t.fieldPort = g("端口");
@@ -36,6 +38,15 @@ Texts build() {
     t.currentProxy = g("当前代理为：");
     t.proxyStopped = g("当前代理为：停用");
     t.proxyDisabled = g("当前代理为：禁用");
+
+    t.downFrom = g("正在从");
+    t.downWait = g("下载，请稍候...");
+    t.downSiteWait = g("网站下载，请稍候...");
+    t.downHaozs = g("正在从haozs下载，请稍候...");
+    t.downRos = g("正在从rosinstrument网站下载，请稍候...");
+    t.downProxylists = g("正在从proxylists网站下载，请稍候...");
+    t.downAntipalivo = g("正在从antipalivo下载，请稍候...");
+    t.downUrl = g("正在从特定网站下载地址，请稍候...");
 
     t.layoutTitle = g("Vorin智能代理");
     t.title = g("Vorin智能代理 V5.0");
@@ -67,7 +78,8 @@ Texts build() {
 
 } // namespace
 
-const Texts& texts() {
+const Texts& texts()
+{
     static const Texts instance = build();
     return instance;
 }

@@ -31,6 +31,16 @@ struct Texts {
     std::string proxyStopped;
     std::string proxyDisabled;
 
+    // Source start texts of the harvest.
+    std::string downFrom;
+    std::string downWait;
+    std::string downSiteWait;
+    std::string downHaozs;
+    std::string downRos;
+    std::string downProxylists;
+    std::string downAntipalivo;
+    std::string downUrl;
+
     // Window captions.
     std::string layoutTitle;
     std::string title;

@@ -6,7 +6,8 @@
 
 namespace vorin::systemproxy {
 
-std::string read() {
+std::string read()
+{
     auto key = registry::Key::open(registry::Hive::CurrentUser, kInternetSettingsKey);
     if (key.readDword("ProxyEnable") != 1u)
         return {};

@@ -14,7 +14,8 @@ namespace {
 
 // The collation locale as the C library would pick it: LC_ALL, then LC_COLLATE, then LANG, with the
 // encoding and modifier stripped ("zh_CN.UTF-8" -> "zh_CN"). C and POSIX mean ICU's root order.
-std::string userLocale() {
+std::string userLocale()
+{
     for (const char* name : {"LC_ALL", "LC_COLLATE", "LANG"}) {
         const char* v = std::getenv(name);
         if (!v || !*v)
@@ -34,7 +35,8 @@ struct Collator::Impl {
     UCollator* collator = nullptr;
 };
 
-Collator::Collator(const std::string& locale) : impl_(std::make_unique<Impl>()) {
+Collator::Collator(const std::string& locale) : impl_(std::make_unique<Impl>())
+{
     UErrorCode status = U_ZERO_ERROR;
     std::string name = locale.empty() ? userLocale() : locale;
     impl_->collator = ucol_open(name.c_str(), &status);
@@ -44,12 +46,14 @@ Collator::Collator(const std::string& locale) : impl_(std::make_unique<Impl>()) 
     }
 }
 
-Collator::~Collator() {
+Collator::~Collator()
+{
     if (impl_->collator)
         ucol_close(impl_->collator);
 }
 
-std::string Collator::sortKey(std::string_view gbkText) const {
+std::string Collator::sortKey(std::string_view gbkText) const
+{
     if (!impl_->collator)
         return std::string(gbkText);
     std::string utf8 = gbk::toUtf8(gbkText);

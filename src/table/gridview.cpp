@@ -7,7 +7,8 @@
 
 namespace vorin::gridview {
 
-void initGrid(StringGrid& grid) {
+void initGrid(StringGrid& grid)
+{
     static constexpr int widths[] = {40, 170, 60, 80, 220, 50, 50};
     grid.beginUpdate();
     for (int c = 0; c < 7; ++c) {
@@ -17,7 +18,8 @@ void initGrid(StringGrid& grid) {
     grid.endUpdate();
 }
 
-std::size_t fillGrid(const ProxyTable& table, StringGrid& grid) {
+std::size_t fillGrid(const ProxyTable& table, StringGrid& grid)
+{
     const std::size_t n = table.rowCount();
     grid.beginUpdate();
     grid.setRowCount(static_cast<int>(n) + 1);
@@ -37,25 +39,29 @@ std::size_t fillGrid(const ProxyTable& table, StringGrid& grid) {
     return n;
 }
 
-void clearGridBody(StringGrid& grid) {
+void clearGridBody(StringGrid& grid)
+{
     grid.beginUpdate();
     for (int r = 1; r < grid.rowCount(); ++r)
         grid.clearRow(r);
     grid.endUpdate();
 }
 
-std::string countText(std::size_t count) {
+std::string countText(std::size_t count)
+{
     return texts().countPrefix + std::to_string(count) + texts().countSuffix;
 }
 
-void clearTable(ProxyTable& table) {
+void clearTable(ProxyTable& table)
+{
     table.open();
     table.first();
     while (!table.isEmpty())
         table.deleteCurrent();
 }
 
-void deleteRecords(ProxyTable& table, int first, int count) {
+void deleteRecords(ProxyTable& table, int first, int count)
+{
     table.open();
     if (!table.first())
         return;
@@ -65,7 +71,8 @@ void deleteRecords(ProxyTable& table, int first, int count) {
         table.deleteCurrent();
 }
 
-bool harvestCleanup(ProxyTable& table) {
+bool harvestCleanup(ProxyTable& table)
+{
     if (table.isEmpty())
         return false;
     table.open();

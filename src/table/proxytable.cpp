@@ -10,12 +10,14 @@
 
 namespace vorin {
 
-std::size_t fieldSize(Field field) {
+std::size_t fieldSize(Field field)
+{
     static constexpr std::size_t sizes[kFieldCount] = {50, 8, 10, 40, 0, 0};
     return sizes[static_cast<int>(field)];
 }
 
-const std::string& fieldName(Field field) {
+const std::string& fieldName(Field field)
+{
     const Texts& t = texts();
     switch (field) {
     case Field::Ip:
@@ -34,7 +36,8 @@ const std::string& fieldName(Field field) {
     return t.fieldSpeed;
 }
 
-std::optional<Field> fieldByName(std::string_view gbkName) {
+std::optional<Field> fieldByName(std::string_view gbkName)
+{
     for (int i = 0; i < kFieldCount; ++i) {
         if (fieldName(static_cast<Field>(i)) == gbkName)
             return static_cast<Field>(i);
@@ -42,7 +45,8 @@ std::optional<Field> fieldByName(std::string_view gbkName) {
     return std::nullopt;
 }
 
-std::string ProxyRecord::text(Field f) const {
+std::string ProxyRecord::text(Field f) const
+{
     if (!has(f))
         return {};
     switch (f) {
@@ -55,7 +59,8 @@ std::string ProxyRecord::text(Field f) const {
     }
 }
 
-bool ProxyRecord::boolean(Field f) const {
+bool ProxyRecord::boolean(Field f) const
+{
     if (!has(f))
         return false;
     if (f == Field::Valid)
@@ -91,7 +96,8 @@ template <typename Row> struct OrderKey {
 };
 
 struct KeyLess {
-    template <typename K> bool operator()(const K& a, const K& b) const {
+    template <typename K> bool operator()(const K& a, const K& b) const
+    {
         if (a.set != b.set)
             return !a.set;
         if (a.num != b.num)
@@ -109,7 +115,8 @@ struct KeyLess {
     }
 };
 
-std::uint64_t packPrefix(const std::string& bytes, std::size_t from) {
+std::uint64_t packPrefix(const std::string& bytes, std::size_t from)
+{
     std::uint64_t v = 0;
     for (std::size_t i = 0; i < 8; ++i) {
         unsigned char c = from + i < bytes.size() ? static_cast<unsigned char>(bytes[from + i]) : 0;
@@ -127,33 +134,39 @@ struct ProxyTable::Index {
     Tree tree;
     Tree::iterator cur; // the cursor; tree iterators stay valid while other rows come and go
 
-    static Key keyOf(Row* row) {
+    static Key keyOf(Row* row)
+    {
         return {row->keySet, row->keyNum, row->prefix[0], row->prefix[1], row->seq, row};
     }
 };
 
 ProxyTable::ProxyTable(std::shared_ptr<const Collator> collator)
     : collator_(collator ? std::move(collator) : std::make_shared<const Collator>())
-    , index_(std::make_unique<Index>()) {
+    , index_(std::make_unique<Index>())
+{
     index_->cur = index_->tree.end();
 }
 
-ProxyTable::~ProxyTable() {
+ProxyTable::~ProxyTable()
+{
     for (const auto& key : index_->tree)
         delete key.row;
 }
 
-std::size_t ProxyTable::rowCount() const {
+std::size_t ProxyTable::rowCount() const
+{
     return index_->tree.size();
 }
 
-void ProxyTable::setCursor(bool atEnd) {
+void ProxyTable::setCursor(bool atEnd)
+{
     // Called with index_->cur already moved; end() means no current row (an empty table).
     current_ = index_->cur == index_->tree.end() ? nullptr : index_->cur->row;
     eof_ = atEnd || current_ == nullptr;
 }
 
-void ProxyTable::computeKey(Row& row) const {
+void ProxyTable::computeKey(Row& row) const
+{
     row.keySet = false;
     row.keyNum = 0;
     row.keyBytes.clear();
@@ -176,7 +189,8 @@ void ProxyTable::computeKey(Row& row) const {
     row.prefix[1] = packPrefix(row.keyBytes, 8);
 }
 
-bool ProxyTable::first() {
+bool ProxyTable::first()
+{
     open();
     if (state_ != State::Browse)
         post();
@@ -185,11 +199,13 @@ bool ProxyTable::first() {
     return current_ != nullptr;
 }
 
-bool ProxyTable::next() {
+bool ProxyTable::next()
+{
     return moveBy(1);
 }
 
-bool ProxyTable::moveBy(std::size_t n) {
+bool ProxyTable::moveBy(std::size_t n)
+{
     open();
     if (state_ != State::Browse)
         post();
@@ -218,25 +234,29 @@ bool ProxyTable::moveBy(std::size_t n) {
     return reached;
 }
 
-std::size_t ProxyTable::recNo() const {
+std::size_t ProxyTable::recNo() const
+{
     if (!current_)
         return 0;
     return index_->tree.order_of_key(*index_->cur) + 1;
 }
 
-const ProxyRecord& ProxyTable::current() const {
+const ProxyRecord& ProxyTable::current() const
+{
     static const ProxyRecord unset;
     if (pending_)
         return pending_->rec;
     return current_ ? current_->rec : unset;
 }
 
-std::string ProxyTable::text(std::string_view gbkFieldName) const {
+std::string ProxyTable::text(std::string_view gbkFieldName) const
+{
     auto f = fieldByName(gbkFieldName);
     return f ? text(*f) : std::string();
 }
 
-void ProxyTable::append() {
+void ProxyTable::append()
+{
     open();
     if (state_ != State::Browse)
         post();
@@ -245,7 +265,8 @@ void ProxyTable::append() {
     eof_ = false;
 }
 
-void ProxyTable::edit() {
+void ProxyTable::edit()
+{
     open();
     if (state_ != State::Browse)
         return;
@@ -257,14 +278,16 @@ void ProxyTable::edit() {
     state_ = State::Edit;
 }
 
-ProxyRecord& ProxyTable::writable(Field f) {
+ProxyRecord& ProxyTable::writable(Field f)
+{
     if (state_ == State::Browse)
         edit();
     pending_->rec.isSet[static_cast<int>(f)] = true;
     return pending_->rec;
 }
 
-void ProxyTable::setText(Field f, std::string_view value) {
+void ProxyTable::setText(Field f, std::string_view value)
+{
     switch (f) {
     case Field::Valid:
         setBoolean(f, value == "True");
@@ -286,12 +309,14 @@ void ProxyTable::setText(Field f, std::string_view value) {
     rec.texts[static_cast<int>(f)] = std::string(value.substr(0, fieldSize(f)));
 }
 
-void ProxyTable::setText(std::string_view gbkFieldName, std::string_view value) {
+void ProxyTable::setText(std::string_view gbkFieldName, std::string_view value)
+{
     if (auto f = fieldByName(gbkFieldName))
         setText(*f, value);
 }
 
-void ProxyTable::setBoolean(Field f, bool value) {
+void ProxyTable::setBoolean(Field f, bool value)
+{
     if (f == Field::Valid) {
         writable(f).valid = value;
     } else {
@@ -299,7 +324,8 @@ void ProxyTable::setBoolean(Field f, bool value) {
     }
 }
 
-void ProxyTable::setInteger(Field f, std::int32_t value) {
+void ProxyTable::setInteger(Field f, std::int32_t value)
+{
     if (f == Field::Speed) {
         writable(f).speed = value;
     } else if (f == Field::Valid) {
@@ -309,7 +335,8 @@ void ProxyTable::setInteger(Field f, std::int32_t value) {
     }
 }
 
-void ProxyTable::post() {
+void ProxyTable::post()
+{
     auto& tree = index_->tree;
     if (state_ == State::Append) {
         Row* row = pending_.release();
@@ -339,12 +366,14 @@ void ProxyTable::post() {
     state_ = State::Browse;
 }
 
-void ProxyTable::cancel() {
+void ProxyTable::cancel()
+{
     pending_.reset();
     state_ = State::Browse;
 }
 
-void ProxyTable::deleteCurrent() {
+void ProxyTable::deleteCurrent()
+{
     open();
     if (state_ == State::Append) {
         cancel();
@@ -364,7 +393,8 @@ void ProxyTable::deleteCurrent() {
     setCursor(wasLast);
 }
 
-void ProxyTable::sortOn(Field field) {
+void ProxyTable::sortOn(Field field)
+{
     open();
     if (state_ != State::Browse)
         post();
@@ -383,7 +413,8 @@ void ProxyTable::sortOn(Field field) {
     setCursor(eof_);
 }
 
-void ProxyTable::visitRows(const std::function<void(const ProxyRecord&)>& fn) const {
+void ProxyTable::visitRows(const std::function<void(const ProxyRecord&)>& fn) const
+{
     for (const auto& key : index_->tree)
         fn(key.row->rec);
 }

@@ -99,7 +99,8 @@ public:
     std::optional<Field> sortField() const { return sortField_; }
 
     // Visits every row in the current order without moving the cursor. fn(position from 1, row).
-    template <typename Fn> void forEach(Fn&& fn) const {
+    template <typename Fn> void forEach(Fn&& fn) const
+    {
         std::size_t pos = 0;
         visitRows([&](const ProxyRecord& r) { fn(++pos, r); });
     }

@@ -12,9 +12,12 @@ constexpr int kDefaultColWidth = 64;
 StringGrid::StringGrid(int colCount, int rowCount)
     : colCount_(colCount)
     , cells_(static_cast<std::size_t>(std::max(rowCount, 1)), std::vector<std::string>(colCount))
-    , widths_(static_cast<std::size_t>(colCount), kDefaultColWidth) {}
+    , widths_(static_cast<std::size_t>(colCount), kDefaultColWidth)
+{
+}
 
-void StringGrid::setRowCount(int rows) {
+void StringGrid::setRowCount(int rows)
+{
     rows = std::max(rows, 1);
     if (rows == rowCount())
         return;
@@ -28,14 +31,16 @@ void StringGrid::setRowCount(int rows) {
         observer_->gridSelectionChanged();
 }
 
-const std::string& StringGrid::cell(int col, int row) const {
+const std::string& StringGrid::cell(int col, int row) const
+{
     static const std::string empty;
     if (col < 0 || col >= colCount_ || row < 0 || row >= rowCount())
         return empty;
     return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
 
-void StringGrid::setCell(int col, int row, std::string text) {
+void StringGrid::setCell(int col, int row, std::string text)
+{
     if (col < 0 || col >= colCount_ || row < 0 || row >= rowCount())
         return;
     std::string& c = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
@@ -45,7 +50,8 @@ void StringGrid::setCell(int col, int row, std::string text) {
     changed(row, row);
 }
 
-void StringGrid::clearRow(int row) {
+void StringGrid::clearRow(int row)
+{
     if (row < 0 || row >= rowCount())
         return;
     for (auto& c : cells_[static_cast<std::size_t>(row)])
@@ -53,18 +59,21 @@ void StringGrid::clearRow(int row) {
     changed(row, row);
 }
 
-int StringGrid::colWidth(int col) const {
+int StringGrid::colWidth(int col) const
+{
     return col >= 0 && col < colCount_ ? widths_[static_cast<std::size_t>(col)] : 0;
 }
 
-void StringGrid::setColWidth(int col, int width) {
+void StringGrid::setColWidth(int col, int width)
+{
     if (col < 0 || col >= colCount_)
         return;
     widths_[static_cast<std::size_t>(col)] = width;
     changed(0, 0);
 }
 
-void StringGrid::setSelectedRow(int row) {
+void StringGrid::setSelectedRow(int row)
+{
     row = std::clamp(row, 0, rowCount() - 1);
     if (row == selected_)
         return;
@@ -73,7 +82,8 @@ void StringGrid::setSelectedRow(int row) {
         observer_->gridSelectionChanged();
 }
 
-void StringGrid::changed(int first, int last) {
+void StringGrid::changed(int first, int last)
+{
     if (updating_ > 0) {
         dirty_ = true;
         return;
@@ -82,7 +92,8 @@ void StringGrid::changed(int first, int last) {
         observer_->gridRowsChanged(first, last);
 }
 
-void StringGrid::endUpdate() {
+void StringGrid::endUpdate()
+{
     if (updating_ > 0 && --updating_ == 0 && dirty_) {
         dirty_ = false;
         if (observer_)

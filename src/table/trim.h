@@ -7,7 +7,8 @@
 namespace vorin {
 
 // Removes leading and trailing bytes of value 32 (space) or less: blanks and control characters.
-inline std::string_view trim(std::string_view s) {
+inline std::string_view trim(std::string_view s)
+{
     std::size_t b = 0;
     std::size_t e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= 32)

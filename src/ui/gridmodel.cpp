@@ -6,46 +6,55 @@
 
 namespace vorin {
 
-GridModel::GridModel(StringGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
+GridModel::GridModel(StringGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid)
+{
     grid_.setObserver(this);
 }
 
-GridModel::~GridModel() {
+GridModel::~GridModel()
+{
     grid_.setObserver(nullptr);
 }
 
-int GridModel::rowCount(const QModelIndex& parent) const {
+int GridModel::rowCount(const QModelIndex& parent) const
+{
     return parent.isValid() ? 0 : grid_.rowCount() - 1;
 }
 
-int GridModel::columnCount(const QModelIndex& parent) const {
+int GridModel::columnCount(const QModelIndex& parent) const
+{
     return parent.isValid() ? 0 : grid_.colCount();
 }
 
-QVariant GridModel::data(const QModelIndex& index, int role) const {
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
     return qs(grid_.cell(index.column(), index.row() + 1));
 }
 
-QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     return qs(grid_.cell(section, 0));
 }
 
-Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
+{
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void GridModel::gridReset() {
+void GridModel::gridReset()
+{
     // The grid has already changed; a view asks for nothing between the two calls.
     beginResetModel();
     endResetModel();
     Q_EMIT headerDataChanged(Qt::Horizontal, 0, grid_.colCount() - 1);
 }
 
-void GridModel::gridRowsChanged(int first, int last) {
+void GridModel::gridRowsChanged(int first, int last)
+{
     if (first == 0) {
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, grid_.colCount() - 1);
         first = 1;
@@ -54,7 +63,8 @@ void GridModel::gridRowsChanged(int first, int last) {
         Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, grid_.colCount() - 1), {Qt::DisplayRole});
 }
 
-void GridModel::gridSelectionChanged() {
+void GridModel::gridSelectionChanged()
+{
     Q_EMIT selectedRowChanged(grid_.selectedRow());
 }
 

@@ -30,15 +30,19 @@ public:
         : QWidget(parent)
         , top_(top)
         , bottom_(bottom)
-        , drags_(dragsWindow) {}
-    void setCaption(const QString& caption) {
+        , drags_(dragsWindow)
+    {
+    }
+    void setCaption(const QString& caption)
+    {
         caption_ = caption;
         update();
     }
     const QString& caption() const { return caption_; }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         QPainter p(this);
         QLinearGradient g(0, 0, 0, height());
         g.setColorAt(0, top_);
@@ -49,7 +53,8 @@ protected:
         int y = (height() - fm.height()) / 2 + fm.ascent();
         p.drawText(20, y, caption_);
     }
-    void mousePressEvent(QMouseEvent* e) override {
+    void mousePressEvent(QMouseEvent* e) override
+    {
         if (drags_ && e->button() == Qt::LeftButton && window()->windowHandle())
             window()->windowHandle()->startSystemMove();
     }
@@ -63,7 +68,8 @@ private:
 
 MainForm::MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::Window)
-    , controller_(*this, dispatcher, clock, std::move(endpoints)) {
+    , controller_(*this, dispatcher, clock, std::move(endpoints))
+{
     setObjectName(QStringLiteral("frmvrdl"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setFixedSize(690, 505);
@@ -77,7 +83,8 @@ MainForm::MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QW
 MainForm::~MainForm() = default;
 
 QToolButton* MainForm::addButton(QWidget* parent, const char* name, QRect place, const std::string& hint,
-                                 int icon) {
+                                 int icon)
+{
     auto* b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(place);
@@ -88,7 +95,8 @@ QToolButton* MainForm::addButton(QWidget* parent, const char* name, QRect place,
     return b;
 }
 
-void MainForm::buildLayout() {
+void MainForm::buildLayout()
+{
     const Texts& t = texts();
 
     panTop_ = new CaptionPanel(this, QColor(0x3a, 0x6f, 0xb5), QColor(0x1f, 0x4a, 0x86), true);
@@ -177,7 +185,8 @@ void MainForm::buildLayout() {
     setInfoText(t.infoCaption);
 }
 
-void MainForm::buildMenus() {
+void MainForm::buildMenus()
+{
     const Texts& t = texts();
     popsvr_ = new QMenu(this);
     popsvr_->setObjectName(QStringLiteral("popsvr"));
@@ -215,49 +224,60 @@ void MainForm::buildMenus() {
     connect(n1, &QAction::triggered, this, [this] { controller_.mndellistExecute(); });
 }
 
-QWidget* MainForm::control(const char* name) const {
+QWidget* MainForm::control(const char* name) const
+{
     return findChild<QWidget*>(QString::fromLatin1(name));
 }
 
-void MainForm::setStatusText(const std::string& text) {
+void MainForm::setStatusText(const std::string& text)
+{
     panBot_->setCaption(qs(text));
 }
 
-void MainForm::setInfoText(const std::string& text) {
+void MainForm::setInfoText(const std::string& text)
+{
     lbinfo_->setText(qs(text));
     lbinfo_->adjustSize();
 }
 
-void MainForm::setTitleText(const std::string& text) {
+void MainForm::setTitleText(const std::string& text)
+{
     panTop_->setCaption(qs(text));
     setWindowTitle(qs(text));
 }
 
-bool MainForm::isChecked(MenuEntry entry) const {
+bool MainForm::isChecked(MenuEntry entry) const
+{
     return sourceAction(entry)->isChecked();
 }
 
-void MainForm::setChecked(MenuEntry entry, bool checked) {
+void MainForm::setChecked(MenuEntry entry, bool checked)
+{
     sourceAction(entry)->setChecked(checked);
 }
 
-void MainForm::setEntryVisible(MenuEntry entry, bool visible) {
+void MainForm::setEntryVisible(MenuEntry entry, bool visible)
+{
     sourceAction(entry)->setVisible(visible);
 }
 
-void MainForm::setMenuButtonVisible(bool visible) {
+void MainForm::setMenuButtonVisible(bool visible)
+{
     btnMenu_->setVisible(visible);
 }
 
-void MainForm::popupAtCursor(Popup popup) {
+void MainForm::popupAtCursor(Popup popup)
+{
     (popup == Popup::Popsvr ? popsvr_ : popset_)->popup(QCursor::pos());
 }
 
-void MainForm::navigate(const std::string& url) {
+void MainForm::navigate(const std::string& url)
+{
     eweb_->setUrl(QUrl(qs(url)));
 }
 
-void MainForm::applyRoundOutline() {
+void MainForm::applyRoundOutline()
+{
     // Rounded top corners, square bottom ones.
     QPainterPath path;
     const qreal r = 6;
@@ -271,20 +291,24 @@ void MainForm::applyRoundOutline() {
     setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
-void MainForm::minimize() {
+void MainForm::minimize()
+{
     showMinimized();
 }
 
-void MainForm::closeWindow() {
+void MainForm::closeWindow()
+{
     close();
 }
 
-void MainForm::showEvent(QShowEvent* event) {
+void MainForm::showEvent(QShowEvent* event)
+{
     QWidget::showEvent(event);
     controller_.frmshowExecute();
 }
 
-void MainForm::closeEvent(QCloseEvent* event) {
+void MainForm::closeEvent(QCloseEvent* event)
+{
     controller_.FormClose();
     event->accept();
 }

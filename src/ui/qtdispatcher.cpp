@@ -9,11 +9,13 @@ namespace vorin {
 
 QtDispatcher::QtDispatcher() = default;
 
-QtDispatcher::~QtDispatcher() {
+QtDispatcher::~QtDispatcher()
+{
     close();
 }
 
-void QtDispatcher::wake() {
+void QtDispatcher::wake()
+{
     // One wake-up at a time is enough: the drain runs everything queued until then and after.
     if (wakePending_.exchange(true))
         return;
@@ -26,7 +28,8 @@ void QtDispatcher::wake() {
         Qt::QueuedConnection);
 }
 
-void QtDispatcher::processMessages() {
+void QtDispatcher::processMessages()
+{
     drain();
     QCoreApplication::processEvents();
     drain();

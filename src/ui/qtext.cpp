@@ -6,11 +6,13 @@
 
 namespace vorin {
 
-QString qs(const std::string& gbk) {
+QString qs(const std::string& gbk)
+{
     return QString::fromStdString(gbk::toUtf8(gbk));
 }
 
-std::string gbkOf(const QString& text) {
+std::string gbkOf(const QString& text)
+{
     return gbk::fromUtf8(text.toStdString());
 }
 

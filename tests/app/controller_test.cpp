@@ -19,7 +19,8 @@ constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
 
 class ControllerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         saved_ = getenv("VORIN_REGISTRY_DIR");
         setenv("VORIN_REGISTRY_DIR", dir_.path().c_str(), 1);
     }
@@ -28,7 +29,8 @@ protected:
     registry::Key optionKey() { return registry::Key::open(registry::Hive::CurrentUser, kOptionKey); }
     std::optional<std::string> storedOption() { return optionKey().readString("downoption"); }
 
-    void addRow(const std::string& ip, const std::string& port = "80") {
+    void addRow(const std::string& ip, const std::string& port = "80")
+    {
         auto& t = form.table();
         t.append();
         t.setText(Field::Ip, ip);
@@ -44,7 +46,8 @@ protected:
     Tfrmvrdl form{view, dispatcher, clock, test::loopbackEndpoints()};
 };
 
-TEST_F(ControllerTest, StartUpShowsTitleProxyHomePageAndHidesTheExtras) {
+TEST_F(ControllerTest, StartUpShowsTitleProxyHomePageAndHidesTheExtras)
+{
     form.frmshowExecute();
     EXPECT_EQ(view.title, g("Vorin智能代理 V5.0"));
     ASSERT_EQ(view.infos.size(), 1u);
@@ -61,7 +64,8 @@ TEST_F(ControllerTest, StartUpShowsTitleProxyHomePageAndHidesTheExtras) {
     EXPECT_EQ(view.roundCalls, 1);
 }
 
-TEST_F(ControllerTest, StartUpShowsAnEnabledSystemProxy) {
+TEST_F(ControllerTest, StartUpShowsAnEnabledSystemProxy)
+{
     auto key = registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
     key.writeString("ProxyServer", "1.2.3.4:8080");
     key.writeDword("ProxyEnable", 1);
@@ -75,7 +79,8 @@ TEST_F(ControllerTest, StartUpShowsAnEnabledSystemProxy) {
     EXPECT_EQ(form.getproxy(), "");
 }
 
-TEST_F(ControllerTest, SourceOptionsFromTheStore) {
+TEST_F(ControllerTest, SourceOptionsFromTheStore)
+{
     struct Case {
         std::optional<std::string> stored;
         const char* marks;
@@ -100,12 +105,14 @@ TEST_F(ControllerTest, SourceOptionsFromTheStore) {
     }
 }
 
-TEST_F(ControllerTest, AStoredNumberCountsAsMissing) {
+TEST_F(ControllerTest, AStoredNumberCountsAsMissing)
+{
     optionKey().writeDword("downoption", 11);
     EXPECT_EQ(form.readdownoption(), "100");
 }
 
-TEST_F(ControllerTest, ClickingAnEntryTogglesItAndRebuildsTheOption) {
+TEST_F(ControllerTest, ClickingAnEntryTogglesItAndRebuildsTheOption)
+{
     form.frmshowExecute();
     form.mn01Click(MenuEntry::Mn02);
     EXPECT_EQ(form.downoption, "110");
@@ -118,8 +125,9 @@ TEST_F(ControllerTest, ClickingAnEntryTogglesItAndRebuildsTheOption) {
     EXPECT_EQ(storedOption(), "000");
 }
 
-TEST_F(ControllerTest, ADamagedStoreStartsWithDefaultsAndIsKeptAside) {
-    const std::string damaged("\x00\x01garbage\xFF", 10);
+TEST_F(ControllerTest, ADamagedStoreStartsWithDefaultsAndIsKeptAside)
+{
+    const std::string damaged = test::bytes("\x00\x01garbage\xFF");
     {
         std::ofstream out(registry::hiveFile(registry::Hive::CurrentUser), std::ios::binary);
         out << damaged;
@@ -134,7 +142,8 @@ TEST_F(ControllerTest, ADamagedStoreStartsWithDefaultsAndIsKeptAside) {
     EXPECT_EQ(kept.str(), damaged);
 }
 
-TEST_F(ControllerTest, AnUnwritableStoreDoesNotStopTheClose) {
+TEST_F(ControllerTest, AnUnwritableStoreDoesNotStopTheClose)
+{
     std::ofstream(dir_.path() / "file") << "x";
     setenv("VORIN_REGISTRY_DIR", (dir_.path() / "file" / "sub").c_str(), 1);
     form.frmshowExecute();
@@ -143,7 +152,8 @@ TEST_F(ControllerTest, AnUnwritableStoreDoesNotStopTheClose) {
     EXPECT_FALSE(form.writeoption().ok);
 }
 
-TEST_F(ControllerTest, StatusTextsProcessPendingMessages) {
+TEST_F(ControllerTest, StatusTextsProcessPendingMessages)
+{
     int ran = 0;
     dispatcher.post([&] { ++ran; });
     form.showinfo("a");
@@ -155,7 +165,8 @@ TEST_F(ControllerTest, StatusTextsProcessPendingMessages) {
     EXPECT_EQ(view.infos, std::vector<std::string>{"b"});
 }
 
-TEST_F(ControllerTest, DownloadEmptiesTableAndGridButKeepsTheRowCount) {
+TEST_F(ControllerTest, DownloadEmptiesTableAndGridButKeepsTheRowCount)
+{
     form.frmshowExecute();
     addRow("1.1.1.1");
     addRow("2.2.2.2");
@@ -168,7 +179,8 @@ TEST_F(ControllerTest, DownloadEmptiesTableAndGridButKeepsTheRowCount) {
     EXPECT_EQ(form.grid().cell(gridview::ColIp, 1), "");
 }
 
-TEST_F(ControllerTest, ButtonsOpenTheirMenusAndDriveTheWindow) {
+TEST_F(ControllerTest, ButtonsOpenTheirMenusAndDriveTheWindow)
+{
     form.btnsoftsetExecute();
     form.btnshowmenuExecute();
     EXPECT_EQ(view.popups, (std::vector<Popup>{Popup::Popsvr, Popup::Popset}));
@@ -178,7 +190,8 @@ TEST_F(ControllerTest, ButtonsOpenTheirMenusAndDriveTheWindow) {
     EXPECT_EQ(view.closeCalls, 1);
 }
 
-TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating) {
+TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating)
+{
     form.frmshowExecute();
     // An empty harvest does nothing at all.
     form.busy = true;
@@ -198,7 +211,8 @@ TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating) {
     EXPECT_EQ(clock.sleeps, std::vector<std::uint32_t>{1200});
 }
 
-TEST_F(ControllerTest, SortAndDeleteFromTheListTools) {
+TEST_F(ControllerTest, SortAndDeleteFromTheListTools)
+{
     form.frmshowExecute();
     form.sorttable(fieldName(Field::Ip)); // empty: no redraw, no status
     EXPECT_TRUE(view.statuses.empty());

@@ -9,7 +9,8 @@
 namespace vorin {
 namespace {
 
-TEST(Endpoints, OverridesReplaceRootsAndSkipNoise) {
+TEST(Endpoints, OverridesReplaceRootsAndSkipNoise)
+{
     Endpoints e = Endpoints::defaults();
     ASSERT_FALSE(e.root("softsite").empty());
     e.applyOverrides("# test hosts\r\n"
@@ -24,7 +25,8 @@ TEST(Endpoints, OverridesReplaceRootsAndSkipNoise) {
     EXPECT_EQ(e.root("unknown"), "");
 }
 
-TEST(Endpoints, TheTestRunPointsEveryKeyAtLoopback) {
+TEST(Endpoints, TheTestRunPointsEveryKeyAtLoopback)
+{
     // The shared test main names an endpoints file; whatever the program's table holds must be covered.
     Endpoints e = Endpoints::fromEnvironment();
     EXPECT_TRUE(e.loadError().empty());
@@ -32,7 +34,8 @@ TEST(Endpoints, TheTestRunPointsEveryKeyAtLoopback) {
         EXPECT_EQ(e.root(key).rfind("http://127.0.0.1:", 0), 0u) << key;
 }
 
-TEST(Endpoints, AnUnreadableOverrideFileKeepsTheDefaults) {
+TEST(Endpoints, AnUnreadableOverrideFileKeepsTheDefaults)
+{
     Endpoints e = Endpoints::defaults();
     EXPECT_FALSE(e.applyOverrideFile("/nonexistent/endpoints.conf").ok);
     EXPECT_EQ(e.root("softsite"), Endpoints::defaults().root("softsite"));

@@ -12,7 +12,8 @@ namespace vorin {
 namespace {
 
 // Drains on the calling (main) thread until done holds.
-void drainUntil(Dispatcher& d, const std::atomic<bool>& done) {
+void drainUntil(Dispatcher& d, const std::atomic<bool>& done)
+{
     while (!done.load()) {
         d.drain();
         std::this_thread::yield();
@@ -20,7 +21,8 @@ void drainUntil(Dispatcher& d, const std::atomic<bool>& done) {
     d.drain();
 }
 
-TEST(Dispatcher, SynchronizedCallsRunOnTheMainThreadInOrderAndBlockTheWorker) {
+TEST(Dispatcher, SynchronizedCallsRunOnTheMainThreadInOrderAndBlockTheWorker)
+{
     Dispatcher d;
     std::vector<int> seen; // touched only on the main thread
     std::atomic<bool> done{false};
@@ -41,7 +43,8 @@ TEST(Dispatcher, SynchronizedCallsRunOnTheMainThreadInOrderAndBlockTheWorker) {
         EXPECT_EQ(seen[static_cast<std::size_t>(i)], i);
 }
 
-TEST(Dispatcher, PassesExceptionsBackToTheWaitingWorker) {
+TEST(Dispatcher, PassesExceptionsBackToTheWaitingWorker)
+{
     Dispatcher d;
     std::atomic<bool> done{false};
     bool caught = false;
@@ -58,7 +61,8 @@ TEST(Dispatcher, PassesExceptionsBackToTheWaitingWorker) {
     EXPECT_TRUE(caught);
 }
 
-TEST(Dispatcher, CloseReleasesBlockedWorkersWithoutRunningTheirCalls) {
+TEST(Dispatcher, CloseReleasesBlockedWorkersWithoutRunningTheirCalls)
+{
     Dispatcher d;
     std::atomic<int> ran{0};
     std::atomic<int> released{0};
@@ -83,7 +87,8 @@ TEST(Dispatcher, CloseReleasesBlockedWorkersWithoutRunningTheirCalls) {
     EXPECT_EQ(d.drain(), 0u);
 }
 
-TEST(Dispatcher, OnTheMainThreadRunsAtOnce) {
+TEST(Dispatcher, OnTheMainThreadRunsAtOnce)
+{
     Dispatcher d;
     int value = 0;
     d.synchronize([&] { value = 7; });

@@ -9,7 +9,8 @@
 namespace vorin {
 namespace {
 
-TEST(Gbk, ConstantsAreTheExactGbkBytes) {
+TEST(Gbk, ConstantsAreTheExactGbkBytes)
+{
     EXPECT_EQ(texts().fieldIp, "IP\xB5\xD8\xD6\xB7");
     EXPECT_EQ(texts().gridTitles[1], " IP\xB5\xD8\xD6\xB7");
     EXPECT_EQ(texts().gridTitles[6], "\xCB\xD9\xB6\xC8(ms)");
@@ -18,7 +19,8 @@ TEST(Gbk, ConstantsAreTheExactGbkBytes) {
     EXPECT_EQ(texts().title, "Vorin\xD6\xC7\xC4\xDC\xB4\xFA\xC0\xED V5.0");
 }
 
-TEST(Gbk, RoundTripsChineseAndAscii) {
+TEST(Gbk, RoundTripsChineseAndAscii)
+{
     const std::string utf8 = "当前代理为：1.2.3.4:8080";
     std::string bytes = gbk::fromUtf8(utf8);
     EXPECT_EQ(bytes.size(), 12u + 12u);
@@ -26,7 +28,8 @@ TEST(Gbk, RoundTripsChineseAndAscii) {
     EXPECT_EQ(gbk::fromUtf8("plain"), "plain");
 }
 
-TEST(Gbk, ReplacesWhatCannotBeConvertedAndGoesOn) {
+TEST(Gbk, ReplacesWhatCannotBeConvertedAndGoesOn)
+{
     // A lead byte without a trail byte, a byte GBK never uses and a truncated character at the end.
     EXPECT_EQ(gbk::toUtf8("a\x81 z"), "a\xEF\xBF\xBD z");
     EXPECT_EQ(gbk::toUtf8("\xFF"
@@ -39,7 +42,8 @@ TEST(Gbk, ReplacesWhatCannotBeConvertedAndGoesOn) {
     EXPECT_EQ(gbk::fromUtf8("x\xC3y"), "x?y");
 }
 
-TEST(Gbk, CharLengthKeepsTwoByteCharactersTogether) {
+TEST(Gbk, CharLengthKeepsTwoByteCharactersTogether)
+{
     std::string s = texts().fieldIp; // "IP" then two two-byte characters
     EXPECT_EQ(gbk::charLength(s, 0), 1u);
     EXPECT_EQ(gbk::charLength(s, 2), 2u);
@@ -52,7 +56,8 @@ TEST(Gbk, CharLengthKeepsTwoByteCharactersTogether) {
     EXPECT_EQ(gbk::charLength("\xB5\x7F", 0), 1u);
 }
 
-TEST(Gbk, ConvertsOnSeveralThreadsAtOnce) {
+TEST(Gbk, ConvertsOnSeveralThreadsAtOnce)
+{
     std::vector<std::thread> threads;
     std::atomic<int> wrong{0};
     for (int t = 0; t < 4; ++t) {

@@ -12,14 +12,16 @@
 namespace vorin::registry {
 namespace {
 
-std::string readAll(const std::filesystem::path& p) {
+std::string readAll(const std::filesystem::path& p)
+{
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-void writeAll(const std::filesystem::path& p, const std::string& data) {
+void writeAll(const std::filesystem::path& p, const std::string& data)
+{
     std::ofstream out(p, std::ios::binary);
     out << data;
 }
@@ -27,7 +29,8 @@ void writeAll(const std::filesystem::path& p, const std::string& data) {
 // Each test gets its own store folder.
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         saved_ = getenv("VORIN_REGISTRY_DIR");
         setenv("VORIN_REGISTRY_DIR", dir_.path().c_str(), 1);
     }
@@ -38,7 +41,8 @@ protected:
     std::string saved_;
 };
 
-TEST_F(RegistryTest, StoresTextAndNumbersAcrossOpens) {
+TEST_F(RegistryTest, StoresTextAndNumbersAcrossOpens)
+{
     const std::string tricky =
         "a\"b\\c " + test::g("中文") + " \xB5\x5C"; // GBK trail byte 0x5C is a backslash
     {
@@ -62,7 +66,8 @@ TEST_F(RegistryTest, StoresTextAndNumbersAcrossOpens) {
     EXPECT_NE(text.find("\"ProxyEnable\"=dword:deadbeef\r\n"), std::string::npos);
 }
 
-TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles) {
+TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles)
+{
     Key::open(Hive::CurrentUser, "Software\\Empty");
     EXPECT_NE(readAll(hkcu()).find("[HKEY_CURRENT_USER\\Software\\Empty]"), std::string::npos);
     Key::open(Hive::CurrentUser, "Software\\Empty").writeString("x", "1");
@@ -72,7 +77,8 @@ TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles) {
     EXPECT_EQ(files, 1);
 }
 
-TEST_F(RegistryTest, KeepsLinesItDoesNotUnderstand) {
+TEST_F(RegistryTest, KeepsLinesItDoesNotUnderstand)
+{
     writeAll(hkcu(), "REGEDIT4\r\n\r\n"
                      "[HKEY_CURRENT_USER\\SOFTWARE\\VORINSOFT\\vorindaili]\r\n"
                      "\"blob\"=hex:01,02,\\\r\n"
@@ -92,9 +98,10 @@ TEST_F(RegistryTest, KeepsLinesItDoesNotUnderstand) {
     EXPECT_EQ(text.find("\"downoption\"=\"10\r\n"), std::string::npos);
 }
 
-TEST_F(RegistryTest, BacksUpAFileThatIsNoHiveBeforeWritingOverIt) {
+TEST_F(RegistryTest, BacksUpAFileThatIsNoHiveBeforeWritingOverIt)
+{
     const std::string cases[] = {
-        std::string("REGEDIT4\r\n\0\x01\x02garbage", 17),
+        test::bytes("REGEDIT4\r\n\0\x01\x02garbage"),
         "PK\x03\x04 not a hive at all",
         "REGEDIT4\r\n" + std::string(5u << 20, 'x'),
     };
@@ -111,7 +118,8 @@ TEST_F(RegistryTest, BacksUpAFileThatIsNoHiveBeforeWritingOverIt) {
     }
 }
 
-TEST_F(RegistryTest, AReadOnlyStoreReportsTheFailedWriteAndKeepsTheOldFile) {
+TEST_F(RegistryTest, AReadOnlyStoreReportsTheFailedWriteAndKeepsTheOldFile)
+{
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
     Key::open(Hive::CurrentUser, "K").writeString("v", "old");
@@ -124,7 +132,8 @@ TEST_F(RegistryTest, AReadOnlyStoreReportsTheFailedWriteAndKeepsTheOldFile) {
     EXPECT_EQ(Key::open(Hive::CurrentUser, "K").readString("v"), "old");
 }
 
-TEST_F(RegistryTest, AStoreUnderAFileCannotBeWrittenButStillOpens) {
+TEST_F(RegistryTest, AStoreUnderAFileCannotBeWrittenButStillOpens)
+{
     // Works for root too: a folder cannot be made where a plain file stands.
     writeAll(dir_.path() / "blocker", "x");
     setenv("VORIN_REGISTRY_DIR", (dir_.path() / "blocker" / "sub").c_str(), 1);
@@ -133,7 +142,8 @@ TEST_F(RegistryTest, AStoreUnderAFileCannotBeWrittenButStillOpens) {
     EXPECT_FALSE(key.writeString("v", "1").ok);
 }
 
-TEST(RegistryPaths, FollowTheEnvironment) {
+TEST(RegistryPaths, FollowTheEnvironment)
+{
     std::string saved = getenv("VORIN_REGISTRY_DIR");
     setenv("VORIN_REGISTRY_DIR", "/tmp/regdir", 1);
     EXPECT_EQ(hiveFile(Hive::CurrentUser), "/tmp/regdir/HKCU.reg");
@@ -146,7 +156,8 @@ TEST(RegistryPaths, FollowTheEnvironment) {
     setenv("VORIN_REGISTRY_DIR", saved.c_str(), 1);
 }
 
-TEST(RegFile, ParsesAndWritesBackTheSameText) {
+TEST(RegFile, ParsesAndWritesBackTheSameText)
+{
     const std::string text = "REGEDIT4\r\n\r\n"
                              "[HKEY_CURRENT_USER\\A]\r\n"
                              "@=\"default\"\r\n"

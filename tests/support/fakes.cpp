@@ -13,25 +13,29 @@ namespace vorin::test {
 // A closed port on loopback: every request to it is refused at once.
 static const char* const kClosedLoopbackRoot = "http://127.0.0.1:9";
 
-std::string g(const char* utf8) {
+std::string g(const char* utf8)
+{
     return gbk::fromUtf8(utf8);
 }
 
-TempDir::TempDir(const std::string& prefix) {
+TempDir::TempDir(const std::string& prefix)
+{
     std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
     if (!mkdtemp(tmpl.data()))
         std::abort();
     path_ = tmpl;
 }
 
-TempDir::~TempDir() {
+TempDir::~TempDir()
+{
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                  ec);
     std::filesystem::remove_all(path_, ec);
 }
 
-std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir) {
+std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir)
+{
     auto path = dir / "endpoints.conf";
     std::ofstream out(path);
     for (const auto& key : Endpoints::defaults().keys())
@@ -39,14 +43,16 @@ std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir) {
     return path;
 }
 
-Endpoints loopbackEndpoints() {
+Endpoints loopbackEndpoints()
+{
     Endpoints e = Endpoints::defaults();
     for (const auto& key : e.keys())
         e.set(key, kClosedLoopbackRoot);
     return e;
 }
 
-std::string FakeView::marks() const {
+std::string FakeView::marks() const
+{
     std::string s;
     for (bool c : checked)
         s += c ? '1' : '0';

@@ -16,6 +16,12 @@ namespace vorin::test {
 // "text" as GBK bytes.
 std::string g(const char* utf8);
 
+// A literal's bytes, NUL bytes inside included.
+template <std::size_t N> std::string bytes(const char (&literal)[N])
+{
+    return std::string(literal, N - 1);
+}
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
@@ -38,7 +44,8 @@ Endpoints loopbackEndpoints();
 class FakeClock final : public Clock {
 public:
     std::uint32_t tickCount() override { return ticks; }
-    void sleep(std::uint32_t ms) override {
+    void sleep(std::uint32_t ms) override
+    {
         sleeps.push_back(ms);
         ticks += ms;
     }

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     testing::InitGoogleTest(&argc, argv);
     vorin::test::TempDir registry("registry");
     setenv("VORIN_REGISTRY_DIR", registry.path().c_str(), 1);

@@ -19,7 +19,8 @@ struct CountingObserver : StringGrid::Observer {
 
 class GridViewTest : public ::testing::Test {
 protected:
-    void add(const std::string& ip, const std::string& loc = {}, std::optional<int> speed = {}) {
+    void add(const std::string& ip, const std::string& loc = {}, std::optional<int> speed = {})
+    {
         table.append();
         table.setText(Field::Ip, ip);
         table.setText(Field::Port, "8080");
@@ -36,7 +37,8 @@ protected:
     StringGrid grid{kColumns, 2};
 };
 
-TEST_F(GridViewTest, TitlesAndWidths) {
+TEST_F(GridViewTest, TitlesAndWidths)
+{
     initGrid(grid);
     EXPECT_EQ(grid.cell(ColNumber, 0), test::g("序号"));
     EXPECT_EQ(grid.cell(ColIp, 0), test::g(" IP地址"));
@@ -49,7 +51,8 @@ TEST_F(GridViewTest, TitlesAndWidths) {
     EXPECT_EQ(grid.rowCount(), 2); // titles and one blank body row before the first harvest
 }
 
-TEST_F(GridViewTest, ShowsEveryRowNumberedInTableOrder) {
+TEST_F(GridViewTest, ShowsEveryRowNumberedInTableOrder)
+{
     initGrid(grid);
     add("3.3.3.3", test::g("北京"));
     add("1.1.1.1", {}, 350);
@@ -71,7 +74,8 @@ TEST_F(GridViewTest, ShowsEveryRowNumberedInTableOrder) {
     EXPECT_EQ(grid.cell(ColSpeed, 1), "350");
 }
 
-TEST_F(GridViewTest, EmptyTableLeavesOnlyTheTitleRow) {
+TEST_F(GridViewTest, EmptyTableLeavesOnlyTheTitleRow)
+{
     initGrid(grid);
     EXPECT_EQ(fillGrid(table, grid), 0u);
     EXPECT_EQ(grid.rowCount(), 1);
@@ -79,7 +83,8 @@ TEST_F(GridViewTest, EmptyTableLeavesOnlyTheTitleRow) {
     EXPECT_EQ(countText(0), test::g("共有0个代理"));
 }
 
-TEST_F(GridViewTest, KeepsFailureMarksAcrossARedrawThatDoesNotMoveRows) {
+TEST_F(GridViewTest, KeepsFailureMarksAcrossARedrawThatDoesNotMoveRows)
+{
     initGrid(grid);
     add("1.1.1.1");
     add("2.2.2.2");
@@ -97,7 +102,8 @@ TEST_F(GridViewTest, KeepsFailureMarksAcrossARedrawThatDoesNotMoveRows) {
     EXPECT_EQ(grid.cell(ColSpeed, 2), "99999");
 }
 
-TEST_F(GridViewTest, ClearingBlanksRowsButKeepsTheirNumberAndTitles) {
+TEST_F(GridViewTest, ClearingBlanksRowsButKeepsTheirNumberAndTitles)
+{
     initGrid(grid);
     add("1.1.1.1");
     add("2.2.2.2");
@@ -109,7 +115,8 @@ TEST_F(GridViewTest, ClearingBlanksRowsButKeepsTheirNumberAndTitles) {
     EXPECT_EQ(grid.cell(ColIp, 0), test::g(" IP地址"));
 }
 
-TEST_F(GridViewTest, ARedrawIsOneNotification) {
+TEST_F(GridViewTest, ARedrawIsOneNotification)
+{
     initGrid(grid);
     for (int i = 0; i < 500; ++i)
         add(std::to_string(i));
@@ -124,7 +131,8 @@ TEST_F(GridViewTest, ARedrawIsOneNotification) {
     grid.setObserver(nullptr);
 }
 
-TEST(StringGrid, IgnoresCellsOutsideAndKeepsTheSelectionInside) {
+TEST(StringGrid, IgnoresCellsOutsideAndKeepsTheSelectionInside)
+{
     StringGrid grid(8, 2);
     grid.setCell(9, 1, "x");
     grid.setCell(1, 5, "x");

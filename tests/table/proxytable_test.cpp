@@ -9,12 +9,14 @@
 namespace vorin {
 namespace {
 
-std::shared_ptr<const Collator> englishCollator() {
+std::shared_ptr<const Collator> englishCollator()
+{
     static auto c = std::make_shared<const Collator>("en_US");
     return c;
 }
 
-void add(ProxyTable& t, const std::string& ip, const std::string& port = "80") {
+void add(ProxyTable& t, const std::string& ip, const std::string& port = "80")
+{
     t.append();
     t.setText(Field::Ip, ip);
     t.setText(Field::Port, port);
@@ -22,7 +24,8 @@ void add(ProxyTable& t, const std::string& ip, const std::string& port = "80") {
 }
 
 // "ip:port" of every row in the current order, joined by blanks.
-std::string rows(const ProxyTable& t) {
+std::string rows(const ProxyTable& t)
+{
     std::string out;
     t.forEach([&](std::size_t, const ProxyRecord& r) {
         out += (out.empty() ? "" : " ") + r.text(Field::Ip) + ":" + r.text(Field::Port);
@@ -30,7 +33,8 @@ std::string rows(const ProxyTable& t) {
     return out;
 }
 
-TEST(ProxyTable, StartsClosedAndOpensKeepingRows) {
+TEST(ProxyTable, StartsClosedAndOpensKeepingRows)
+{
     ProxyTable t(englishCollator());
     EXPECT_FALSE(t.isOpen());
     add(t, "1.1.1.1");
@@ -39,7 +43,8 @@ TEST(ProxyTable, StartsClosedAndOpensKeepingRows) {
     EXPECT_EQ(t.rowCount(), 1u);
 }
 
-TEST(ProxyTable, CutsTextsToTheirFieldSizes) {
+TEST(ProxyTable, CutsTextsToTheirFieldSizes)
+{
     struct Case {
         Field field;
         std::size_t size;
@@ -64,7 +69,8 @@ TEST(ProxyTable, CutsTextsToTheirFieldSizes) {
     EXPECT_EQ(t.text(Field::Port), "12345678");
 }
 
-TEST(ProxyTable, UnsetFieldsReadEmptyAndFalse) {
+TEST(ProxyTable, UnsetFieldsReadEmptyAndFalse)
+{
     ProxyTable t(englishCollator());
     add(t, "1.1.1.1");
     EXPECT_EQ(t.text(Field::Protocol), "");
@@ -78,7 +84,8 @@ TEST(ProxyTable, UnsetFieldsReadEmptyAndFalse) {
     EXPECT_EQ(t.text(test::g("速度")), "0");
 }
 
-TEST(ProxyTable, SortsAddressesAsTextByCollation) {
+TEST(ProxyTable, SortsAddressesAsTextByCollation)
+{
     ProxyTable t(englishCollator());
     add(t, "9.0.0.1");
     add(t, "10.0.0.1");
@@ -91,7 +98,8 @@ TEST(ProxyTable, SortsAddressesAsTextByCollation) {
     EXPECT_EQ(t.recNo(), 3u); // the cursor stays on the posted row
 }
 
-TEST(ProxyTable, CollationIsCaseSensitiveAndEqualKeysKeepTheirOrder) {
+TEST(ProxyTable, CollationIsCaseSensitiveAndEqualKeysKeepTheirOrder)
+{
     ProxyTable t(englishCollator());
     for (const char* loc : {"b", "B", "a", "b", "A"}) {
         t.append();
@@ -107,7 +115,8 @@ TEST(ProxyTable, CollationIsCaseSensitiveAndEqualKeysKeepTheirOrder) {
     EXPECT_EQ(order, "a2 A4 b0 b3 B1 ");
 }
 
-TEST(ProxyTable, SpeedSortPutsUnsetFirstAndMovesEditedRows) {
+TEST(ProxyTable, SpeedSortPutsUnsetFirstAndMovesEditedRows)
+{
     ProxyTable t(englishCollator());
     auto addSpeed = [&](const std::string& ip, std::optional<int> speed) {
         t.append();
@@ -148,7 +157,8 @@ TEST(ProxyTable, SpeedSortPutsUnsetFirstAndMovesEditedRows) {
     EXPECT_EQ(ips(), "bfacde");
 }
 
-TEST(ProxyTable, CursorStopsAtTheLastRow) {
+TEST(ProxyTable, CursorStopsAtTheLastRow)
+{
     ProxyTable t(englishCollator());
     EXPECT_FALSE(t.first());
     EXPECT_EQ(t.recNo(), 0u);
@@ -170,7 +180,8 @@ TEST(ProxyTable, CursorStopsAtTheLastRow) {
     EXPECT_EQ(t.text(Field::Ip), "2"); // the next row became current
 }
 
-TEST(ProxyTable, DeleteRecordsFromAnyStart) {
+TEST(ProxyTable, DeleteRecordsFromAnyStart)
+{
     struct Case {
         int first;
         int count;
@@ -198,7 +209,8 @@ TEST(ProxyTable, DeleteRecordsFromAnyStart) {
     EXPECT_TRUE(empty.isEmpty());
 }
 
-TEST(ProxyTable, ClearingKeepsTheSortInForce) {
+TEST(ProxyTable, ClearingKeepsTheSortInForce)
+{
     ProxyTable t(englishCollator());
     add(t, "b");
     add(t, "a");
@@ -210,7 +222,8 @@ TEST(ProxyTable, ClearingKeepsTheSortInForce) {
     EXPECT_EQ(rows(t), "c:80 d:80");
 }
 
-TEST(HarvestCleanup, KeepsTheFirstAddedRowOfEachAddress) {
+TEST(HarvestCleanup, KeepsTheFirstAddedRowOfEachAddress)
+{
     ProxyTable t(englishCollator());
     add(t, "2.2.2.2", "80");
     add(t, "1.1.1.1", "80");
@@ -222,7 +235,8 @@ TEST(HarvestCleanup, KeepsTheFirstAddedRowOfEachAddress) {
     EXPECT_EQ(t.sortField(), Field::Ip);
 }
 
-TEST(HarvestCleanup, DropsBlankAddressesAndHandlesSmallHarvests) {
+TEST(HarvestCleanup, DropsBlankAddressesAndHandlesSmallHarvests)
+{
     struct Case {
         std::vector<std::string> ips;
         bool ran;

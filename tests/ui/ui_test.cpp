@@ -32,7 +32,8 @@ public:
     void sleep(std::uint32_t) override {}
 };
 
-Endpoints testEndpoints() {
+Endpoints testEndpoints()
+{
     Endpoints e = Endpoints::defaults();
     for (const auto& key : e.keys())
         e.set(key, "http://127.0.0.1:9");
@@ -48,7 +49,8 @@ protected:
     ClockStub clock;
 };
 
-TEST_F(MainFormTest, LaysOutTheControlsAtTheirPlaces) {
+TEST_F(MainFormTest, LaysOutTheControlsAtTheirPlaces)
+{
     MainForm form(dispatcher, clock, testEndpoints());
     EXPECT_EQ(form.size(), QSize(690, 505));
     EXPECT_EQ(form.pos(), QPoint(200, 100));
@@ -78,7 +80,8 @@ TEST_F(MainFormTest, LaysOutTheControlsAtTheirPlaces) {
     EXPECT_EQ(form.control("Lbinfo")->pos(), QPoint(406, 8));
 }
 
-TEST_F(MainFormTest, StartUpRunsWhenShownAndCloseStoresTheOption) {
+TEST_F(MainFormTest, StartUpRunsWhenShownAndCloseStoresTheOption)
+{
     MainForm form(dispatcher, clock, testEndpoints());
     form.show();
     auto* info = qobject_cast<QLabel*>(form.control("Lbinfo"));
@@ -98,7 +101,8 @@ TEST_F(MainFormTest, StartUpRunsWhenShownAndCloseStoresTheOption) {
     EXPECT_EQ(stored.readString("downoption"), "110");
 }
 
-TEST_F(MainFormTest, GridModelFollowsTheGrid) {
+TEST_F(MainFormTest, GridModelFollowsTheGrid)
+{
     StringGrid grid(gridview::kColumns, 2);
     gridview::initGrid(grid);
     GridModel model(grid);
@@ -127,7 +131,8 @@ TEST_F(MainFormTest, GridModelFollowsTheGrid) {
     EXPECT_EQ(model.index(4, 5).data().toString(), QStringLiteral("⊙"));
 }
 
-TEST_F(MainFormTest, WorkerHandOverRunsOnTheEventLoop) {
+TEST_F(MainFormTest, WorkerHandOverRunsOnTheEventLoop)
+{
     int ranOnMain = 0;
     std::thread worker([&] {
         dispatcher.synchronize([&] {
@@ -146,7 +151,8 @@ TEST_F(MainFormTest, WorkerHandOverRunsOnTheEventLoop) {
 } // namespace
 } // namespace vorin
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox --disable-background-networking "
                                           "--disable-component-update --no-first-run");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

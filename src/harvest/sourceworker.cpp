@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "harvest/sourceworker.h"
+
+#include "platform/download.h"
+
+#include <unistd.h>
+
+namespace vorin {
+namespace {
+
+std::string nextTag()
+{
+    static std::atomic<unsigned> serial{0};
+    return std::to_string(::getpid()) + "-" + std::to_string(++serial);
+}
+
+} // namespace
+
+SourceWorker::SourceWorker(HarvestEnv& env) : env_(env), tag_(nextTag()) {}
+
+void SourceWorker::Execute()
+{
+    for (const Page& page : pages()) {
+        if (env_.cancel.load())
+            return;
+        fetchAndCut(page);
+    }
+}
+
+bool SourceWorker::fetchAndCut(const Page& page)
+{
+    auto file = env_.paths.file(page.dir, page.fileName, tag_);
+    if (download::toFile(page.url, file, &env_.cancel) != download::Result::Ok)
+        return false;
+    parsefile(file);
+    return true;
+}
+
+void SourceWorker::parsefile(const std::filesystem::path& file)
+{
+    auto lines = Lines::load(file);
+    if (!lines)
+        return;
+    // The page is deleted however the cut ends, an error included, so no run leaves pages behind.
+    struct RemoveFile {
+        const std::filesystem::path& file;
+        ~RemoveFile()
+        {
+            std::error_code ec;
+            std::filesystem::remove(file, ec);
+        }
+    } remover{file};
+    parse(*lines, [this](Entry e) { addrecord(std::move(e)); });
+}
+
+void SourceWorker::addrecord(Entry entry)
+{
+    // Blocks until the main thread has appended the row; throws when the program is ending, which ends the
+    // worker like any error on the worker thread.
+    env_.dispatcher.synchronize([this, e = std::move(entry)] { env_.addRecord(e); });
+    ++appended_;
+}
+
+} // namespace vorin

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "app/endpoints.h"
+#include "harvest/entry.h"
+#include "harvest/lines.h"
+#include "harvest/temppaths.h"
+#include "platform/dispatcher.h"
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vorin {
+
+// What every worker shares with the program: the main-thread hand-over, the site roots, the folders for
+// pages, the append that runs on the main thread, and the flag that aborts downloads when the program
+// ends. Owned by the coordinator's owner; outlives every worker.
+struct HarvestEnv {
+    Dispatcher& dispatcher;
+    const Endpoints& endpoints;
+    TempPaths paths;
+    std::function<void(const Entry&)> addRecord; // main thread only
+    std::atomic<bool> cancel{false};
+};
+
+// The common shape of a list source: fetch the source's pages one after another into temporary files,
+// cut entries out of each, hand every entry to the main thread and wait until it is appended, delete the
+// file. The thread that runs Execute belongs to the coordinator; a worker never touches the table itself.
+class SourceWorker {
+public:
+    struct Page {
+        std::string url;
+        TempPaths::Dir dir;
+        std::string fileName; // e.g. "3.cnp"; made unique per worker by the paths
+    };
+
+    explicit SourceWorker(HarvestEnv& env);
+    virtual ~SourceWorker() = default;
+    SourceWorker(const SourceWorker&) = delete;
+    SourceWorker& operator=(const SourceWorker&) = delete;
+
+    // The class name, for tests and diagnostics.
+    virtual const char* name() const = 0;
+
+    // The page loop; runs on the worker's thread. A failed download skips its page.
+    virtual void Execute();
+
+    // Cuts one downloaded file: nothing when it does not exist; each entry is appended on the main thread
+    // before the next is cut; the file is deleted afterwards. Worker thread.
+    void parsefile(const std::filesystem::path& file);
+
+    // The source's scan over the lines of one page. Pure: tests call it directly.
+    virtual void parse(const Lines& lines, const EntrySink& add) = 0;
+
+    // Number of entries this worker handed over.
+    std::size_t appended() const { return appended_; }
+
+protected:
+    virtual std::vector<Page> pages() = 0;
+    const std::string& root(const char* key) const { return env_.endpoints.root(key); }
+    // Downloads page into its file and cuts it; false when the download failed.
+    bool fetchAndCut(const Page& page);
+
+    HarvestEnv& env_;
+
+private:
+    void addrecord(Entry entry);
+
+    std::string tag_;
+    std::size_t appended_ = 0;
+};
+
+} // namespace vorin

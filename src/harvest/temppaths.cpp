@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "harvest/temppaths.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace vorin {
+namespace {
+
+std::filesystem::path cacheDir()
+{
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg)
+        return std::filesystem::path(xdg) / "vorindaili";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".cache" / "vorindaili";
+}
+
+std::filesystem::path writableOrCache(const std::filesystem::path& dir)
+{
+    if (::access(dir.c_str(), W_OK | X_OK) == 0)
+        return dir;
+    auto cache = cacheDir();
+    std::error_code ec;
+    std::filesystem::create_directories(cache, ec);
+    return cache;
+}
+
+} // namespace
+
+TempPaths::TempPaths(std::filesystem::path executableDir, std::filesystem::path currentDir)
+    : exeDir_(std::move(executableDir))
+    , curDir_(std::move(currentDir))
+{
+}
+
+TempPaths TempPaths::forProcess()
+{
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    auto exeDir = ec ? std::filesystem::current_path(ec) : exe.parent_path();
+    auto curDir = std::filesystem::current_path(ec);
+    return TempPaths(writableOrCache(exeDir), writableOrCache(ec ? std::filesystem::path(".") : curDir));
+}
+
+std::filesystem::path TempPaths::file(Dir d, const std::string& name, const std::string& tag) const
+{
+    return dir(d) / (name + "." + tag);
+}
+
+} // namespace vorin

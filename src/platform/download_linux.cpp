@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "platform/download.h"
+
+#include <cstdio>
+#include <curl/curl.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace vorin::download {
+namespace {
+
+std::mutex settingsMutex;
+Limits currentLimits;
+std::string currentProxy;
+
+void globalInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct Transfer {
+    std::FILE* out = nullptr;
+    bool writeFailed = false;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+std::size_t onData(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    std::size_t n = size * count;
+    if (std::fwrite(data, 1, n, t->out) != n) {
+        t->writeFailed = true;
+        return 0; // makes curl stop with a write error
+    }
+    return n;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto* t = static_cast<Transfer*>(user);
+    return t->cancel && t->cancel->load() ? 1 : 0;
+}
+
+} // namespace
+
+const char* userAgent()
+{
+    return "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1; .NET CLR 2.0.50727)";
+}
+
+void setLimits(const Limits& limits)
+{
+    std::lock_guard lock(settingsMutex);
+    currentLimits = limits;
+}
+
+Limits limits()
+{
+    std::lock_guard lock(settingsMutex);
+    return currentLimits;
+}
+
+void setProcessProxy(const std::string& hostPort)
+{
+    std::lock_guard lock(settingsMutex);
+    currentProxy = hostPort;
+}
+
+std::string processProxy()
+{
+    std::lock_guard lock(settingsMutex);
+    return currentProxy;
+}
+
+Result toFile(const std::string& url, const std::filesystem::path& file, const std::atomic<bool>* cancel)
+{
+    globalInit();
+    const Limits lim = limits();
+    const std::string proxy = processProxy();
+
+    std::string partName = file.string() + ".part" + std::to_string(::getpid()) + "XXXXXX";
+    int fd = ::mkstemp(partName.data());
+    if (fd < 0)
+        return Result::FileError;
+    Transfer t;
+    t.out = ::fdopen(fd, "wb");
+    t.cancel = cancel;
+    if (!t.out) {
+        ::close(fd);
+        ::unlink(partName.c_str());
+        return Result::FileError;
+    }
+
+    CURL* curl = curl_easy_init();
+    CURLcode rc = CURLE_FAILED_INIT;
+    long status = 0;
+    if (curl) {
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent());
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(lim.connect.count()));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(lim.total.count()));
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(lim.maxBytes));
+        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, ""); // whatever the server compresses with
+        // An empty proxy switches proxies off, the environment's included: the process proxy alone decides.
+        curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        rc = curl_easy_perform(curl);
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_cleanup(curl);
+    }
+    bool closed = std::fclose(t.out) == 0;
+
+    Result result = Result::Ok;
+    if (rc == CURLE_ABORTED_BY_CALLBACK)
+        result = Result::Cancelled;
+    else if (t.writeFailed || !closed)
+        result = Result::FileError;
+    else if (rc != CURLE_OK || status >= 400)
+        result = Result::Failed;
+
+    if (result == Result::Ok) {
+        std::error_code ec;
+        std::filesystem::rename(partName, file, ec);
+        if (!ec)
+            return Result::Ok;
+        result = Result::FileError;
+    }
+    ::unlink(partName.c_str());
+    return result;
+}
+
+} // namespace vorin::download

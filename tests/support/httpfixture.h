@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vorin::test {
+
+// A small HTTP server on 127.0.0.1 with a port of its own, for tests: it answers each request from a
+// table of paths, records what was asked, and can misbehave on purpose. It also takes proxy-style
+// requests ("GET http://host/path"), recording the full target. Stops and joins its threads when destroyed.
+class HttpFixture {
+public:
+    struct Response {
+        int status = 200;
+        std::string body;
+        int delayMs = 0;     // wait before answering
+        bool stall = false;  // accept, read the request and never answer
+        bool drop = false;   // close the connection without answering
+        std::string headers; // extra header lines, each ending in CR LF
+
+        static Response with(int status, std::string body, int delayMs = 0)
+        {
+            Response r;
+            r.status = status;
+            r.body = std::move(body);
+            r.delayMs = delayMs;
+            return r;
+        }
+        static Response stalled()
+        {
+            Response r;
+            r.stall = true;
+            return r;
+        }
+        static Response dropped()
+        {
+            Response r;
+            r.drop = true;
+            return r;
+        }
+    };
+
+    HttpFixture();
+    ~HttpFixture();
+    HttpFixture(const HttpFixture&) = delete;
+    HttpFixture& operator=(const HttpFixture&) = delete;
+
+    int port() const { return port_; }
+    std::string root() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+    // What a path answers; unknown paths answer 404.
+    void serve(const std::string& path, Response response);
+    void serve(const std::string& path, std::string body)
+    {
+        serve(path, Response::with(200, std::move(body)));
+    }
+
+    // Request targets in the order they arrived.
+    std::vector<std::string> requests() const;
+    std::size_t count(const std::string& target) const;
+
+private:
+    void acceptLoop();
+    void handle(int fd);
+
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;
+    std::map<std::string, Response> responses_;
+    std::vector<std::string> requests_;
+    std::vector<std::thread> connections_;
+    std::thread acceptor_;
+};
+
+} // namespace vorin::test
