@@ -26,6 +26,12 @@ constexpr Site kDefaults[] = {
     {"ros", "http://tools.rosinstrument.com", "rosinstrument"},
     {"proxylists", "http://www.proxylists.net", "proxylists"},
     {"antipalivo", "http://www.antipalivo.ru", "antipalivo"},
+    // The news-style sites the discovery reads at start-up.
+    {"admin", "http://www.proxy360.cn", "admin"},
+    {"sooip", "http://www.sooip.cn", "sooip"},
+    {"3ghttp", "http://www.3ghttp.com", "3ghttp"},
+    {"haozs", "http://www.haozs.net", "haozs"},
+    {"itmop", "http://www.itmop.com", "itmop"},
 };
 
 std::string withoutTrailingSlash(std::string_view s)

@@ -3,49 +3,11 @@
 #include "harvest/antipalivo.h"
 
 #include "harvest/idioms.h"
+#include "harvest/patterns.h"
 
 namespace vorin {
 
 using namespace idioms;
-
-namespace {
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Length of the match of \d+\.\d+\.\d+\.\d+ at s[i], or 0.
-std::size_t matchAt(std::string_view s, std::size_t i)
-{
-    std::size_t p = i;
-    for (int group = 0; group < 4; ++group) {
-        if (group > 0) {
-            if (p >= s.size() || s[p] != '.')
-                return 0;
-            ++p;
-        }
-        std::size_t digits = p;
-        while (p < s.size() && isDigit(s[p]))
-            ++p;
-        if (p == digits)
-            return 0;
-    }
-    return p - i;
-}
-
-} // namespace
-
-std::optional<std::string_view> findDottedQuad(std::string_view s)
-{
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (!isDigit(s[i]) || (i > 0 && isDigit(s[i - 1])))
-            continue; // only the start of a digit run can start a match
-        if (std::size_t n = matchAt(s, i))
-            return s.substr(i, n);
-    }
-    return std::nullopt;
-}
 
 std::vector<SourceWorker::Page> Tantipalivo::pages()
 {
@@ -75,10 +37,10 @@ void Tantipalivo::parse(const Lines& lines, const EntrySink& add)
     }
     for (std::int64_t i = h + 2; i < count - 210; ++i) {
         std::string s = LowerCase(lines[static_cast<std::size_t>(i)]);
-        auto ip = findDottedQuad(s);
+        auto ip = patterns::findAddress(s);
         if (!ip)
             return;
-        add(Entry{std::string(*ip), codeport(s), std::nullopt, std::nullopt});
+        add(Entry{s.substr(ip->pos, ip->len), codeport(s), std::nullopt, std::nullopt});
     }
 }
 

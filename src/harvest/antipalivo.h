@@ -9,10 +9,6 @@
 
 namespace vorin {
 
-// The leftmost text of the shape \d+\.\d+\.\d+\.\d+ (greedy digit runs) in s, or nothing. A linear scan:
-// a match can only start where a run of digits starts, and no run can give back a digit to a dot.
-std::optional<std::string_view> findDottedQuad(std::string_view s);
-
 // antipalivo list page: the address by pattern, the port from the argument of the line's decode call.
 class Tantipalivo final : public SourceWorker {
 public:
@@ -21,8 +17,6 @@ public:
     void parse(const Lines& lines, const EntrySink& add) override;
     // The port text of a lower-cased line's decode("...") call.
     static std::string codeport(std::string_view s);
-
-protected:
     std::vector<Page> pages() override;
 };
 

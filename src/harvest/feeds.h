@@ -13,8 +13,6 @@ public:
     using SourceWorker::SourceWorker;
     const char* name() const override { return "tdownros"; }
     void parse(const Lines& lines, const EntrySink& add) override;
-
-protected:
     std::vector<Page> pages() override;
 };
 
@@ -24,8 +22,6 @@ public:
     using SourceWorker::SourceWorker;
     const char* name() const override { return "Tproxylists"; }
     void parse(const Lines& lines, const EntrySink& add) override;
-
-protected:
     std::vector<Page> pages() override;
 };
 

@@ -17,8 +17,6 @@ public:
     void parse(const Lines& lines, const EntrySink& add) override;
     // The port a script spells in letter codes, or 80 when it spells none.
     static std::int32_t letterport(std::string_view script);
-
-protected:
     std::vector<Page> pages() override;
 };
 
@@ -28,8 +26,6 @@ public:
     using SourceWorker::SourceWorker;
     const char* name() const override { return "Tproxycn"; }
     void parse(const Lines& lines, const EntrySink& add) override;
-
-protected:
     std::vector<Page> pages() override;
 };
 
@@ -39,8 +35,6 @@ public:
     using SourceWorker::SourceWorker;
     const char* name() const override { return "Tproxynet"; }
     void parse(const Lines& lines, const EntrySink& add) override;
-
-protected:
     std::vector<Page> pages() override;
 };
 

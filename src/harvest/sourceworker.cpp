@@ -28,16 +28,31 @@ void SourceWorker::Execute()
     }
 }
 
+SourceWorker::Cut SourceWorker::parseAndAppend()
+{
+    return [this](const Lines& lines) { parse(lines, [this](Entry e) { addrecord(std::move(e)); }); };
+}
+
 bool SourceWorker::fetchAndCut(const Page& page)
+{
+    return fetchAndCut(page, parseAndAppend());
+}
+
+bool SourceWorker::fetchAndCut(const Page& page, const Cut& cut)
 {
     auto file = env_.paths.file(page.dir, page.fileName, tag_);
     if (download::toFile(page.url, file, &env_.cancel) != download::Result::Ok)
         return false;
-    parsefile(file);
+    cutFile(file, cut);
     return true;
 }
 
 void SourceWorker::parsefile(const std::filesystem::path& file)
+{
+    cutFile(file, parseAndAppend());
+}
+
+void SourceWorker::cutFile(const std::filesystem::path& file, const Cut& cut)
 {
     auto lines = Lines::load(file);
     if (!lines)
@@ -51,7 +66,7 @@ void SourceWorker::parsefile(const std::filesystem::path& file)
             std::filesystem::remove(file, ec);
         }
     } remover{file};
-    parse(*lines, [this](Entry e) { addrecord(std::move(e)); });
+    cut(*lines);
 }
 
 void SourceWorker::addrecord(Entry entry)

@@ -59,16 +59,25 @@ public:
     // Number of entries this worker handed over.
     std::size_t appended() const { return appended_; }
 
-protected:
+    // The pages this worker fetches, in order, with their URLs and file names.
     virtual std::vector<Page> pages() = 0;
+
+protected:
     const std::string& root(const char* key) const { return env_.endpoints.root(key); }
-    // Downloads page into its file and cuts it; false when the download failed.
+    using Cut = std::function<void(const Lines&)>;
+    // Downloads page into its file and cuts it with the source's parse (or cut); false when the download
+    // failed.
     bool fetchAndCut(const Page& page);
+    bool fetchAndCut(const Page& page, const Cut& cut);
+    // Loads file, runs cut over its lines and deletes it, however the cut ends. Nothing when there is no
+    // file.
+    static void cutFile(const std::filesystem::path& file, const Cut& cut);
 
     HarvestEnv& env_;
 
 private:
     void addrecord(Entry entry);
+    Cut parseAndAppend();
 
     std::string tag_;
     std::size_t appended_ = 0;

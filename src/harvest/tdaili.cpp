@@ -3,6 +3,8 @@
 #include "harvest/tdaili.h"
 
 #include "harvest/antipalivo.h"
+#include "harvest/discovered.h"
+#include "harvest/discovery.h"
 #include "harvest/feeds.h"
 #include "harvest/htmltables.h"
 #include "platform/texts.h"
@@ -14,6 +16,7 @@ tdaili::tdaili(HarvestEnv& env, std::function<void()> listtable, bool& busy)
     , listtable_(std::move(listtable))
     , busy_(busy)
 {
+    startBackground(std::make_unique<Tgetnewurl>(env_, pageurls, haozsurls));
 }
 
 tdaili::~tdaili()
@@ -102,7 +105,7 @@ void tdaili::downhaozs()
 {
     if (haozsurls.count() == 0)
         return;
-    // TODO(discovery): start Tgethaozs over haozsurls once the discovered-page sources exist.
+    startWorker(std::make_unique<Tgethaozs>(env_, haozsurls), texts().downHaozs);
 }
 
 void tdaili::downproxynet()
@@ -130,7 +133,7 @@ void tdaili::downurl()
 {
     if (pageurls.count() == 0)
         return;
-    // TODO(discovery): start Tdownurl over pageurls once the discovered-page sources exist.
+    startWorker(std::make_unique<Tdownurl>(env_, pageurls), texts().downUrl);
 }
 
 } // namespace vorin

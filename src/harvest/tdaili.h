@@ -20,7 +20,8 @@ namespace vorin {
 // URL lists.
 class tdaili {
 public:
-    // listtable and busy belong to the main window; both outlive the coordinator.
+    // listtable and busy belong to the main window; both outlive the coordinator. Starts the list-page
+    // discovery in the background at once.
     tdaili(HarvestEnv& env, std::function<void()> listtable, bool& busy);
     // Ends the program's harvest: aborts downloads, releases workers waiting for the main thread (by closing
     // the hand-over) and joins every thread.

@@ -48,6 +48,10 @@ Texts build()
     t.downAntipalivo = g("正在从antipalivo下载，请稍候...");
     t.downUrl = g("正在从特定网站下载地址，请稍候...");
 
+    t.markerAdmin = g("<h3><span class=\"boxhead\">最新更新资源</span><span class=\"morelinks\">");
+    t.markerSooip = g("<h3>资讯列表</h3>");
+    t.haozsPinned = g("顶");
+
     t.layoutTitle = g("Vorin智能代理");
     t.title = g("Vorin智能代理 V5.0");
     t.statusBarCaption = g("Vorin浏览器－－拦截广告效果最好的浏览器");

@@ -41,6 +41,11 @@ struct Texts {
     std::string downAntipalivo;
     std::string downUrl;
 
+    // Markers of the list-page discovery and the haozs pages.
+    std::string markerAdmin;
+    std::string markerSooip;
+    std::string haozsPinned;
+
     // Window captions.
     std::string layoutTitle;
     std::string title;

@@ -149,7 +149,7 @@ TEST_F(HarvestTest, DomesticGroupFetchesEveryPageOnceAndNothingWhenNoneIsChecked
         EXPECT_EQ(server.count("/proxy" + std::to_string(n) + ".html"), 1u);
     EXPECT_EQ(server.count("/html_proxy/30fastproxy-1.html"), 1u);
     EXPECT_EQ(server.count("/html_proxy/http-5.html"), 1u);
-    EXPECT_EQ(server.requests().size(), 16u);
+    EXPECT_EQ(server.requests().size(), 16u + 6u); // and the discovery's six index pages
     EXPECT_FALSE(form->busy);
     EXPECT_EQ(view.statuses.size(), 2u); // an empty harvest lists nothing
 

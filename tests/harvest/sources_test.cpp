@@ -140,16 +140,6 @@ TEST_F(SourcesTest, ProxylistsTakesEveryLineWithAColon)
               (Strings{"1.2.3.4|8080|-|-", "some text|more|-|-", "5.6.7.8|80:extra|-|-", " 9.9.9.9|1 |-|-"}));
 }
 
-TEST(DottedQuad, FindsTheLeftmostGreedyMatch)
-{
-    EXPECT_EQ(findDottedQuad("ip 1.2.3.4 and 5.6.7.8"), "1.2.3.4");
-    EXPECT_EQ(findDottedQuad("<td>999.1.1.12345</td>"), "999.1.1.12345");
-    EXPECT_EQ(findDottedQuad("1.2.3 then 44.5.6.7.8"), "44.5.6.7");
-    EXPECT_EQ(findDottedQuad("12.34.56"), std::nullopt);
-    EXPECT_EQ(findDottedQuad("1..2.3.4 1.2.3."), std::nullopt);
-    EXPECT_EQ(findDottedQuad(""), std::nullopt);
-}
-
 TEST_F(SourcesTest, AntipalivoStartsTwoLinesAfterTheMarkerAndStopsAtTheTail)
 {
     auto row = [](const std::string& ip, const std::string& code) {
