@@ -26,6 +26,7 @@ constexpr Site kDefaults[] = {
     {"ros", "http://tools.rosinstrument.com", "rosinstrument"},
     {"proxylists", "http://www.proxylists.net", "proxylists"},
     {"antipalivo", "http://www.antipalivo.ru", "antipalivo"},
+    {"iplookup", "http://www.ip138.com", "ip138"}, // the test page "/ip2city.asp" and the location lookup
     // The news-style sites the discovery reads at start-up.
     {"admin", "http://www.proxy360.cn", "admin"},
     {"sooip", "http://www.sooip.cn", "sooip"},

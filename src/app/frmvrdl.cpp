@@ -26,7 +26,11 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
     download::setProcessProxy(systemproxy::read());
 }
 
-Tfrmvrdl::~Tfrmvrdl() = default;
+Tfrmvrdl::~Tfrmvrdl()
+{
+    coordinator_.reset(); // ends the hand-over and joins the workers first
+    checkers.clear();     // cancels outstanding checks while their engine still runs
+}
 
 void Tfrmvrdl::frmshowExecute()
 {

@@ -4,6 +4,7 @@
 
 #include "app/endpoints.h"
 #include "app/view.h"
+#include "check/KeloInetChecker.h"
 #include "harvest/sourceworker.h"
 #include "harvest/tdaili.h"
 #include "platform/clock.h"
@@ -58,6 +59,12 @@ public:
     void cleargrid();
     void listtable();
 
+    // Validation run.
+    void btncheckproxyExecute();
+    void vailproxy();
+    void mycomplete(TKeloInetChecker* sender, bool connected);
+    void btnstopcheckExecute();
+
     // Source options.
     std::string readdownoption();
     void refeshmemu();
@@ -84,8 +91,15 @@ public:
     bool checkdone = false;
     int checkcount = 0;
     std::string downoption;
+    // Slot i holds the checker for grid row i (slot 0 unused); grows with the table. A slot is emptied once
+    // its completion has been handled.
+    std::vector<std::unique_ptr<TKeloInetChecker>> checkers;
 
 private:
+    void endcheck();
+    void releaseCheckers();
+    std::size_t outstandingChecks() const;
+
     View& view_;
     Dispatcher& dispatcher_;
     Clock& clock_;
@@ -93,7 +107,8 @@ private:
     ProxyTable table_;
     StringGrid grid_;
     HarvestEnv harvestEnv_;
-    std::unique_ptr<tdaili> coordinator_; // declared last: its end joins the workers that use the above
+    FetchEngine engine_;                  // the destructor frees the checkers before it
+    std::unique_ptr<tdaili> coordinator_; // its end joins the workers that use the above
     bool shown_ = false;
 };
 

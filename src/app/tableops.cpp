@@ -72,7 +72,7 @@ void Tfrmvrdl::listtable()
     busy = false;
     if (autocheck) {
         clock_.sleep(1200);
-        // TODO(validation): start the validation run here once the checker exists.
+        btncheckproxyExecute();
     }
 }
 

@@ -2,10 +2,22 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/download.h"
 
+#include "platform/curlinit.h"
+
 #include <cstdio>
 #include <curl/curl.h>
 #include <mutex>
 #include <unistd.h>
+
+namespace vorin {
+
+void curlGlobalInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+} // namespace vorin
 
 namespace vorin::download {
 namespace {
@@ -13,12 +25,6 @@ namespace {
 std::mutex settingsMutex;
 Limits currentLimits;
 std::string currentProxy;
-
-void globalInit()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 struct Transfer {
     std::FILE* out = nullptr;
@@ -76,7 +82,7 @@ std::string processProxy()
 
 Result toFile(const std::string& url, const std::filesystem::path& file, const std::atomic<bool>* cancel)
 {
-    globalInit();
+    curlGlobalInit();
     const Limits lim = limits();
     const std::string proxy = processProxy();
 

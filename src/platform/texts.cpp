@@ -48,6 +48,13 @@ Texts build()
     t.downAntipalivo = g("正在从antipalivo下载，请稍候...");
     t.downUrl = g("正在从特定网站下载地址，请稍候...");
 
+    t.checkStarting = g("正在验证，请稍候...");
+    t.checkRunning = g("正在验证，请稍候……");
+    t.checkEnded = g("验证结束……");
+    t.summaryPrefix = g(" 验证结束,共有");
+    t.summarySuffix = g("代理可用！");
+    t.lookupMarker = g("您的IP地址");
+
     t.markerAdmin = g("<h3><span class=\"boxhead\">最新更新资源</span><span class=\"morelinks\">");
     t.markerSooip = g("<h3>资讯列表</h3>");
     t.haozsPinned = g("顶");

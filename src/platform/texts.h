@@ -41,6 +41,14 @@ struct Texts {
     std::string downAntipalivo;
     std::string downUrl;
 
+    // Validation: status texts and the marker of the test page.
+    std::string checkStarting;
+    std::string checkRunning;
+    std::string checkEnded;
+    std::string summaryPrefix;
+    std::string summarySuffix;
+    std::string lookupMarker;
+
     // Markers of the list-page discovery and the haozs pages.
     std::string markerAdmin;
     std::string markerSooip;

@@ -116,8 +116,8 @@ void MainForm::buildLayout()
     toolbar->setObjectName(QStringLiteral("imagepanle4"));
     toolbar->setGeometry(0, 41, 690, 42);
     auto* down = addButton(toolbar, "BTN_DOWNLIST", {16, 6, 32, 30}, t.hintDownload, QStyle::SP_ArrowDown);
-    addButton(toolbar, "BTN_CHECK", {70, 6, 32, 30}, t.hintCheck, QStyle::SP_DialogApplyButton);
-    addButton(toolbar, "BTN_STOP", {116, 6, 35, 29}, t.hintStopCheck, QStyle::SP_BrowserStop);
+    auto* check = addButton(toolbar, "BTN_CHECK", {70, 6, 32, 30}, t.hintCheck, QStyle::SP_DialogApplyButton);
+    auto* stop = addButton(toolbar, "BTN_STOP", {116, 6, 35, 29}, t.hintStopCheck, QStyle::SP_BrowserStop);
     addButton(toolbar, "BTN_STARTPROXY", {173, 6, 29, 29}, t.hintSetProxy, QStyle::SP_DialogYesButton);
     addButton(toolbar, "BTN_STOPPROXY", {232, 7, 29, 29}, t.hintStopProxy, QStyle::SP_DialogNoButton);
     auto* setup =
@@ -128,6 +128,8 @@ void MainForm::buildLayout()
     btnMenu_ = addButton(toolbar, "btn_menu", {654, 26, 24, 10}, {}, -1);
     btnMenu_->setArrowType(Qt::DownArrow);
     connect(down, &QToolButton::clicked, this, [this] { controller_.btndownproxyExecute(); });
+    connect(check, &QToolButton::clicked, this, [this] { controller_.btncheckproxyExecute(); });
+    connect(stop, &QToolButton::clicked, this, [this] { controller_.btnstopcheckExecute(); });
     connect(setup, &QToolButton::clicked, this, [this] { controller_.btnsoftsetExecute(); });
     connect(btnMenu_, &QToolButton::clicked, this, [this] { controller_.btnshowmenuExecute(); });
 

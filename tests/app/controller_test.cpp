@@ -199,16 +199,25 @@ TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating)
     EXPECT_TRUE(form.busy);
     EXPECT_TRUE(view.statuses.empty());
 
-    addRow("2.2.2.2");
-    addRow("1.1.1.1", "80");
-    addRow("1.1.1.1", "8080");
-    form.autocheck = true;
+    // Loopback addresses on a closed port: the validation that follows fails them all at once.
+    addRow("127.0.0.2", "9");
+    addRow("127.0.0.1", "9");
+    addRow("127.0.0.1", "8080");
     form.listtable();
     EXPECT_FALSE(form.busy);
     EXPECT_EQ(view.statuses.back(), g("共有2个代理"));
     EXPECT_EQ(form.grid().rowCount(), 3);
-    EXPECT_EQ(form.grid().cell(gridview::ColPort, 1), "80");
-    EXPECT_EQ(clock.sleeps, std::vector<std::uint32_t>{1200});
+    EXPECT_EQ(form.grid().cell(gridview::ColPort, 1), "9");
+    EXPECT_TRUE(clock.sleeps.empty()); // without autocheck no validation follows
+
+    form.autocheck = true;
+    form.busy = true;
+    form.listtable();
+    ASSERT_GE(clock.sleeps.size(), 3u);
+    EXPECT_EQ(clock.sleeps[0], 1200u);
+    EXPECT_EQ(clock.sleeps[1], 120u); // the validation run's pauses between starts
+    EXPECT_TRUE(form.busy);
+    EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), g("正在验证，请稍候...")), 1);
 }
 
 TEST_F(ControllerTest, SortAndDeleteFromTheListTools)

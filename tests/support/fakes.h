@@ -8,6 +8,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir);
 // Endpoints with every known key on loopback.
 Endpoints loopbackEndpoints();
 
-// A clock that never waits: sleeping advances the ticks and is recorded.
+// A clock that never waits: sleeping advances the ticks, is recorded, and runs onSleep (a test's way to
+// act in the middle of a pause).
 class FakeClock final : public Clock {
 public:
     std::uint32_t tickCount() override { return ticks; }
@@ -48,9 +50,12 @@ public:
     {
         sleeps.push_back(ms);
         ticks += ms;
+        if (onSleep)
+            onSleep();
     }
     std::uint32_t ticks = 1000;
     std::vector<std::uint32_t> sleeps;
+    std::function<void()> onSleep;
 };
 
 // A window that records what the controller does to it.

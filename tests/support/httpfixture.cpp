@@ -43,14 +43,16 @@ const char* reason(int status)
 
 } // namespace
 
-HttpFixture::HttpFixture()
+HttpFixture::HttpFixture(const std::string& address) : address_(address)
 {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     int one = 1;
     ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::inet_pton(AF_INET, address_.c_str(), &addr.sin_addr) != 1 ||
+        (ntohl(addr.sin_addr.s_addr) >> 24) != 127)
+        throw std::runtime_error("fixture servers listen on loopback only");
     addr.sin_port = 0;
     if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::listen(listenFd_, 64) != 0)
@@ -63,7 +65,11 @@ HttpFixture::HttpFixture()
 
 HttpFixture::~HttpFixture()
 {
-    stopping_ = true;
+    {
+        std::lock_guard lock(waitMutex_);
+        stopping_ = true;
+    }
+    stopped_.notify_all();
     acceptor_.join();
     ::close(listenFd_);
     std::vector<std::thread> connections;
@@ -143,10 +149,11 @@ void HttpFixture::handle(int fd)
         else if (auto full = responses_.find(target); full != responses_.end())
             response = full->second;
     }
+    // Sleeps without polling (a thousand connections waiting at once must not keep the cores busy), and
+    // wakes when the server stops.
     auto wait = [this](int ms) {
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!stopping_ && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::unique_lock lock(waitMutex_);
+        stopped_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_.load(); });
     };
     if (response.stall)
         wait(24 * 3600 * 1000);

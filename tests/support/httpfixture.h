@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -46,13 +47,16 @@ public:
         }
     };
 
-    HttpFixture();
+    // Listens on address (any of 127.0.0.0/8) at a port of the system's choosing.
+    explicit HttpFixture(const std::string& address = "127.0.0.1");
     ~HttpFixture();
     HttpFixture(const HttpFixture&) = delete;
     HttpFixture& operator=(const HttpFixture&) = delete;
 
     int port() const { return port_; }
-    std::string root() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    const std::string& address() const { return address_; }
+    std::string hostPort() const { return address_ + ":" + std::to_string(port_); }
+    std::string root() const { return "http://" + hostPort(); }
 
     // What a path answers; unknown paths answer 404.
     void serve(const std::string& path, Response response);
@@ -69,9 +73,12 @@ private:
     void acceptLoop();
     void handle(int fd);
 
+    std::string address_;
     int listenFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::mutex waitMutex_;
+    std::condition_variable stopped_;
     mutable std::mutex mutex_;
     std::map<std::string, Response> responses_;
     std::vector<std::string> requests_;

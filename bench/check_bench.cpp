@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// Checks at scale against loopback fake proxies: 1,000 checks issued back to back (wall time, peak memory,
+// error of the measured time against the injected delay), and a validation run of 200 rows against its
+// floor of 200 x 120 ms plus the slowest check (target: within 3 %).
+#include "app/frmvrdl.h"
+#include "check/KeloInetChecker.h"
+#include "platform/gbk.h"
+#include "support/fakes.h"
+#include "support/httpfixture.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+namespace vorin {
+namespace {
+
+using namespace std::chrono;
+using Response = test::HttpFixture::Response;
+
+std::vector<std::unique_ptr<test::HttpFixture>> fakeProxies(int count, int delayMs)
+{
+    std::vector<std::unique_ptr<test::HttpFixture>> out;
+    for (int i = 0; i < count; ++i) {
+        out.push_back(std::make_unique<test::HttpFixture>("127.0.0." + std::to_string(100 + i)));
+        out.back()->serve("/ip2city.asp",
+                          Response::with(200, gbk::fromUtf8("您的IP地址") + "127.0.0.1", delayMs));
+    }
+    return out;
+}
+
+double peakRssMb()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_ThousandChecksBackToBack(benchmark::State& state)
+{
+    const int kChecks = static_cast<int>(state.range(0));
+    constexpr int kDelayMs = 100;
+    auto proxies = fakeProxies(10, kDelayMs);
+    double meanError = 0;
+    double maxError = 0;
+    int valid = 0;
+    for (auto _ : state) {
+        Dispatcher dispatcher;
+        FetchEngine engine;
+        std::vector<std::unique_ptr<TKeloInetChecker>> checkers;
+        std::vector<steady_clock::time_point> started(kChecks);
+        std::vector<double> took(kChecks, -1);
+        int done = 0;
+        valid = 0;
+        for (int i = 0; i < kChecks; ++i) {
+            auto c = std::make_unique<TKeloInetChecker>(engine, dispatcher);
+            c->AccessType = TAccessType::atProxy;
+            c->Proxy = proxies[static_cast<std::size_t>(i) % proxies.size()]->hostPort();
+            c->Url = "http://127.0.0.1:9/ip2city.asp";
+            c->Tag = i;
+            c->OnComplete = [&](TKeloInetChecker* s, bool ok) {
+                took[static_cast<std::size_t>(s->Tag)] =
+                    duration<double, std::milli>(steady_clock::now() -
+                                                 started[static_cast<std::size_t>(s->Tag)])
+                        .count();
+                valid += ok;
+                ++done;
+            };
+            started[static_cast<std::size_t>(i)] = steady_clock::now();
+            c->Start();
+            checkers.push_back(std::move(c));
+        }
+        while (done < kChecks) {
+            if (dispatcher.drain() == 0)
+                std::this_thread::sleep_for(microseconds(200));
+        }
+        meanError = 0;
+        maxError = 0;
+        for (double t : took) {
+            double err = t - kDelayMs;
+            meanError += err / kChecks;
+            maxError = std::max(maxError, err);
+        }
+    }
+    state.counters["valid"] = valid;
+    state.counters["mean_error_ms"] = meanError;
+    state.counters["max_error_ms"] = maxError;
+    state.counters["peak_rss_mb"] = peakRssMb();
+}
+BENCHMARK(BM_ThousandChecksBackToBack)
+    ->Arg(1)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+void BM_ValidationRunOf200Rows(benchmark::State& state)
+{
+    constexpr int kRows = 200;
+    constexpr int kDelayMs = 50;
+    auto proxies = fakeProxies(20, kDelayMs);
+    test::TempDir registry("bench-registry");
+    setenv("VORIN_REGISTRY_DIR", registry.path().c_str(), 1);
+    double ratio = 0;
+    for (auto _ : state) {
+        test::FakeView view;
+        SystemClock clock;
+        Dispatcher dispatcher;
+        Tfrmvrdl form(view, dispatcher, clock, test::loopbackEndpoints(), TempPaths("/tmp", "/tmp"));
+        for (int i = 0; i < kRows; ++i) {
+            auto& proxy = *proxies[static_cast<std::size_t>(i) % proxies.size()];
+            form.table().append();
+            form.table().setText(Field::Ip, proxy.address());
+            form.table().setText(Field::Port, std::to_string(proxy.port()));
+            form.table().post();
+        }
+        auto start = steady_clock::now();
+        form.btncheckproxyExecute();
+        while (!form.checkdone) {
+            if (dispatcher.drain() == 0)
+                std::this_thread::sleep_for(microseconds(200));
+        }
+        double wall = duration<double, std::milli>(steady_clock::now() - start).count();
+        double floor = kRows * 120.0 + kDelayMs;
+        ratio = wall / floor;
+        state.SetIterationTime(wall / 1000.0);
+        state.counters["valid_rows"] = static_cast<double>(form.table().rowCount());
+    }
+    state.counters["wall_over_floor"] = ratio;
+}
+BENCHMARK(BM_ValidationRunOf200Rows)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+} // namespace
+} // namespace vorin

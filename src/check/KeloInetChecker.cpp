@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "check/KeloInetChecker.h"
+
+#include "platform/gbk.h"
+#include "platform/texts.h"
+#include "system/systemproxy.h"
+
+#include <atomic>
+
+namespace vorin {
+namespace {
+
+std::atomic<long long> overallLimitMs{15000};
+
+} // namespace
+
+TKeloInetChecker::TKeloInetChecker(FetchEngine& engine, Dispatcher& dispatcher)
+    : engine_(engine)
+    , dispatcher_(dispatcher)
+    , token_(std::make_shared<Token>(Token{this}))
+{
+}
+
+TKeloInetChecker::~TKeloInetChecker()
+{
+    token_->alive = false;
+    if (fetch_ != 0)
+        engine_.cancel(fetch_);
+}
+
+void TKeloInetChecker::setOverallLimit(std::chrono::milliseconds limit)
+{
+    overallLimitMs = limit.count();
+}
+
+std::chrono::milliseconds TKeloInetChecker::overallLimit()
+{
+    return std::chrono::milliseconds(overallLimitMs.load());
+}
+
+bool TKeloInetChecker::verdict(const FetchEngine::Result& result)
+{
+    if (result.status != "200" || !result.bodyRead)
+        return false;
+    // Searched character by character, not byte by byte, so the marker cannot match across two GBK
+    // characters.
+    const std::string& body = result.body;
+    const std::string& marker = texts().lookupMarker;
+    for (std::size_t i = 0; i + marker.size() <= body.size(); i += gbk::charLength(body, i)) {
+        if (body.compare(i, marker.size(), marker) == 0)
+            return true;
+    }
+    return false;
+}
+
+FetchEngine::Request TKeloInetChecker::request() const
+{
+    FetchEngine::Request r;
+    r.url = Url;
+    r.agent = UserAgent;
+    switch (AccessType) {
+    case TAccessType::atProxy:
+        r.proxy = Proxy;
+        break;
+    case TAccessType::atPreConfig:
+    case TAccessType::atPreConfigWithNoProxy:
+        r.proxy = systemproxy::read();
+        break;
+    case TAccessType::atDirectConnect:
+        break;
+    }
+    r.connectTimeout = std::chrono::milliseconds(timeout);
+    r.totalTimeout = overallLimit();
+    r.bodyLimit = 120;
+    return r;
+}
+
+bool TKeloInetChecker::Start()
+{
+    if (Url.empty())
+        return false;
+    if (OnStart)
+        OnStart(this);
+    timeout = 3000;
+    if (!AsynRequest)
+        return !FetchEngine::fetchNow(request()).status.empty();
+    if (fetch_ != 0)
+        engine_.cancel(fetch_); // a checker serves one fetch at a time
+    const std::uint64_t generation = ++generation_;
+    std::weak_ptr<Token> weak = token_;
+    Dispatcher* dispatcher = &dispatcher_;
+    // The network thread never touches the checker: it hands the verdict to the main thread, where the
+    // token says whether the checker still exists and the generation whether it still waits for this fetch.
+    fetch_ = engine_.submit(request(), [weak, dispatcher, generation](const FetchEngine::Result& result) {
+        bool connected = verdict(result);
+        dispatcher->post([weak, connected, generation] {
+            auto token = weak.lock();
+            if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
+                return;
+            TKeloInetChecker* self = token->self;
+            self->fetch_ = 0;
+            auto complete = self->OnComplete; // the handler may destroy the checker
+            if (complete)
+                complete(self, connected);
+        });
+    });
+    return true;
+}
+
+bool TKeloInetChecker::running() const
+{
+    return fetch_ != 0;
+}
+
+void TKeloInetChecker::postStatusChange(std::uint32_t statusCode)
+{
+    std::weak_ptr<Token> weak = token_;
+    dispatcher_.post([weak, statusCode] {
+        auto token = weak.lock();
+        if (token && token->alive && token->self->OnStatusChange)
+            token->self->OnStatusChange(token->self, statusCode);
+    });
+}
+
+} // namespace vorin

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "platform/asyncfetch.h"
+#include "platform/dispatcher.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vorin {
+
+enum class TAccessType {
+    atDirectConnect,
+    atPreConfig,            // the system proxy setting
+    atPreConfigWithNoProxy, // the system proxy setting, no automatic discovery (there is none here)
+    atProxy,                // the proxy named in Proxy
+};
+
+// Fetches one URL once, through a proxy or not, without blocking, and reports on the main thread whether
+// the answer was the expected page: status "200" and "您的IP地址" within the first 120 bytes of the body.
+// The network work runs on the engine's thread; the verdict comes back through the dispatcher, and a
+// checker destroyed before it arrives cancels its fetch and hears nothing more. Main thread only.
+class TKeloInetChecker {
+public:
+    using NotifyEvent = std::function<void(TKeloInetChecker* sender)>;
+    using StatusChangeEvent = std::function<void(TKeloInetChecker* sender, std::uint32_t statusCode)>;
+    using CompleteEvent = std::function<void(TKeloInetChecker* sender, bool connected)>;
+
+    TKeloInetChecker(FetchEngine& engine, Dispatcher& dispatcher);
+    ~TKeloInetChecker();
+    TKeloInetChecker(const TKeloInetChecker&) = delete;
+    TKeloInetChecker& operator=(const TKeloInetChecker&) = delete;
+
+    TAccessType AccessType = TAccessType::atDirectConnect;
+    bool AsynRequest = true;
+    std::string UserAgent = "KeloSoft Internet Checker 1.0";
+    std::string Proxy;
+    std::string Url;
+    NotifyEvent OnStart;
+    StatusChangeEvent OnStatusChange;
+    CompleteEvent OnComplete;
+    std::int32_t starttime = 0;
+    std::int32_t timeout = 12500; // the connect time-out; Start sets it to 3000
+    int Tag = 0;
+
+    // Issues the fetch and returns at once: true when a completion will follow (asynchronous mode), false
+    // when Url is empty or the fetch cannot be issued. In synchronous mode it blocks and returns whether
+    // an answer came; no completion follows.
+    bool Start();
+    bool running() const;
+
+    // Any thread: raises OnStatusChange on the main thread.
+    void postStatusChange(std::uint32_t statusCode);
+
+    // The verdict on an answer: status text exactly "200" and the marker in the body bytes read.
+    static bool verdict(const FetchEngine::Result& result);
+
+    // The limit on a whole check besides the connect time-out, so that a proxy that accepts and never
+    // answers still ends in a completion. 15 s unless set otherwise (tests).
+    static void setOverallLimit(std::chrono::milliseconds limit);
+    static std::chrono::milliseconds overallLimit();
+
+private:
+    // Shared with the closures posted to the main thread; alive is cleared when the checker goes, so a
+    // late completion finds nothing to call.
+    struct Token {
+        TKeloInetChecker* self;
+        bool alive = true;
+    };
+    FetchEngine::Request request() const;
+
+    FetchEngine& engine_;
+    Dispatcher& dispatcher_;
+    std::shared_ptr<Token> token_;
+    std::uint64_t fetch_ = 0;      // the fetch under way, 0 when none
+    std::uint64_t generation_ = 0; // counts Starts, so an answer to an earlier one is told apart
+};
+
+} // namespace vorin

@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The validation run: one check per row, 120 ms apart, the verdicts in the grid, and at the end only the
+// valid rows, fastest first.
+#include "app/frmvrdl.h"
+#include "platform/texts.h"
+#include "table/gridview.h"
+#include "table/trim.h"
+
+namespace vorin {
+
+void Tfrmvrdl::btncheckproxyExecute()
+{
+    if (busy)
+        return;
+    busy = true;
+    checkdone = false;
+    stopcheck = false;
+    // Checks of an earlier run that are still out would land in this run's count and could end it early;
+    // they are dropped before it starts.
+    releaseCheckers();
+    showinfo(texts().checkStarting);
+    vailproxy();
+}
+
+void Tfrmvrdl::vailproxy()
+{
+    checkcount = static_cast<int>(table_.rowCount());
+    showinfo(texts().checkRunning);
+    table_.open();
+    const std::string url = endpoints_.root("iplookup") + "/ip2city.asp";
+    for (std::size_t i = 1; i <= table_.rowCount(); ++i) {
+        if (stopcheck)
+            break;
+        if (checkers.size() <= i)
+            checkers.resize(i + 1);
+        checkers[i] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+        TKeloInetChecker& c = *checkers[i];
+        // The row is found by position on every pass: a completion handled in the last pause may have
+        // moved the table's cursor.
+        table_.first();
+        table_.moveBy(i - 1);
+        c.AccessType = TAccessType::atProxy;
+        c.Url = url;
+        c.Proxy =
+            std::string(trim(table_.text(Field::Ip))) + ":" + std::string(trim(table_.text(Field::Port)));
+        c.UserAgent = "Internet Explorer 7.0";
+        c.Tag = static_cast<int>(i);
+        c.OnComplete = [this](TKeloInetChecker* sender, bool connected) { mycomplete(sender, connected); };
+        c.timeout = 2500;
+        c.starttime = static_cast<std::int32_t>(clock_.tickCount());
+        if (!c.Start())
+            --checkcount;
+        clock_.sleep(120);
+        dispatcher_.processMessages();
+    }
+    // A run that no completion is left to end (an empty table, checks that could not start, a stop after
+    // every started check has reported) ends here instead of leaving busy set.
+    if (!checkdone && (checkcount < 1 || (stopcheck && outstandingChecks() == 0)))
+        endcheck();
+}
+
+void Tfrmvrdl::mycomplete(TKeloInetChecker* sender, bool connected)
+{
+    const int r = sender->Tag;
+    // The slot is emptied once the completion has been handled; the checker is not used after this.
+    std::unique_ptr<TKeloInetChecker> finished;
+    if (r >= 0 && static_cast<std::size_t>(r) < checkers.size() &&
+        checkers[static_cast<std::size_t>(r)].get() == sender)
+        finished = std::move(checkers[static_cast<std::size_t>(r)]);
+    if (checkdone) {
+        stopcheck = true;
+        return;
+    }
+    --checkcount;
+    if (connected) {
+        grid_.setCell(gridview::ColMark, r, texts().markValid);
+        const std::uint32_t elapsed = clock_.tickCount() - static_cast<std::uint32_t>(sender->starttime);
+        grid_.setCell(gridview::ColSpeed, r, std::to_string(elapsed));
+        table_.open();
+        table_.first();
+        table_.moveBy(static_cast<std::size_t>(r - 1));
+        table_.edit();
+        table_.setBoolean(Field::Valid, true);
+        table_.setText(Field::Speed, grid_.cell(gridview::ColSpeed, r));
+        table_.post();
+    } else {
+        grid_.setCell(gridview::ColMark, r, texts().markFailed);
+        grid_.setCell(gridview::ColSpeed, r, "99999");
+    }
+    if (checkcount < 1 || stopcheck)
+        endcheck();
+}
+
+void Tfrmvrdl::endcheck()
+{
+    // Flags first: the status text below processes pending messages, and a completion handled there must
+    // find the run ended.
+    stopcheck = true;
+    checkdone = true;
+    showinfo(texts().checkEnded);
+    busy = false;
+    table_.open();
+    table_.sortOn(Field::Valid);
+    table_.first();
+    while (!table_.isEmpty() && !table_.boolean(Field::Valid))
+        table_.deleteCurrent();
+    if (table_.isEmpty())
+        showingrid(); // an empty result shows an empty grid, not the rows of the run
+    else
+        sorttable(fieldName(Field::Speed));
+    dispatcher_.processMessages();
+    showinfo(texts().summaryPrefix + std::to_string(table_.rowCount()) + texts().summarySuffix);
+    autocheck = false;
+}
+
+void Tfrmvrdl::btnstopcheckExecute()
+{
+    if (busy)
+        stopcheck = true;
+}
+
+void Tfrmvrdl::releaseCheckers()
+{
+    checkers.clear();
+}
+
+std::size_t Tfrmvrdl::outstandingChecks() const
+{
+    std::size_t n = 0;
+    for (const auto& c : checkers)
+        n += c && c->running();
+    return n;
+}
+
+} // namespace vorin

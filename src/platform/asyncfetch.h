@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vorin {
+
+// Asynchronous fetches on libcurl's multi interface, driven by one network thread of the engine's own:
+// the stand-in for the internet library's asynchronous mode. Each fetch uses a fresh connection, never a
+// cache, and reads at most the first bodyLimit bytes of a "200" answer; other answers are not read at all.
+class FetchEngine {
+public:
+    struct Request {
+        std::string url;
+        std::string proxy; // host:port; empty means direct
+        std::string agent;
+        std::chrono::milliseconds connectTimeout{3000};
+        std::chrono::milliseconds totalTimeout{15000};
+        std::size_t bodyLimit = 120;
+    };
+    struct Result {
+        std::string status; // the status code as text ("200"); empty when no answer came
+        std::string body;   // the first bytes of a "200" answer's body, at most bodyLimit
+        bool bodyRead = false;
+    };
+    // Runs on the network thread, after the engine has finished with the request.
+    using Done = std::function<void(const Result&)>;
+
+    FetchEngine();
+    // Stops the network thread; requests under way end without their Done.
+    ~FetchEngine();
+    FetchEngine(const FetchEngine&) = delete;
+    FetchEngine& operator=(const FetchEngine&) = delete;
+
+    // Any thread: issues the request and returns at once with its id; Done follows exactly once unless the
+    // request is cancelled first. Starts the network thread on first use.
+    std::uint64_t submit(Request request, Done done);
+    // Any thread: drops the request; its Done is not called once this returns, unless it was already
+    // running on the network thread.
+    void cancel(std::uint64_t id);
+
+    // Requests issued and not yet finished.
+    std::size_t inFlight() const;
+
+    // One blocking fetch on the calling thread, for callers that want the answer at once.
+    static Result fetchNow(const Request& request);
+
+    struct Transfer; // one request on the wire; network thread only
+
+private:
+    void run();
+
+    mutable std::mutex mutex_;
+    std::vector<std::unique_ptr<Transfer>> incoming_;
+    std::vector<std::uint64_t> cancelled_;
+    std::map<std::uint64_t, std::unique_ptr<Transfer>> active_; // network thread only
+    std::size_t inFlight_ = 0;
+    std::uint64_t nextId_ = 0;
+    bool stopping_ = false;
+    void* multi_ = nullptr;
+    std::thread thread_;
+};
+
+} // namespace vorin

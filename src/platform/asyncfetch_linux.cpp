@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "platform/asyncfetch.h"
+
+#include "platform/curlinit.h"
+
+#include <algorithm>
+#include <curl/curl.h>
+#include <mutex>
+#include <sys/resource.h>
+
+namespace vorin {
+
+struct FetchEngine::Transfer {
+    std::uint64_t id = 0;
+    Request request;
+    Done done;
+    CURL* easy = nullptr;
+    curl_slist* headers = nullptr;
+    Result result;
+    bool stoppedReading = false; // the body limit was reached, or the answer was no "200"
+
+    ~Transfer()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        curl_slist_free_all(headers);
+    }
+};
+
+namespace {
+
+// Receives the body: only a "200" answer is read, and only up to the limit. Returning less than was
+// offered makes curl end the transfer there, which is how the read stops early.
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* t = static_cast<FetchEngine::Transfer*>(user);
+    long code = 0;
+    curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &code);
+    if (code != 200) {
+        t->stoppedReading = true;
+        return 0;
+    }
+    std::size_t n = size * count;
+    std::size_t room = t->request.bodyLimit - t->result.body.size();
+    t->result.body.append(data, std::min(n, room));
+    if (n >= room) {
+        t->stoppedReading = true;
+        return 0;
+    }
+    return n;
+}
+
+// Drops whatever the answer's headers say; the status code is read from curl afterwards.
+std::size_t onHeader(char*, std::size_t size, std::size_t count, void*)
+{
+    return size * count;
+}
+
+CURL* prepare(FetchEngine::Transfer& t)
+{
+    CURL* easy = curl_easy_init();
+    if (!easy)
+        return nullptr;
+    const FetchEngine::Request& r = t.request;
+    t.headers = curl_slist_append(t.headers, "Pragma: no-cache");
+    t.headers = curl_slist_append(t.headers, "Cache-Control: no-cache");
+    curl_easy_setopt(easy, CURLOPT_URL, r.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_PROXY, r.proxy.c_str()); // empty: direct, the environment ignored
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, r.agent.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headers);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(r.connectTimeout.count()));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(r.totalTimeout.count()));
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L); // every verdict is about the proxy as it is now
+    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
+    t.easy = easy;
+    return easy;
+}
+
+void finish(FetchEngine::Transfer& t, CURLcode rc)
+{
+    long code = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &code);
+    t.result.status = code > 0 ? std::to_string(code) : std::string();
+    bool bodyDone = rc == CURLE_OK || (rc == CURLE_WRITE_ERROR && t.stoppedReading);
+    t.result.bodyRead = t.result.status == "200" && bodyDone;
+}
+
+// Every check in flight holds a socket, and a run keeps hundreds to thousands in flight; the usual soft
+// limit of 1024 descriptors is raised to what the system allows.
+void raiseDescriptorLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+            limit.rlim_cur = limit.rlim_max;
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    });
+}
+
+} // namespace
+
+FetchEngine::FetchEngine()
+{
+    curlGlobalInit();
+    raiseDescriptorLimit();
+    multi_ = curl_multi_init();
+}
+
+FetchEngine::~FetchEngine()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    curl_multi_wakeup(static_cast<CURLM*>(multi_));
+    if (thread_.joinable())
+        thread_.join();
+    for (auto& [id, t] : active_)
+        curl_multi_remove_handle(static_cast<CURLM*>(multi_), t->easy);
+    active_.clear();
+    curl_multi_cleanup(static_cast<CURLM*>(multi_));
+}
+
+std::uint64_t FetchEngine::submit(Request request, Done done)
+{
+    auto t = std::make_unique<Transfer>();
+    t->request = std::move(request);
+    t->done = std::move(done);
+    std::uint64_t id;
+    {
+        std::lock_guard lock(mutex_);
+        id = t->id = ++nextId_;
+        incoming_.push_back(std::move(t));
+        ++inFlight_;
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { run(); });
+    }
+    curl_multi_wakeup(static_cast<CURLM*>(multi_));
+    return id;
+}
+
+void FetchEngine::cancel(std::uint64_t id)
+{
+    {
+        std::lock_guard lock(mutex_);
+        auto it =
+            std::find_if(incoming_.begin(), incoming_.end(), [&](const auto& t) { return t->id == id; });
+        if (it != incoming_.end()) {
+            incoming_.erase(it);
+            --inFlight_;
+            return;
+        }
+        cancelled_.push_back(id);
+    }
+    curl_multi_wakeup(static_cast<CURLM*>(multi_));
+}
+
+std::size_t FetchEngine::inFlight() const
+{
+    std::lock_guard lock(mutex_);
+    return inFlight_;
+}
+
+void FetchEngine::run()
+{
+    auto* multi = static_cast<CURLM*>(multi_);
+    for (;;) {
+        std::vector<std::unique_ptr<Transfer>> added;
+        std::vector<std::uint64_t> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_)
+                return;
+            added.swap(incoming_);
+            dropped.swap(cancelled_);
+        }
+        for (auto& t : added) {
+            Transfer& ref = *t;
+            if (!prepare(ref) || curl_multi_add_handle(multi, ref.easy) != CURLM_OK) {
+                // Never issued on the wire: it ends at once, as a failed fetch.
+                auto done = std::move(ref.done);
+                {
+                    std::lock_guard lock(mutex_);
+                    --inFlight_;
+                }
+                if (done)
+                    done(ref.result);
+                continue;
+            }
+            active_[ref.id] = std::move(t);
+        }
+        for (std::uint64_t id : dropped) {
+            auto it = active_.find(id);
+            if (it == active_.end())
+                continue;
+            curl_multi_remove_handle(multi, it->second->easy);
+            active_.erase(it);
+            std::lock_guard lock(mutex_);
+            --inFlight_;
+        }
+
+        int running = 0;
+        curl_multi_perform(multi, &running);
+        int queued = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
+            if (msg->msg != CURLMSG_DONE)
+                continue;
+            Transfer* raw = nullptr;
+            curl_easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &raw);
+            CURLcode rc = msg->data.result;
+            finish(*raw, rc);
+            curl_multi_remove_handle(multi, raw->easy);
+            auto owned = std::move(active_[raw->id]);
+            active_.erase(raw->id);
+            bool wasCancelled;
+            {
+                std::lock_guard lock(mutex_);
+                wasCancelled = std::find(cancelled_.begin(), cancelled_.end(), owned->id) != cancelled_.end();
+                --inFlight_;
+            }
+            // The engine is done with the request (handle removed); only then is the caller told.
+            if (!wasCancelled && owned->done)
+                owned->done(owned->result);
+        }
+        curl_multi_poll(multi, nullptr, 0, 200, nullptr);
+    }
+}
+
+FetchEngine::Result FetchEngine::fetchNow(const Request& request)
+{
+    curlGlobalInit();
+    Transfer t;
+    t.request = request;
+    if (!prepare(t))
+        return {};
+    CURLcode rc = curl_easy_perform(t.easy);
+    finish(t, rc);
+    return t.result;
+}
+
+} // namespace vorin

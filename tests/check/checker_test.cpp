@@ -1,0 +1,317 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The asynchronous checker against fake proxies on loopback, and through a real tinyproxy.
+#include "check/KeloInetChecker.h"
+#include "support/fakes.h"
+#include "support/httpfixture.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vorin {
+namespace {
+
+using namespace std::chrono_literals;
+using test::g;
+using Response = test::HttpFixture::Response;
+
+// The test page: the marker at a chosen byte offset of the body.
+std::string pageWithMarkerAt(std::size_t offset)
+{
+    return std::string(offset, ' ') + g("您的IP地址") + "127.0.0.1";
+}
+
+const std::string kTestUrl = "http://127.0.0.1:9/ip2city.asp";
+
+class CheckerTest : public ::testing::Test {
+protected:
+    void SetUp() override { TKeloInetChecker::setOverallLimit(1500ms); }
+    void TearDown() override { TKeloInetChecker::setOverallLimit(15000ms); }
+
+    struct Completion {
+        TKeloInetChecker* sender;
+        bool connected;
+        std::chrono::steady_clock::time_point at;
+    };
+
+    std::unique_ptr<TKeloInetChecker> checker(const std::string& proxy)
+    {
+        auto c = std::make_unique<TKeloInetChecker>(engine, dispatcher);
+        c->AccessType = TAccessType::atProxy;
+        c->Proxy = proxy;
+        c->Url = kTestUrl;
+        c->OnComplete = [this](TKeloInetChecker* s, bool ok) {
+            completions.push_back({s, ok, std::chrono::steady_clock::now()});
+        };
+        return c;
+    }
+
+    // Drains the hand-over until n completions have arrived (or the limit has passed), then a little more
+    // to catch any that should not come.
+    void waitFor(std::size_t n, std::chrono::milliseconds limit = 5000ms)
+    {
+        auto until = std::chrono::steady_clock::now() + limit;
+        while (completions.size() < n && std::chrono::steady_clock::now() < until) {
+            if (dispatcher.drain() == 0)
+                std::this_thread::sleep_for(1ms);
+        }
+        auto settle = std::chrono::steady_clock::now() + 50ms;
+        while (std::chrono::steady_clock::now() < settle) {
+            dispatcher.drain();
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+
+    // One check through a fake proxy that answers the test page with response.
+    bool checkWith(const Response& response)
+    {
+        test::HttpFixture proxy("127.0.0.2");
+        proxy.serve("/ip2city.asp", response);
+        auto c = checker(proxy.hostPort());
+        completions.clear();
+        EXPECT_TRUE(c->Start());
+        waitFor(1);
+        EXPECT_EQ(completions.size(), 1u);
+        EXPECT_EQ(proxy.count(kTestUrl), 1u); // asked as a proxy is asked: the full URL
+        return !completions.empty() && completions[0].connected;
+    }
+
+    Dispatcher dispatcher;
+    FetchEngine engine;
+    std::vector<Completion> completions;
+};
+
+TEST_F(CheckerTest, VerdictNeedsStatus200AndTheMarkerInTheFirst120Bytes)
+{
+    const std::size_t markerBytes = g("您的IP地址").size();
+    EXPECT_TRUE(checkWith(Response::with(200, pageWithMarkerAt(0))));
+    EXPECT_TRUE(checkWith(Response::with(200, pageWithMarkerAt(120 - markerBytes))));
+    EXPECT_FALSE(checkWith(Response::with(200, pageWithMarkerAt(121 - markerBytes))));
+    EXPECT_FALSE(checkWith(Response::with(200, pageWithMarkerAt(500))));
+    EXPECT_FALSE(checkWith(Response::with(200, "a login portal of the proxy")));
+    EXPECT_FALSE(checkWith(Response::with(200, "")));
+    for (int status : {302, 404, 407, 502})
+        EXPECT_FALSE(checkWith(Response::with(status, pageWithMarkerAt(0)))) << status;
+    // A marker that only the bytes of two characters would spell does not count.
+    EXPECT_FALSE(checkWith(Response::with(200, "\xB5" + g("您的IP地址").substr(1))));
+}
+
+TEST_F(CheckerTest, VerdictReadsNoBodyOfOtherAnswers)
+{
+    FetchEngine::Result r;
+    r.status = "302";
+    r.body = g("您的IP地址");
+    r.bodyRead = true;
+    EXPECT_FALSE(TKeloInetChecker::verdict(r));
+    r.status = "200 ";
+    EXPECT_FALSE(TKeloInetChecker::verdict(r));
+    r.status = "200";
+    EXPECT_TRUE(TKeloInetChecker::verdict(r));
+    r.bodyRead = false;
+    EXPECT_FALSE(TKeloInetChecker::verdict(r));
+}
+
+TEST_F(CheckerTest, BrokenProxiesCompleteOnceWithFalse)
+{
+    EXPECT_FALSE(checkWith(Response::dropped()));
+    // A refused port.
+    auto refused = checker("127.0.0.3:9");
+    completions.clear();
+    ASSERT_TRUE(refused->Start());
+    waitFor(1);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_FALSE(completions[0].connected);
+    // A proxy that accepts and never answers ends within the overall limit.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(checkWith(Response::stalled()));
+    EXPECT_LT(completions[0].at - start, 4000ms);
+    EXPECT_GE(completions[0].at - start, 1400ms);
+}
+
+TEST_F(CheckerTest, ASlowProxyIsValidAndTakesItsTime)
+{
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(checkWith(Response::with(200, pageWithMarkerAt(10), 300)));
+    auto took = completions[0].at - start;
+    EXPECT_GE(took, 300ms);
+    EXPECT_LT(took, 600ms);
+}
+
+TEST_F(CheckerTest, StartSetsTheConnectTimeoutAndRefusesAnEmptyUrl)
+{
+    TKeloInetChecker c(engine, dispatcher);
+    EXPECT_EQ(c.timeout, 12500);
+    EXPECT_EQ(c.UserAgent, "KeloSoft Internet Checker 1.0");
+    EXPECT_EQ(c.AccessType, TAccessType::atDirectConnect);
+    int started = 0;
+    c.OnStart = [&](TKeloInetChecker*) { ++started; };
+    c.OnComplete = [&](TKeloInetChecker* s, bool ok) { completions.push_back({s, ok, {}}); };
+    EXPECT_FALSE(c.Start());
+    EXPECT_EQ(started, 0);
+    c.timeout = 2500;
+    c.Url = "http://127.0.0.4:9/ip2city.asp";
+    EXPECT_TRUE(c.Start());
+    EXPECT_EQ(c.timeout, 3000);
+    EXPECT_EQ(started, 1);
+    waitFor(1);
+    EXPECT_EQ(completions.size(), 1u);
+}
+
+TEST_F(CheckerTest, TwoCheckersReportIndependently)
+{
+    test::HttpFixture good("127.0.0.5");
+    test::HttpFixture bad("127.0.0.6");
+    good.serve("/ip2city.asp", Response::with(200, pageWithMarkerAt(0), 150));
+    bad.serve("/ip2city.asp", Response::with(404, "no"));
+    auto first = checker(good.hostPort());
+    auto second = checker(bad.hostPort());
+    first->Tag = 1;
+    second->Tag = 2;
+    ASSERT_TRUE(first->Start());
+    ASSERT_TRUE(second->Start());
+    waitFor(2);
+    ASSERT_EQ(completions.size(), 2u);
+    EXPECT_EQ(completions[0].sender, second.get()); // the quick refusal first
+    EXPECT_FALSE(completions[0].connected);
+    EXPECT_EQ(completions[1].sender, first.get());
+    EXPECT_TRUE(completions[1].connected);
+}
+
+TEST_F(CheckerTest, ACheckerDestroyedWhileCheckingHearsNothing)
+{
+    test::HttpFixture slow("127.0.0.7");
+    slow.serve("/ip2city.asp", Response::with(200, pageWithMarkerAt(0), 200));
+    for (int i = 0; i < 20; ++i) {
+        auto c = checker(slow.hostPort());
+        ASSERT_TRUE(c->Start());
+        if (i % 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(i * 12)); // sometimes after the answer
+    }
+    waitFor(1, 500ms);
+    EXPECT_TRUE(completions.empty());
+    // The handler may free its own checker.
+    auto owned = checker(slow.hostPort());
+    TKeloInetChecker* raw = owned.get();
+    raw->OnComplete = [&](TKeloInetChecker* s, bool ok) {
+        owned.reset();
+        completions.push_back({s, ok, {}});
+    };
+    ASSERT_TRUE(raw->Start());
+    waitFor(1);
+    EXPECT_EQ(completions.size(), 1u);
+    EXPECT_EQ(owned, nullptr);
+}
+
+TEST_F(CheckerTest, SynchronousModeAnswersAtOnceWithoutCompletion)
+{
+    test::HttpFixture proxy("127.0.0.8");
+    proxy.serve("/ip2city.asp", pageWithMarkerAt(0));
+    auto c = checker(proxy.hostPort());
+    c->AsynRequest = false;
+    EXPECT_TRUE(c->Start());
+    c->Proxy = "127.0.0.8:9";
+    EXPECT_FALSE(c->Start());
+    waitFor(0, 100ms);
+    EXPECT_TRUE(completions.empty());
+}
+
+// A real proxy from Debian in front of a loopback test page.
+class Tinyproxy {
+public:
+    explicit Tinyproxy(const std::filesystem::path& dir)
+    {
+        port_ = freePort();
+        auto conf = dir / "tinyproxy.conf";
+        std::ofstream(conf) << "Port " << port_ << "\nListen 127.0.0.1\nTimeout 10\nMaxClients 50\n"
+                            << "LogLevel Critical\nLogFile \"" << (dir / "tinyproxy.log").string() << "\"\n"
+                            << "PidFile \"" << (dir / "tinyproxy.pid").string() << "\"\nAllow 127.0.0.1\n";
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execlp("tinyproxy", "tinyproxy", "-d", "-c", conf.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Ready when it accepts connections.
+        for (int i = 0; i < 200 && !accepting(); ++i)
+            std::this_thread::sleep_for(10ms);
+    }
+    ~Tinyproxy()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool accepting() const
+    {
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<std::uint16_t>(port_));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        ::close(fd);
+        return ok;
+    }
+    std::string hostPort() const { return "127.0.0.1:" + std::to_string(port_); }
+
+    static bool installed() { return std::system("command -v tinyproxy >/dev/null 2>&1") == 0; }
+
+private:
+    static int freePort()
+    {
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t len = sizeof a;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+        ::close(fd);
+        return ntohs(a.sin_port);
+    }
+
+    int port_ = 0;
+    pid_t pid_ = -1;
+};
+
+TEST_F(CheckerTest, ThroughTinyproxyTheCheckIsValidAndTimedLikeCurl)
+{
+    if (!Tinyproxy::installed())
+        GTEST_SKIP() << "tinyproxy is not installed";
+    test::TempDir dir("tinyproxy");
+    test::HttpFixture site("127.0.0.1");
+    site.serve("/ip2city.asp", Response::with(200, pageWithMarkerAt(0), 40));
+    Tinyproxy proxy(dir.path());
+    ASSERT_TRUE(proxy.accepting());
+
+    // What curl alone measures for the same fetch.
+    FetchEngine::Request request;
+    request.url = site.root() + "/ip2city.asp";
+    request.proxy = proxy.hostPort();
+    auto before = std::chrono::steady_clock::now();
+    auto direct = FetchEngine::fetchNow(request);
+    auto curlTook = std::chrono::steady_clock::now() - before;
+    EXPECT_TRUE(TKeloInetChecker::verdict(direct));
+
+    auto c = checker(proxy.hostPort());
+    c->Url = site.root() + "/ip2city.asp";
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(c->Start());
+    waitFor(1);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_TRUE(completions[0].connected);
+    auto checkTook = completions[0].at - start;
+    EXPECT_LT(std::chrono::abs(checkTook - curlTook), 15ms)
+        << "check " << std::chrono::duration<double, std::milli>(checkTook).count() << " ms, curl "
+        << std::chrono::duration<double, std::milli>(curlTook).count() << " ms";
+    EXPECT_EQ(site.count("/ip2city.asp"), 2u);
+}
+
+} // namespace
+} // namespace vorin

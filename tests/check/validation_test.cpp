@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The validation run through the controller, with fake proxies on distinct loopback addresses.
+#include "app/frmvrdl.h"
+#include "support/fakes.h"
+#include "support/httpfixture.h"
+#include "table/gridview.h"
+
+#include <gtest/gtest.h>
+
+namespace vorin {
+namespace {
+
+using namespace std::chrono_literals;
+using test::g;
+using Response = test::HttpFixture::Response;
+using gridview::ColMark;
+using gridview::ColSpeed;
+
+class ValidationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TKeloInetChecker::setOverallLimit(1500ms);
+        saved_ = getenv("VORIN_REGISTRY_DIR");
+        setenv("VORIN_REGISTRY_DIR", registry.path().c_str(), 1);
+        form = std::make_unique<Tfrmvrdl>(view, dispatcher, clock, test::loopbackEndpoints(),
+                                          TempPaths(pages.path(), pages.path()));
+        form->frmshowExecute();
+        view.statuses.clear();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        TKeloInetChecker::setOverallLimit(15000ms);
+        setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1);
+    }
+
+    // A fake proxy at 127.0.0.x answering the test page with response.
+    test::HttpFixture& proxy(int x, const Response& response)
+    {
+        proxies.push_back(std::make_unique<test::HttpFixture>("127.0.0." + std::to_string(x)));
+        proxies.back()->serve("/ip2city.asp", response);
+        return *proxies.back();
+    }
+    static Response valid(int delayMs = 0)
+    {
+        return Response::with(200, g("您的IP地址") + "127.0.0.1", delayMs);
+    }
+
+    void addRow(const std::string& hostPort, std::optional<int> earlierSpeed = std::nullopt)
+    {
+        auto colon = hostPort.find(':');
+        auto& t = form->table();
+        t.append();
+        t.setText(Field::Ip, hostPort.substr(0, colon));
+        t.setText(Field::Port, hostPort.substr(colon + 1));
+        if (earlierSpeed) {
+            t.setBoolean(Field::Valid, true);
+            t.setInteger(Field::Speed, *earlierSpeed);
+        }
+        t.post();
+    }
+
+    bool runToEnd(std::chrono::milliseconds limit = 8000ms)
+    {
+        form->btncheckproxyExecute();
+        auto until = std::chrono::steady_clock::now() + limit;
+        while (!form->checkdone) {
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            if (dispatcher.drain() == 0)
+                std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    std::string cell(int col, int row) { return form->grid().cell(col, row); }
+
+    test::TempDir registry{"validation-registry"};
+    test::TempDir pages{"validation-pages"};
+    std::string saved_;
+    test::FakeView view;
+    test::FakeClock clock;
+    Dispatcher dispatcher;
+    std::vector<std::unique_ptr<test::HttpFixture>> proxies;
+    std::unique_ptr<Tfrmvrdl> form;
+};
+
+TEST_F(ValidationTest, KeepsOnlyTheValidProxyWithItsSpeed)
+{
+    addRow(proxy(21, Response::with(404, "no")).hostPort());
+    addRow(proxy(22, valid()).hostPort());
+    addRow("127.0.0.23:9"); // refused
+    form->showingrid();
+    view.statuses.clear();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(view.statuses[0], g("正在验证，请稍候..."));
+    EXPECT_EQ(view.statuses[1], g("正在验证，请稍候……"));
+    EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有1代理可用！"));
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), g("验证结束……")), view.statuses.end());
+    ASSERT_EQ(form->table().rowCount(), 1u);
+    form->table().first();
+    EXPECT_EQ(form->table().text(Field::Ip), "127.0.0.22");
+    EXPECT_TRUE(form->table().boolean(Field::Valid));
+    EXPECT_EQ(cell(ColMark, 1), g("√"));
+    EXPECT_EQ(cell(ColSpeed, 1), form->table().text(Field::Speed));
+    EXPECT_EQ(form->grid().rowCount(), 2);
+    EXPECT_FALSE(form->busy);
+    EXPECT_TRUE(form->stopcheck);
+    EXPECT_FALSE(form->autocheck);
+    EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{120, 120, 120}));
+}
+
+TEST_F(ValidationTest, MarksFailuresAndKeepsARowValidFromAnEarlierRun)
+{
+    addRow("127.0.0.31:9", 77); // valid before, refused now
+    addRow(proxy(32, valid(300)).hostPort());
+    form->showingrid();
+    form->btncheckproxyExecute();
+    // The refusal arrives while the slow check is still out.
+    auto until = std::chrono::steady_clock::now() + 3s;
+    while (cell(ColMark, 1) != g("⊙") && std::chrono::steady_clock::now() < until)
+        dispatcher.drain();
+    EXPECT_EQ(cell(ColSpeed, 1), "99999");
+    EXPECT_FALSE(form->checkdone);
+    while (!form->checkdone && std::chrono::steady_clock::now() < until)
+        dispatcher.drain();
+    ASSERT_TRUE(form->checkdone);
+    ASSERT_EQ(form->table().rowCount(), 2u);
+    EXPECT_EQ(cell(gridview::ColIp, 1), "127.0.0.31"); // the earlier speed, 77, is the fastest
+    EXPECT_EQ(cell(ColSpeed, 1), "77");
+    EXPECT_EQ(cell(ColMark, 1), g("√"));
+    EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有2代理可用！"));
+}
+
+TEST_F(ValidationTest, ASecondClickWhileStartingDoesNothing)
+{
+    addRow(proxy(41, valid()).hostPort());
+    addRow(proxy(42, valid()).hostPort());
+    clock.onSleep = [this] { form->btncheckproxyExecute(); }; // clicks in every pause between starts
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), g("正在验证，请稍候...")), 1);
+    EXPECT_EQ(clock.sleeps.size(), 2u);
+    EXPECT_EQ(form->table().rowCount(), 2u);
+}
+
+TEST_F(ValidationTest, StopThenOneMoreCompletionEndsTheRunAndDropsUncheckedRows)
+{
+    addRow(proxy(51, valid(200)).hostPort());
+    addRow(proxy(52, valid()).hostPort());
+    addRow(proxy(53, valid()).hostPort());
+    clock.onSleep = [this] { form->btnstopcheckExecute(); }; // in the first pause
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(clock.sleeps.size(), 1u); // one check started
+    ASSERT_EQ(form->table().rowCount(), 1u);
+    form->table().first();
+    EXPECT_EQ(form->table().text(Field::Ip), "127.0.0.51");
+    EXPECT_EQ(proxies[1]->requests().size(), 0u);
+}
+
+TEST_F(ValidationTest, RunsThatNothingWouldEndEndAtOnce)
+{
+    // An empty table.
+    form->btncheckproxyExecute();
+    EXPECT_TRUE(form->checkdone);
+    EXPECT_FALSE(form->busy);
+    EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有0代理可用！"));
+
+    // A stop after every started check has reported.
+    addRow(proxy(61, Response::with(404, "no")).hostPort());
+    addRow(proxy(62, valid()).hostPort());
+    view.statuses.clear();
+    clock.onSleep = [this] {
+        // In the first pause: wait until the first check has reported, then stop.
+        auto until = std::chrono::steady_clock::now() + 3s;
+        while (cell(ColMark, 1).empty() && std::chrono::steady_clock::now() < until)
+            dispatcher.drain();
+        form->btnstopcheckExecute();
+    };
+    form->btncheckproxyExecute();
+    EXPECT_TRUE(form->checkdone);
+    EXPECT_FALSE(form->busy);
+    EXPECT_TRUE(form->table().isEmpty());  // the failed row and the unchecked one
+    EXPECT_EQ(form->grid().rowCount(), 1); // shown as an empty grid
+    EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有0代理可用！"));
+}
+
+TEST_F(ValidationTest, CompletionsAfterTheEndChangeNothing)
+{
+    addRow(proxy(71, valid()).hostPort());
+    ASSERT_TRUE(runToEnd());
+    const std::string mark = cell(ColMark, 1);
+    const int count = form->checkcount;
+    FetchEngine spare;
+    TKeloInetChecker late(spare, dispatcher); // never started; only its Tag matters
+    late.Tag = 1;
+    form->stopcheck = false;
+    form->mycomplete(&late, false);
+    EXPECT_EQ(cell(ColMark, 1), mark);
+    EXPECT_EQ(form->checkcount, count);
+    EXPECT_TRUE(form->stopcheck);
+}
+
+TEST_F(ValidationTest, ElapsedTimeSurvivesTheTickCounterWrapping)
+{
+    addRow(proxy(81, valid()).hostPort());
+    clock.ticks = 0xFFFFFFF0u; // wraps during the 120 ms pause
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(cell(ColSpeed, 1), "120");
+    form->table().first();
+    EXPECT_EQ(form->table().text(Field::Speed), "120");
+}
+
+TEST_F(ValidationTest, AHarvestWithAutocheckValidatesAfterTheListing)
+{
+    addRow(proxy(91, valid()).hostPort());
+    form->autocheck = true;
+    form->busy = true;
+    form->listtable();
+    // The run started inside the listing, 1200 ms after the grid was shown.
+    EXPECT_EQ(clock.sleeps.front(), 1200u);
+    auto until = std::chrono::steady_clock::now() + 5s;
+    while (!form->checkdone && std::chrono::steady_clock::now() < until)
+        dispatcher.drain();
+    EXPECT_TRUE(form->checkdone);
+    EXPECT_FALSE(form->autocheck);
+    EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有1代理可用！"));
+}
+
+} // namespace
+} // namespace vorin
