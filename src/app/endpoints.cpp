@@ -19,7 +19,15 @@ struct Site {
 
 // The one table of site roots.
 constexpr Site kDefaults[] = {
-    {"softsite", "http://www.vorinsoft.com", "vorinsoft"}, // the maker's site: the home page "/daili5"
+    {"softsite", "http://www.vorinsoft.com", "vorinsoft"}, // the maker's software site: "/daili5" pages
+    {"mainsite", "http://www.vorin.net", "vorin"},         // the maker's main site: "/yourip.php"
+    {"homepage", "http://www.vorinsoft.com/daili5", "vorinsoft"}, // opened by the home button
+    // The start-page offer: the two partner pages (full URLs), partner B's domain and the site names.
+    {"partnerA", "http://www.hao123.com/?tn=vorin_pg", "hao123"},
+    {"partnerB", "http://www.265.com/?vorin", "265"},
+    {"partnerBdomain", "265.com", "265"},
+    {"partnerAname", "hao123", "hao123"},
+    {"partnerBname", "265", "265"},
     {"cnp", "http://www.cnproxy.com", "cnproxy"},
     {"proxycn", "http://www.proxycn.com", "proxycn"},
     {"proxynet", "http://www.proxynet.es", "proxynet"},

@@ -22,7 +22,8 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
                   [this](const Entry& e) { addrecord(e); },
                   {}}
 {
-    // The program's own fetches go through the system proxy as it stands at start-up.
+    // The program's own fetches go through the system proxy as it stands at start-up. The view is not
+    // touched here: it may still be under construction.
     download::setProcessProxy(systemproxy::read());
 }
 
@@ -30,6 +31,11 @@ Tfrmvrdl::~Tfrmvrdl()
 {
     coordinator_.reset(); // ends the hand-over and joins the workers first
     checkers.clear();     // cancels outstanding checks while their engine still runs
+}
+
+void Tfrmvrdl::applyproxyearly()
+{
+    setprocessproxy(systemproxy::read());
 }
 
 void Tfrmvrdl::frmshowExecute()
@@ -44,13 +50,14 @@ void Tfrmvrdl::frmshowExecute()
     coordinator_->onshowinfo = [this](const std::string& text) { showinfo(text); };
     view_.setTitleText(texts().title);
     std::string proxy = getproxy();
+    setprocessproxy(proxy); // the pane's first page goes through the system proxy too
     midshowinfo(proxy.empty() ? texts().proxyStopped : texts().currentProxy + proxy);
     view_.navigate(endpoints_.root("softsite") + "/daili5");
     downoption = readdownoption();
     refeshmemu();
     view_.setEntryVisible(MenuEntry::Mn03, false);
     view_.setMenuButtonVisible(false);
-    // TODO(start page): the start-page offer decides here whether mn03 and btn_menu are shown.
+    startpagestep();
 }
 
 void Tfrmvrdl::btndownproxyExecute()
@@ -143,11 +150,6 @@ void Tfrmvrdl::addrecord(const Entry& entry)
     if (entry.protocol)
         table_.setText(Field::Protocol, *entry.protocol);
     table_.post();
-}
-
-std::string Tfrmvrdl::getproxy()
-{
-    return systemproxy::read();
 }
 
 } // namespace vorin

@@ -71,8 +71,24 @@ public:
     void mn01Click(MenuEntry clicked);
     IoResult writeoption();
 
-    // The current system proxy as host:port, or "" when it is off.
-    std::string getproxy();
+    // System proxy.
+    std::string getproxy(); // host:port, or "" when the system proxy is off
+    void startproxy(const std::string& hostPort);
+    void stopproxy();
+    void btnsetproxyExecute();
+    void btnstopproxyExecute();
+    // Gives the view the system proxy before it builds its browser pane, which reads the proxy once.
+    void applyproxyearly();
+
+    // Browser pane: the web check, the home button, the cache purge.
+    void btnwebcheckExecute();
+    void btngohomeExecute();
+    void DeleteIECache(const std::string& urlPart);
+    int webcheckTag = 0; // the Tag of BTN_VAIL: 1 after page A was loaded
+
+    // The start-page offer at the end of start-up; partnerpage is the page the program calls its own.
+    void startpagestep();
+    std::string partnerpage;
 
     // Appends one harvested entry to the table; the workers reach it through the main-thread hand-over.
     void addrecord(const Entry& entry);
@@ -97,6 +113,8 @@ public:
 
 private:
     void endcheck();
+    // Applies the proxy (or direct, when empty) to this program's own fetches and its browser pane.
+    void setprocessproxy(const std::string& hostPort);
     void releaseCheckers();
     std::size_t outstandingChecks() const;
 

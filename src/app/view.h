@@ -36,8 +36,19 @@ public:
 
     // Opens the popup with its top-left corner at the mouse position.
     virtual void popupAtCursor(Popup popup) = 0;
-    // Sends the browser pane eweb to url.
-    virtual void navigate(const std::string& url) = 0;
+    // Sends the browser pane eweb to url; bypassCache fetches it anew whatever is cached.
+    virtual void navigate(const std::string& url, bool bypassCache = false) = 0;
+    // Drops what the browser pane has cached for URLs containing urlPart.
+    virtual void purgeCache(const std::string& urlPart) = 0;
+    // The proxy (host:port) the browser pane goes through; empty means direct.
+    virtual void setApplicationProxy(const std::string& hostPort) = 0;
+
+    // Dialogs: an information box, a Yes/No question (true for Yes), the About box.
+    virtual void messageBox(const std::string& text) = 0;
+    virtual bool askYesNo(const std::string& text) = 0;
+    virtual void showAbout(const std::string& title, const std::string& text) = 0;
+    // Opens url in the desktop's default browser.
+    virtual void openExternal(const std::string& url) = 0;
 
     // The borderless window's own behaviour.
     virtual void applyRoundOutline() = 0;

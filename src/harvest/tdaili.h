@@ -41,6 +41,11 @@ public:
     // A counted worker has ended. Main thread.
     void workerdone();
 
+    // The browser start page of the current user ("" when there is none), and setting it for the current
+    // user and, where permitted, for the machine. They touch nothing of the harvest.
+    std::string getstartpage();
+    void setstartpage(const std::string& url);
+
     int threadcount = 0;
     std::function<void(const std::string&)> onshowinfo;
     UrlList pageurls;

@@ -55,6 +55,13 @@ Texts build()
     t.summarySuffix = g("代理可用！");
     t.lookupMarker = g("您的IP地址");
 
+    t.invalidProxy = g("此代理无效 ");
+    t.officialSite = g("官方网站:");
+    t.startPageAsk = g(" 将主页设置为");
+    t.startPageAskEnd = g("将会获得更多功能，是否设置为主页？");
+    t.startPageStatus = g("将首页设置为:");
+    t.startPageStatusEnd = g("，你将获得更多功能");
+
     t.markerAdmin = g("<h3><span class=\"boxhead\">最新更新资源</span><span class=\"morelinks\">");
     t.markerSooip = g("<h3>资讯列表</h3>");
     t.haozsPinned = g("顶");

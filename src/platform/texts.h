@@ -49,6 +49,14 @@ struct Texts {
     std::string summarySuffix;
     std::string lookupMarker;
 
+    // System proxy, web check and start-page offer.
+    std::string invalidProxy;
+    std::string officialSite;
+    std::string startPageAsk;
+    std::string startPageAskEnd;
+    std::string startPageStatus;
+    std::string startPageStatusEnd;
+
     // Markers of the list-page discovery and the haozs pages.
     std::string markerAdmin;
     std::string markerSooip;

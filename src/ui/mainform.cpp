@@ -9,14 +9,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QNetworkProxy>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
+#include <QWebEngineHttpRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QWindow>
 
@@ -76,11 +82,17 @@ MainForm::MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QW
     move(200, 100);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    controller_.applyproxyearly(); // before the browser pane exists
     buildLayout();
     buildMenus();
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    delete eweb_; // the view first, then its page, then the page's profile
+    delete panePage_;
+    delete paneProfile_;
+}
 
 QToolButton* MainForm::addButton(QWidget* parent, const char* name, QRect place, const std::string& hint,
                                  int icon)
@@ -118,18 +130,25 @@ void MainForm::buildLayout()
     auto* down = addButton(toolbar, "BTN_DOWNLIST", {16, 6, 32, 30}, t.hintDownload, QStyle::SP_ArrowDown);
     auto* check = addButton(toolbar, "BTN_CHECK", {70, 6, 32, 30}, t.hintCheck, QStyle::SP_DialogApplyButton);
     auto* stop = addButton(toolbar, "BTN_STOP", {116, 6, 35, 29}, t.hintStopCheck, QStyle::SP_BrowserStop);
-    addButton(toolbar, "BTN_STARTPROXY", {173, 6, 29, 29}, t.hintSetProxy, QStyle::SP_DialogYesButton);
-    addButton(toolbar, "BTN_STOPPROXY", {232, 7, 29, 29}, t.hintStopProxy, QStyle::SP_DialogNoButton);
+    auto* setProxy =
+        addButton(toolbar, "BTN_STARTPROXY", {173, 6, 29, 29}, t.hintSetProxy, QStyle::SP_DialogYesButton);
+    auto* stopProxy =
+        addButton(toolbar, "BTN_STOPPROXY", {232, 7, 29, 29}, t.hintStopProxy, QStyle::SP_DialogNoButton);
     auto* setup =
         addButton(toolbar, "BTN_SETUP", {283, 6, 44, 30}, t.hintSettings, QStyle::SP_FileDialogDetailedView);
     addButton(toolbar, "BTN_SAVE", {349, 6, 29, 29}, t.hintSave, QStyle::SP_DialogSaveButton);
-    addButton(toolbar, "BTN_VAIL", {400, 6, 35, 29}, t.hintWebCheck, QStyle::SP_BrowserReload);
-    addButton(toolbar, "BTN_ABOUT", {458, 6, 35, 29}, t.hintHome, QStyle::SP_DirHomeIcon);
+    auto* webCheck =
+        addButton(toolbar, "BTN_VAIL", {400, 6, 35, 29}, t.hintWebCheck, QStyle::SP_BrowserReload);
+    auto* home = addButton(toolbar, "BTN_ABOUT", {458, 6, 35, 29}, t.hintHome, QStyle::SP_DirHomeIcon);
     btnMenu_ = addButton(toolbar, "btn_menu", {654, 26, 24, 10}, {}, -1);
     btnMenu_->setArrowType(Qt::DownArrow);
     connect(down, &QToolButton::clicked, this, [this] { controller_.btndownproxyExecute(); });
     connect(check, &QToolButton::clicked, this, [this] { controller_.btncheckproxyExecute(); });
     connect(stop, &QToolButton::clicked, this, [this] { controller_.btnstopcheckExecute(); });
+    connect(setProxy, &QToolButton::clicked, this, [this] { controller_.btnsetproxyExecute(); });
+    connect(stopProxy, &QToolButton::clicked, this, [this] { controller_.btnstopproxyExecute(); });
+    connect(webCheck, &QToolButton::clicked, this, [this] { controller_.btnwebcheckExecute(); });
+    connect(home, &QToolButton::clicked, this, [this] { controller_.btngohomeExecute(); });
     connect(setup, &QToolButton::clicked, this, [this] { controller_.btnsoftsetExecute(); });
     connect(btnMenu_, &QToolButton::clicked, this, [this] { controller_.btnshowmenuExecute(); });
 
@@ -171,6 +190,7 @@ void MainForm::buildLayout()
     browserFrame->setCaption(qs(t.panel3Caption));
     eweb_ = new QWebEngineView(browserFrame);
     eweb_->setObjectName(QStringLiteral("eweb"));
+    replacePaneProfile();
     eweb_->setGeometry(0, 0, 690, 155);
 
     panBot_ = new CaptionPanel(this, QColor(0xe8, 0xee, 0xf6), QColor(0xc9, 0xd6, 0xe8), false);
@@ -273,9 +293,77 @@ void MainForm::popupAtCursor(Popup popup)
     (popup == Popup::Popsvr ? popsvr_ : popset_)->popup(QCursor::pos());
 }
 
-void MainForm::navigate(const std::string& url)
+void MainForm::navigate(const std::string& url, bool bypassCache)
 {
-    eweb_->setUrl(QUrl(qs(url)));
+    if (!bypassCache) {
+        eweb_->setUrl(QUrl(qs(url)));
+        return;
+    }
+    QWebEngineHttpRequest request{QUrl(qs(url))};
+    request.setHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-cache"));
+    request.setHeader(QByteArrayLiteral("Pragma"), QByteArrayLiteral("no-cache"));
+    eweb_->load(request);
+}
+
+void MainForm::purgeCache(const std::string&)
+{
+    // Nothing to do: the pane's profile keeps no HTTP cache, so no page can come back from one.
+}
+
+void MainForm::setApplicationProxy(const std::string& hostPort)
+{
+    QNetworkProxy proxy(QNetworkProxy::NoProxy);
+    if (!hostPort.empty()) {
+        const QString text = qs(hostPort);
+        const auto colon = text.lastIndexOf(QLatin1Char(':'));
+        const QString host = colon < 0 ? text : text.left(colon);
+        const auto port = static_cast<quint16>(colon < 0 ? 80 : text.mid(colon + 1).toUInt());
+        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, host, port);
+    }
+    if (QNetworkProxy::applicationProxy() == proxy)
+        return;
+    QNetworkProxy::setApplicationProxy(proxy);
+    // The browser engine reads the application proxy when a profile's network starts and not after, so a
+    // change takes effect through a fresh page on a fresh profile.
+    if (eweb_)
+        replacePaneProfile();
+}
+
+void MainForm::replacePaneProfile()
+{
+    // A memory-only profile of the pane's own, without an HTTP cache: its network starts now and reads the
+    // application proxy as it stands, and every page is fetched anew through it.
+    // The form owns both (the view deletes only pages that are its children): a page goes before its
+    // profile, or the engine complains.
+    QWebEnginePage* oldPage = panePage_;
+    QWebEngineProfile* oldProfile = paneProfile_;
+    paneProfile_ = new QWebEngineProfile;
+    paneProfile_->setHttpCacheType(QWebEngineProfile::NoCache);
+    panePage_ = new QWebEnginePage(paneProfile_);
+    eweb_->setPage(panePage_);
+    delete oldPage;
+    delete oldProfile;
+}
+
+void MainForm::messageBox(const std::string& text)
+{
+    QMessageBox::information(this, qs(texts().title), qs(text));
+}
+
+bool MainForm::askYesNo(const std::string& text)
+{
+    return QMessageBox::question(this, qs(texts().title), qs(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void MainForm::showAbout(const std::string& title, const std::string& text)
+{
+    QMessageBox::about(this, qs(title), qs(text));
+}
+
+void MainForm::openExternal(const std::string& url)
+{
+    QDesktopServices::openUrl(QUrl(qs(url)));
 }
 
 void MainForm::applyRoundOutline()

@@ -13,6 +13,8 @@ class QLabel;
 class QMenu;
 class QTableView;
 class QToolButton;
+class QWebEnginePage;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace vorin {
@@ -40,7 +42,13 @@ public:
     void setEntryVisible(MenuEntry entry, bool visible) override;
     void setMenuButtonVisible(bool visible) override;
     void popupAtCursor(Popup popup) override;
-    void navigate(const std::string& url) override;
+    void navigate(const std::string& url, bool bypassCache) override;
+    void purgeCache(const std::string& urlPart) override;
+    void setApplicationProxy(const std::string& hostPort) override;
+    void messageBox(const std::string& text) override;
+    bool askYesNo(const std::string& text) override;
+    void showAbout(const std::string& title, const std::string& text) override;
+    void openExternal(const std::string& url) override;
     void applyRoundOutline() override;
     void minimize() override;
     void closeWindow() override;
@@ -59,6 +67,7 @@ protected:
 private:
     void buildLayout();
     void buildMenus();
+    void replacePaneProfile();
     QToolButton* addButton(QWidget* parent, const char* name, QRect place, const std::string& hint, int icon);
 
     Tfrmvrdl controller_;
@@ -69,6 +78,8 @@ private:
     QTableView* sgrid_ = nullptr;
     GridModel* gridModel_ = nullptr;
     QWebEngineView* eweb_ = nullptr;
+    QWebEnginePage* panePage_ = nullptr;       // owned here, replaced with its profile when the proxy changes
+    QWebEngineProfile* paneProfile_ = nullptr; // owned here
     QMenu* popsvr_ = nullptr;
     QMenu* popset_ = nullptr;
     std::array<QAction*, kSourceEntries> sourceActions_{};

@@ -23,6 +23,13 @@ protected:
     {
         saved_ = getenv("VORIN_REGISTRY_DIR");
         setenv("VORIN_REGISTRY_DIR", dir_.path().c_str(), 1);
+        makePartnerAStartPage();
+    }
+    // With the partner page as start page the start-up asks nothing and shows mn03 and btn_menu.
+    void makePartnerAStartPage()
+    {
+        registry::Key::open(registry::Hive::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main")
+            .writeString("Start Page", test::loopbackEndpoints().root("partnerA"));
     }
     void TearDown() override { setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1); }
 
@@ -55,8 +62,9 @@ TEST_F(ControllerTest, StartUpShowsTitleProxyHomePageAndHidesTheExtras)
     ASSERT_EQ(view.urls.size(), 1u);
     EXPECT_EQ(view.urls[0], "http://127.0.0.1:9/daili5");
     EXPECT_EQ(view.roundCalls, 1);
-    EXPECT_FALSE(view.visible[2]);
-    EXPECT_FALSE(view.menuButtonVisible);
+    EXPECT_TRUE(view.visible[2]); // the start page is the partner page
+    EXPECT_TRUE(view.menuButtonVisible);
+    EXPECT_TRUE(view.questions.empty());
     EXPECT_EQ(form.grid().cell(gridview::ColIp, 0), g(" IP地址"));
     EXPECT_FALSE(form.table().isOpen());
     // The window is shown once; a second show runs nothing.
@@ -96,6 +104,7 @@ TEST_F(ControllerTest, SourceOptionsFromTheStore)
         test::FakeView v;
         Tfrmvrdl f(v, dispatcher, clock, test::loopbackEndpoints());
         std::filesystem::remove(registry::hiveFile(registry::Hive::CurrentUser));
+        makePartnerAStartPage();
         if (c.stored)
             optionKey().writeString("downoption", *c.stored);
         f.frmshowExecute();
@@ -193,6 +202,7 @@ TEST_F(ControllerTest, ButtonsOpenTheirMenusAndDriveTheWindow)
 TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating)
 {
     form.frmshowExecute();
+    view.statuses.clear();
     // An empty harvest does nothing at all.
     form.busy = true;
     form.listtable();
@@ -223,6 +233,7 @@ TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating)
 TEST_F(ControllerTest, SortAndDeleteFromTheListTools)
 {
     form.frmshowExecute();
+    view.statuses.clear();
     form.sorttable(fieldName(Field::Ip)); // empty: no redraw, no status
     EXPECT_TRUE(view.statuses.empty());
 

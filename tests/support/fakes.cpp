@@ -34,12 +34,24 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ec);
 }
 
+// A URL moved to the closed loopback port, path and query kept; values that are no URL (names, domains)
+// stay as they are.
+static std::string onLoopback(const std::string& value)
+{
+    if (value.rfind("http://", 0) != 0 && value.rfind("https://", 0) != 0)
+        return value;
+    auto hostStart = value.find("//") + 2;
+    auto rest = value.find('/', hostStart);
+    return kClosedLoopbackRoot + (rest == std::string::npos ? std::string() : value.substr(rest));
+}
+
 std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir)
 {
     auto path = dir / "endpoints.conf";
     std::ofstream out(path);
-    for (const auto& key : Endpoints::defaults().keys())
-        out << key << '=' << kClosedLoopbackRoot << '\n';
+    Endpoints defaults = Endpoints::defaults();
+    for (const auto& key : defaults.keys())
+        out << key << '=' << onLoopback(defaults.root(key)) << '\n';
     return path;
 }
 
@@ -47,7 +59,7 @@ Endpoints loopbackEndpoints()
 {
     Endpoints e = Endpoints::defaults();
     for (const auto& key : e.keys())
-        e.set(key, kClosedLoopbackRoot);
+        e.set(key, onLoopback(e.root(key)));
     return e;
 }
 

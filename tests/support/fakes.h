@@ -69,7 +69,24 @@ public:
     void setEntryVisible(MenuEntry e, bool v) override { visible[static_cast<std::size_t>(e)] = v; }
     void setMenuButtonVisible(bool v) override { menuButtonVisible = v; }
     void popupAtCursor(Popup p) override { popups.push_back(p); }
-    void navigate(const std::string& url) override { urls.push_back(url); }
+    void navigate(const std::string& url, bool bypassCache) override
+    {
+        urls.push_back(url);
+        bypassed.push_back(bypassCache);
+    }
+    void purgeCache(const std::string& urlPart) override { purged.push_back(urlPart); }
+    void setApplicationProxy(const std::string& hostPort) override { appProxies.push_back(hostPort); }
+    void messageBox(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string& text) override
+    {
+        questions.push_back(text);
+        return answerYes;
+    }
+    void showAbout(const std::string& title, const std::string& text) override
+    {
+        abouts.push_back(title + "|" + text);
+    }
+    void openExternal(const std::string& url) override { opened.push_back(url); }
     void applyRoundOutline() override { ++roundCalls; }
     void minimize() override { ++minimizeCalls; }
     void closeWindow() override { ++closeCalls; }
@@ -85,6 +102,14 @@ public:
     bool menuButtonVisible = true;
     std::vector<Popup> popups;
     std::vector<std::string> urls;
+    std::vector<bool> bypassed;
+    std::vector<std::string> purged;
+    std::vector<std::string> appProxies;
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    bool answerYes = false;
+    std::vector<std::string> abouts;
+    std::vector<std::string> opened;
     int roundCalls = 0;
     int minimizeCalls = 0;
     int closeCalls = 0;

@@ -3,6 +3,9 @@
 // The window on a real QApplication (offscreen): layout, the grid adapter, menus and the start-up texts.
 #include "platform/gbk.h"
 #include "platform/registry.h"
+#include "support/fakes.h"
+#include "support/httpfixture.h"
+#include "system/systemproxy.h"
 #include "table/gridview.h"
 #include "ui/gridmodel.h"
 #include "ui/mainform.h"
@@ -14,11 +17,14 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QNetworkProxy>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QToolButton>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
 #include <thread>
@@ -34,15 +40,18 @@ public:
 
 Endpoints testEndpoints()
 {
-    Endpoints e = Endpoints::defaults();
-    for (const auto& key : e.keys())
-        e.set(key, "http://127.0.0.1:9");
-    return e;
+    return test::loopbackEndpoints();
 }
 
 class MainFormTest : public ::testing::Test {
 protected:
-    void SetUp() override { qputenv("VORIN_REGISTRY_DIR", registryDir.path().toUtf8()); }
+    void SetUp() override
+    {
+        qputenv("VORIN_REGISTRY_DIR", registryDir.path().toUtf8());
+        // The partner page as start page: start-up asks no question.
+        registry::Key::open(registry::Hive::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main")
+            .writeString("Start Page", testEndpoints().root("partnerA"));
+    }
 
     QTemporaryDir registryDir;
     QtDispatcher dispatcher;
@@ -87,8 +96,8 @@ TEST_F(MainFormTest, StartUpRunsWhenShownAndCloseStoresTheOption)
     auto* info = qobject_cast<QLabel*>(form.control("Lbinfo"));
     EXPECT_EQ(info->text(), QStringLiteral("当前代理为：停用"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Vorin智能代理 V5.0"));
-    EXPECT_FALSE(form.control("btn_menu")->isVisible());
-    EXPECT_FALSE(form.sourceAction(MenuEntry::Mn03)->isVisible());
+    EXPECT_TRUE(form.control("btn_menu")->isVisible());
+    EXPECT_TRUE(form.sourceAction(MenuEntry::Mn03)->isVisible());
     EXPECT_TRUE(form.sourceAction(MenuEntry::Mn01)->isChecked());
     EXPECT_EQ(form.browser()->url(), QUrl(QStringLiteral("http://127.0.0.1:9/daili5")));
 
@@ -148,6 +157,91 @@ TEST_F(MainFormTest, WorkerHandOverRunsOnTheEventLoop)
     EXPECT_EQ(ranOnMain, 1);
 }
 
+// The pane's text once it reads expected, or what it reads after 20 s. Polled rather than counted by load
+// signals, whose order around a navigation that replaces another is not fixed.
+QString waitForText(QWebEngineView* view, const QString& expected)
+{
+    QString text;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 20000) {
+        bool done = false;
+        view->page()->toPlainText([&](const QString& t) {
+            text = t;
+            done = true;
+        });
+        QElapsedTimer step;
+        step.start();
+        while (!done && step.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (text == expected)
+            break;
+        QTest::qWait(100);
+    }
+    return text;
+}
+
+TEST_F(MainFormTest, ThePaneGoesThroughTheChosenProxyAndFetchesEachCheckAnew)
+{
+    // The pane never sends loopback hosts through a proxy, so the two sites get names under .test that only
+    // the test proxy answers.
+    test::HttpFixture proxy;
+    proxy.serve("/daili5", "home through proxy-one");
+    proxy.serve("/yourip.php", "page A seen through proxy-one");
+    proxy.serve("/daili5/yourip.php", "page B seen through proxy-one");
+    Endpoints endpoints = testEndpoints();
+    endpoints.set("mainsite", "http://mainsite.vorin.test:81");
+    endpoints.set("softsite", "http://softsite.vorin.test:82");
+    auto settings = registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
+    settings.writeString("ProxyServer", proxy.hostPort());
+    settings.writeDword("ProxyEnable", 1);
+
+    MainForm form(dispatcher, clock, endpoints);
+    form.show(); // the first page goes through the system proxy
+    EXPECT_EQ(waitForText(form.browser(), QStringLiteral("home through proxy-one")),
+              QStringLiteral("home through proxy-one"));
+    EXPECT_EQ(proxy.count("http://softsite.vorin.test:82/daili5"), 1u);
+
+    auto* webCheck = qobject_cast<QToolButton*>(form.control("BTN_VAIL"));
+    webCheck->click();
+    EXPECT_EQ(waitForText(form.browser(), QStringLiteral("page A seen through proxy-one")),
+              QStringLiteral("page A seen through proxy-one"));
+    webCheck->click();
+    EXPECT_EQ(waitForText(form.browser(), QStringLiteral("page B seen through proxy-one")),
+              QStringLiteral("page B seen through proxy-one"));
+    webCheck->click();
+    EXPECT_EQ(waitForText(form.browser(), QStringLiteral("page A seen through proxy-one")),
+              QStringLiteral("page A seen through proxy-one"));
+    EXPECT_EQ(proxy.count("http://mainsite.vorin.test:81/yourip.php"), 2u); // fetched anew
+    form.close();
+}
+
+TEST_F(MainFormTest, AProxySetAtRunTimeCarriesTheNextCheck)
+{
+    test::HttpFixture proxy("127.0.0.2");
+    proxy.serve("/yourip.php", "page A seen through proxy-two");
+    Endpoints endpoints = testEndpoints();
+    endpoints.set("mainsite", "http://mainsite.vorin.test:81");
+    MainForm form(dispatcher, clock, endpoints);
+    QSignalSpy loads(form.browser(), &QWebEngineView::loadFinished);
+    form.show(); // direct: the home page on the closed loopback port fails
+    loads.wait(20000);
+
+    auto& grid = form.controller().grid();
+    grid.setRowCount(2);
+    grid.setCell(gridview::ColIp, 1, proxy.address());
+    grid.setCell(gridview::ColPort, 1, std::to_string(proxy.port()));
+    grid.setSelectedRow(1);
+    qobject_cast<QToolButton*>(form.control("BTN_STARTPROXY"))->click();
+    EXPECT_EQ(QNetworkProxy::applicationProxy().hostName(), QStringLiteral("127.0.0.2"));
+    qobject_cast<QToolButton*>(form.control("BTN_VAIL"))->click();
+    EXPECT_EQ(waitForText(form.browser(), QStringLiteral("page A seen through proxy-two")),
+              QStringLiteral("page A seen through proxy-two"));
+    qobject_cast<QToolButton*>(form.control("BTN_STOPPROXY"))->click();
+    EXPECT_EQ(QNetworkProxy::applicationProxy().type(), QNetworkProxy::NoProxy);
+    form.close();
+}
+
 } // namespace
 } // namespace vorin
 
@@ -155,6 +249,8 @@ int main(int argc, char** argv)
 {
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox --disable-background-networking "
                                           "--disable-component-update --no-first-run");
+    qputenv("GSETTINGS_BACKEND", "memory");
+    qputenv("VORIN_DESKTOP_PROXY", "0");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

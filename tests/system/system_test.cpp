@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The system proxy (registry store and GNOME settings), the web check, the home button and the start-page
+// offer, through the controller.
+#include "app/frmvrdl.h"
+#include "platform/desktopproxy.h"
+#include "platform/download.h"
+#include "platform/registry.h"
+#include "support/fakes.h"
+#include "system/systemproxy.h"
+#include "table/gridview.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace vorin {
+namespace {
+
+using test::g;
+
+constexpr const char* kUserMain = "Software\\Microsoft\\Internet Explorer\\Main";
+
+class SystemTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = getenv("VORIN_REGISTRY_DIR");
+        setenv("VORIN_REGISTRY_DIR", dir.path().c_str(), 1);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1);
+        setenv("VORIN_DESKTOP_PROXY", "0", 1);
+        download::setProcessProxy("");
+    }
+
+    registry::Key settings()
+    {
+        return registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
+    }
+    registry::Key userMain() { return registry::Key::open(registry::Hive::CurrentUser, kUserMain); }
+    std::string startPage() { return userMain().readString("Start Page").value_or(""); }
+
+    Tfrmvrdl& start()
+    {
+        form =
+            std::make_unique<Tfrmvrdl>(view, dispatcher, clock, endpoints, TempPaths(dir.path(), dir.path()));
+        form->frmshowExecute();
+        return *form;
+    }
+
+    // A grid row as the validation run leaves it.
+    void gridRow(int r, const std::string& ip, const std::string& port, const std::string& mark)
+    {
+        auto& grid = form->grid();
+        grid.setRowCount(r + 1);
+        grid.setCell(gridview::ColIp, r, ip);
+        grid.setCell(gridview::ColPort, r, port);
+        grid.setCell(gridview::ColMark, r, mark);
+        grid.setSelectedRow(r);
+    }
+
+    test::TempDir dir{"system-test"};
+    std::string saved_;
+    Endpoints endpoints = test::loopbackEndpoints();
+    test::FakeView view;
+    test::FakeClock clock;
+    Dispatcher dispatcher;
+    std::unique_ptr<Tfrmvrdl> form;
+};
+
+TEST_F(SystemTest, StartUpShowsTheSystemProxyAndAppliesItToThePane)
+{
+    settings().writeString("ProxyServer", "10.0.0.1:8080");
+    settings().writeDword("ProxyEnable", 1);
+    start();
+    EXPECT_EQ(form->getproxy(), "10.0.0.1:8080");
+    EXPECT_EQ(view.infos.front(), g("当前代理为：10.0.0.1:8080"));
+    EXPECT_EQ(view.appProxies.front(), "10.0.0.1:8080");
+    EXPECT_EQ(download::processProxy(), "10.0.0.1:8080");
+
+    for (auto value : {std::optional<std::uint32_t>(0), std::optional<std::uint32_t>(2)}) {
+        settings().writeDword("ProxyEnable", *value);
+        EXPECT_EQ(form->getproxy(), "");
+    }
+}
+
+TEST_F(SystemTest, WithoutAProxyStartUpSaysStopped)
+{
+    start();
+    EXPECT_EQ(form->getproxy(), "");
+    EXPECT_EQ(view.infos.front(), g("当前代理为：停用"));
+    EXPECT_EQ(view.appProxies.front(), "");
+}
+
+TEST_F(SystemTest, SetThenStopKeepsTheLastProxyDisabled)
+{
+    start();
+    gridRow(1, " 127.0.0.5 ", "8080\t", g("√"));
+    form->btnsetproxyExecute();
+    EXPECT_EQ(settings().readDword("ProxyEnable"), 1u);
+    EXPECT_EQ(settings().readString("ProxyServer"), "127.0.0.5:8080");
+    EXPECT_EQ(view.infos.back(), g("当前代理为：127.0.0.5:8080"));
+    EXPECT_EQ(view.appProxies.back(), "127.0.0.5:8080");
+    EXPECT_EQ(download::processProxy(), "127.0.0.5:8080");
+    EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{100, 100, 100}));
+
+    clock.sleeps.clear();
+    form->btnstopproxyExecute();
+    EXPECT_EQ(settings().readDword("ProxyEnable"), 0u);
+    EXPECT_EQ(settings().readString("ProxyServer"), "127.0.0.5:8080");
+    EXPECT_EQ(view.infos.back(), g("当前代理为：禁用"));
+    EXPECT_EQ(view.appProxies.back(), "");
+    EXPECT_EQ(download::processProxy(), "");
+    EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{100, 100}));
+}
+
+TEST_F(SystemTest, SettingAnInvalidOrEmptyRowTouchesNothing)
+{
+    start();
+    const auto infos = view.infos.size();
+    gridRow(1, "127.0.0.6", "80", g("⊙"));
+    form->btnsetproxyExecute();
+    EXPECT_EQ(view.messages, std::vector<std::string>{g("此代理无效 ")});
+    gridRow(2, "", "80", "");
+    form->btnsetproxyExecute();
+    gridRow(3, "127.0.0.7", "  ", "");
+    form->btnsetproxyExecute();
+    form->grid().setSelectedRow(0);
+    form->btnsetproxyExecute();
+    EXPECT_EQ(view.infos.size(), infos);
+    EXPECT_EQ(settings().readDword("ProxyEnable"), std::nullopt);
+    EXPECT_EQ(view.messages.size(), 1u);
+}
+
+TEST_F(SystemTest, TheDesktopSettingsFollowTheSwitch)
+{
+    if (!desktopproxy::available())
+        GTEST_SKIP() << "the GNOME proxy schema is not installed";
+    setenv("VORIN_DESKTOP_PROXY", "1", 1);
+    start();
+    gridRow(1, "127.0.0.8", "3128", "");
+    form->btnsetproxyExecute();
+    auto state = desktopproxy::read();
+    ASSERT_TRUE(state);
+    EXPECT_TRUE(state->manual);
+    EXPECT_EQ(state->host, "127.0.0.8");
+    EXPECT_EQ(state->port, 3128);
+    EXPECT_EQ(form->getproxy(), "127.0.0.8:3128");
+    form->btnstopproxyExecute();
+    EXPECT_FALSE(desktopproxy::read()->manual);
+    EXPECT_EQ(form->getproxy(), "");
+    // The desktop's state is the one read: switched on there, the program sees it.
+    desktopproxy::enable("127.0.0.9", 8000);
+    EXPECT_EQ(form->getproxy(), "127.0.0.9:8000");
+    desktopproxy::disable();
+}
+
+TEST_F(SystemTest, WebCheckAlternatesThePagesAndPurgesTheOther)
+{
+    endpoints.set("mainsite", "http://mainsite.vorin.test:81");
+    endpoints.set("softsite", "http://softsite.vorin.test:82");
+    start();
+    view.urls.clear();
+    view.bypassed.clear();
+    const std::string a = "http://mainsite.vorin.test:81/yourip.php";
+    const std::string b = "http://softsite.vorin.test:82/daili5/yourip.php";
+    form->btnwebcheckExecute();
+    form->btnwebcheckExecute();
+    form->btnwebcheckExecute();
+    EXPECT_EQ(view.urls, (std::vector<std::string>{a, b, a}));
+    EXPECT_EQ(view.bypassed, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(view.purged, (std::vector<std::string>{b, a, b}));
+    EXPECT_EQ(form->webcheckTag, 1);
+    EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{150, 150, 150}));
+}
+
+TEST_F(SystemTest, HomeButtonOpensTheHomePageAndTheAboutBox)
+{
+    start();
+    form->btngohomeExecute();
+    const std::string home = endpoints.root("homepage");
+    EXPECT_EQ(view.opened, std::vector<std::string>{home});
+    EXPECT_EQ(view.abouts, std::vector<std::string>{g("Vorin智能代理 V5.0") + "|" + g("官方网站:") + home});
+}
+
+TEST_F(SystemTest, StartPageOffer)
+{
+    const std::string pageA = endpoints.root("partnerA");
+    const std::string pageB = endpoints.root("partnerB");
+    const std::string status = g("将首页设置为:") + pageA + g("，你将获得更多功能");
+    struct Case {
+        std::string current;
+        bool answerYes;
+        std::string question; // "" for none
+        bool shown;
+        std::string after;
+        std::string partner;
+    };
+    const std::string askA = g(" 将主页设置为") + "hao123" + g("将会获得更多功能，是否设置为主页？");
+    const std::string askB = g(" 将主页设置为") + "265" + g("将会获得更多功能，是否设置为主页？");
+    const Case cases[] = {
+        {pageA, false, "", true, pageA, pageA},
+        {pageB, true, "", false, pageB, pageA},
+        {"http://www.265.com/other", true, askB, true, pageB, pageB},
+        {"http://www.265.com/other", false, askB, false, "http://www.265.com/other", pageB},
+        {"http://elsewhere.test/", false, askA, false, "http://elsewhere.test/", pageA},
+        {"", true, askA, true, pageA, pageA},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(registry::hiveFile(registry::Hive::CurrentUser));
+        if (!c.current.empty())
+            userMain().writeString("Start Page", c.current);
+        view = test::FakeView();
+        view.answerYes = c.answerYes;
+        registry::Key::open(registry::Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili")
+            .writeString("downoption", "111");
+        start();
+        SCOPED_TRACE(c.current);
+        EXPECT_EQ(view.questions,
+                  c.question.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.question});
+        EXPECT_EQ(view.visible[2], c.shown);
+        EXPECT_EQ(view.menuButtonVisible, c.shown);
+        EXPECT_EQ(view.checked[2], c.shown); // a hidden mn03 loses its mark
+        EXPECT_EQ(form->downoption, "111");  // the stored option itself stays
+        EXPECT_EQ(startPage(), c.after);
+        EXPECT_EQ(form->partnerpage, c.partner);
+        EXPECT_EQ(view.statuses.back(), g("将首页设置为:") + c.partner + g("，你将获得更多功能"));
+        if (c.answerYes && !c.question.empty()) {
+            auto key = userMain();
+            EXPECT_EQ(key.readString("First Home Page"), c.after);
+            EXPECT_EQ(key.readString("Default_Page_URL"), c.after);
+            auto machine = registry::Key::open(registry::Hive::LocalMachine,
+                                               "SOFTWARE\\Microsoft\\Internet Explorer\\MAIN");
+            EXPECT_EQ(machine.readString("Start Page"), c.after);
+        }
+        form.reset();
+    }
+    (void)status;
+}
+
+TEST_F(SystemTest, AnUnwritableStoreNeverBlocksStartUp)
+{
+    std::ofstream(dir.path() / "file") << "x";
+    setenv("VORIN_REGISTRY_DIR", (dir.path() / "file" / "sub").c_str(), 1);
+    view.answerYes = true;
+    start();
+    EXPECT_EQ(view.questions.size(), 1u); // asked, answered Yes, nothing could be written
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_FALSE(view.menuButtonVisible);
+    EXPECT_EQ(view.infos.front(), g("当前代理为：停用"));
+}
+
+} // namespace
+} // namespace vorin
