@@ -86,6 +86,17 @@ public:
     void DeleteIECache(const std::string& urlPart);
     int webcheckTag = 0; // the Tag of BTN_VAIL: 1 after page A was loaded
 
+    // Proxy list files: the save button (the filter entry chosen last is kept), import from the list tools.
+    void btnsaveproxyExecute();
+    void savetofile(const std::string& path, int format);
+    void mnimportExecute();
+    void importfile(const std::string& path);
+    int saveFilterIndex = 1;
+
+    // Location lookup.
+    std::string getcitybyip(const std::string& address);
+    void mngetcityExecute();
+
     // The start-page offer at the end of start-up; partnerpage is the page the program calls its own.
     void startpagestep();
     std::string partnerpage;

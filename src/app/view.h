@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace vorin {
@@ -47,6 +48,14 @@ public:
     virtual void messageBox(const std::string& text) = 0;
     virtual bool askYesNo(const std::string& text) = 0;
     virtual void showAbout(const std::string& title, const std::string& text) = 0;
+    // The save dialog sdlg with filter ("name|pattern|..."), preselecting entry filterIndex (from 1): the
+    // chosen path and entry, or nothing when cancelled. The open dialog opdlg lists all files.
+    struct SaveChoice {
+        std::string path;
+        int filterIndex = 1;
+    };
+    virtual std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) = 0;
+    virtual std::optional<std::string> openDialog() = 0;
     // Opens url in the desktop's default browser.
     virtual void openExternal(const std::string& url) = 0;
 

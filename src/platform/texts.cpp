@@ -62,6 +62,18 @@ Texts build()
     t.startPageStatus = g("将首页设置为:");
     t.startPageStatusEnd = g("，你将获得更多功能");
 
+    t.exportHeader = g("Vorin智能代理最新验证:");
+    t.unknownLocation = g("未知");
+    t.htmlTitleUtf8 = "Vorin智能代理最新验证，   时间：";
+    t.htmlHeadings = g("<tr><td>IP:端口</td><td>速度(ms)</td></tr>");
+    t.saveFilter = g("*.txt|*.txt|*.html|*.html|XML文件|*.xml");
+    t.cannotCreate = g("无法创建文件 ");
+    t.cannotWrite = g("无法写入文件 ");
+    t.cannotRead = g("无法读取文件 ");
+    t.lookingUp = g("正在获取地址：");
+    t.lookupMarker2 = g("<td align=\"center\"><ul class=\"ul1\"><li>本站主数据");
+    t.fullColon = g("：");
+
     t.markerAdmin = g("<h3><span class=\"boxhead\">最新更新资源</span><span class=\"morelinks\">");
     t.markerSooip = g("<h3>资讯列表</h3>");
     t.haozsPinned = g("顶");

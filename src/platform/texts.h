@@ -57,6 +57,19 @@ struct Texts {
     std::string startPageStatus;
     std::string startPageStatusEnd;
 
+    // Proxy list files and the location lookup.
+    std::string exportHeader;
+    std::string unknownLocation;
+    std::string htmlTitleUtf8; // the one text written as UTF-8: the HTML export's title
+    std::string htmlHeadings;
+    std::string saveFilter;
+    std::string cannotCreate;
+    std::string cannotWrite;
+    std::string cannotRead;
+    std::string lookingUp;
+    std::string lookupMarker2;
+    std::string fullColon;
+
     // Markers of the list-page discovery and the haozs pages.
     std::string markerAdmin;
     std::string markerSooip;

@@ -10,6 +10,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -136,7 +138,8 @@ void MainForm::buildLayout()
         addButton(toolbar, "BTN_STOPPROXY", {232, 7, 29, 29}, t.hintStopProxy, QStyle::SP_DialogNoButton);
     auto* setup =
         addButton(toolbar, "BTN_SETUP", {283, 6, 44, 30}, t.hintSettings, QStyle::SP_FileDialogDetailedView);
-    addButton(toolbar, "BTN_SAVE", {349, 6, 29, 29}, t.hintSave, QStyle::SP_DialogSaveButton);
+    auto* save = addButton(toolbar, "BTN_SAVE", {349, 6, 29, 29}, t.hintSave, QStyle::SP_DialogSaveButton);
+    connect(save, &QToolButton::clicked, this, [this] { controller_.btnsaveproxyExecute(); });
     auto* webCheck =
         addButton(toolbar, "BTN_VAIL", {400, 6, 35, 29}, t.hintWebCheck, QStyle::SP_BrowserReload);
     auto* home = addButton(toolbar, "BTN_ABOUT", {458, 6, 35, 29}, t.hintHome, QStyle::SP_DirHomeIcon);
@@ -244,6 +247,8 @@ void MainForm::buildMenus()
     connect(n5, &QAction::triggered, this, [this] { controller_.mnsortExecute(1); });
     connect(n6, &QAction::triggered, this, [this] { controller_.mnsortExecute(2); });
     connect(n1, &QAction::triggered, this, [this] { controller_.mndellistExecute(); });
+    connect(n3, &QAction::triggered, this, [this] { controller_.mnimportExecute(); });
+    connect(n4, &QAction::triggered, this, [this] { controller_.mngetcityExecute(); });
 }
 
 QWidget* MainForm::control(const char* name) const
@@ -359,6 +364,36 @@ bool MainForm::askYesNo(const std::string& text)
 void MainForm::showAbout(const std::string& title, const std::string& text)
 {
     QMessageBox::about(this, qs(title), qs(text));
+}
+
+std::optional<View::SaveChoice> MainForm::saveDialog(const std::string& filter, int filterIndex)
+{
+    // "name|pattern|name|pattern..." becomes Qt's "name (pattern)" entries.
+    const QStringList parts = qs(filter).split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        entries << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(entries);
+    if (filterIndex >= 1 && filterIndex <= entries.size())
+        dialog.selectNameFilter(entries[filterIndex - 1]);
+    dialog.setDirectory(lastFolder_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    lastFolder_ = dialog.directory().absolutePath();
+    const QString path = dialog.selectedFiles().constFirst();
+    return SaveChoice{path.toStdString(), static_cast<int>(entries.indexOf(dialog.selectedNameFilter())) + 1};
+}
+
+std::optional<std::string> MainForm::openDialog()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QString(), lastFolder_);
+    if (path.isEmpty())
+        return std::nullopt;
+    lastFolder_ = QFileInfo(path).absolutePath();
+    return path.toStdString();
 }
 
 void MainForm::openExternal(const std::string& url)

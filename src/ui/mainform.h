@@ -49,6 +49,8 @@ public:
     bool askYesNo(const std::string& text) override;
     void showAbout(const std::string& title, const std::string& text) override;
     void openExternal(const std::string& url) override;
+    std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) override;
+    std::optional<std::string> openDialog() override;
     void applyRoundOutline() override;
     void minimize() override;
     void closeWindow() override;
@@ -83,6 +85,7 @@ private:
     QMenu* popsvr_ = nullptr;
     QMenu* popset_ = nullptr;
     std::array<QAction*, kSourceEntries> sourceActions_{};
+    QString lastFolder_; // where the file dialogs open next
 };
 
 } // namespace vorin

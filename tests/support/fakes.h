@@ -87,6 +87,13 @@ public:
         abouts.push_back(title + "|" + text);
     }
     void openExternal(const std::string& url) override { opened.push_back(url); }
+    std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) override
+    {
+        saveFilters.push_back(filter);
+        preselected.push_back(filterIndex);
+        return saveAnswer;
+    }
+    std::optional<std::string> openDialog() override { return openAnswer; }
     void applyRoundOutline() override { ++roundCalls; }
     void minimize() override { ++minimizeCalls; }
     void closeWindow() override { ++closeCalls; }
@@ -110,6 +117,10 @@ public:
     bool answerYes = false;
     std::vector<std::string> abouts;
     std::vector<std::string> opened;
+    std::vector<std::string> saveFilters;
+    std::vector<int> preselected;
+    std::optional<SaveChoice> saveAnswer;
+    std::optional<std::string> openAnswer;
     int roundCalls = 0;
     int minimizeCalls = 0;
     int closeCalls = 0;

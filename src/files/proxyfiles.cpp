@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "files/proxyfiles.h"
+
+#include "platform/atomicfile.h"
+#include "platform/gbk.h"
+#include "platform/localtime.h"
+#include "platform/texts.h"
+#include "table/gridview.h"
+#include "table/trim.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace vorin::proxyfiles {
+
+std::string exportBytes(const ProxyTable& table, Format format, const std::string& dateTime)
+{
+    const Texts& t = texts();
+    std::string out;
+    auto line = [&out](std::string_view text) {
+        out.append(text);
+        out.append("\r\n");
+    };
+    switch (format) {
+    case Text:
+        line(t.exportHeader + dateTime);
+        table.forEach([&](std::size_t, const ProxyRecord& r) {
+            std::string_view location = trim(r.text(Field::Location));
+            line(r.text(Field::Ip) + ":" + r.text(Field::Port) + "@" +
+                 (location.empty() ? t.unknownLocation : std::string(location)) + "#" + r.text(Field::Speed) +
+                 "ms");
+        });
+        break;
+    case Html:
+        line("<html><head><title>" + t.htmlTitleUtf8 + dateTime + "</title></head><body><table>" +
+             t.htmlHeadings);
+        table.forEach([&](std::size_t, const ProxyRecord& r) {
+            line("<tr><td>" + r.text(Field::Ip) + ":" + r.text(Field::Port) + "</td><td>" +
+                 r.text(Field::Speed) + "</td></tr>");
+        });
+        line("</table></body></html>");
+        break;
+    case Xml:
+        line("<?xml version=\"1.0\" encoding=\"utf-8\" ?>");
+        line("<PROXY>");
+        table.forEach([&](std::size_t, const ProxyRecord& r) {
+            line("<IP>" + r.text(Field::Ip) + ":" + r.text(Field::Port) + "</IP>");
+        });
+        line("</PROXY>");
+        break;
+    }
+    return out;
+}
+
+IoResult savetofile(const ProxyTable& table, const std::filesystem::path& path, int format)
+{
+    if (table.isEmpty() || format < Text || format > Xml)
+        return IoResult::success();
+    std::string bytes = exportBytes(table, static_cast<Format>(format), localDateTime(std::time(nullptr)));
+    IoResult written = writeFileAtomically(path, bytes);
+    if (written)
+        return written;
+    // File names are the system's (UTF-8); messages are GBK like every text of the program.
+    const std::string name = gbk::fromUtf8(path.string());
+    const bool created = written.message.rfind("write", 0) == 0 || written.message.rfind("fsync", 0) == 0;
+    return IoResult::failure((created ? texts().cannotWrite : texts().cannotCreate) + name);
+}
+
+std::string withExtension(std::string_view name, int filterEntry)
+{
+    static constexpr const char* extensions[] = {".txt", ".html", ".xml"};
+    std::string n(trim(name));
+    if (filterEntry < 1 || filterEntry > 3)
+        return n;
+    const auto slash = n.find_last_of('/');
+    const auto dot = n.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        n.erase(dot);
+    return n + extensions[filterEntry - 1];
+}
+
+IoResult importfile(ProxyTable& table, const std::filesystem::path& path)
+{
+    std::error_code ec;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes;
+    if (in && std::filesystem::is_regular_file(path, ec)) {
+        char buf[65536];
+        while (in.read(buf, sizeof buf) || in.gcount() > 0)
+            bytes.append(buf, static_cast<std::size_t>(in.gcount()));
+    }
+    if (!in.eof() || in.bad())
+        return IoResult::failure(texts().cannotRead + gbk::fromUtf8(path.string()));
+    gridview::clearTable(table);
+    table.open();
+    forEachImportLine(bytes, [&](std::string_view address, std::string_view port) {
+        table.append();
+        table.setText(Field::Ip, address);
+        table.setText(Field::Port, port);
+        table.post();
+    });
+    return IoResult::success();
+}
+
+} // namespace vorin::proxyfiles

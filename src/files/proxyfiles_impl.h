@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+namespace vorin::proxyfiles {
+
+template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        std::string_view line =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (auto colon = line.find(':'); colon != std::string_view::npos)
+            fn(line.substr(0, colon), line.substr(colon + 1));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+}
+
+} // namespace vorin::proxyfiles
