@@ -5,6 +5,7 @@
 #include "platform/texts.h"
 #include "ui/gridmodel.h"
 #include "ui/qtext.h"
+#include "ui/skin.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,7 +22,6 @@
 #include <QPainterPath>
 #include <QStyle>
 #include <QTableView>
-#include <QToolButton>
 #include <QWebEngineHttpRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -30,48 +30,19 @@
 
 namespace vorin {
 
-// A plain panel with its caption 20 pixels from the left, centred vertically; it stands where the skinned
-// image panel goes. Pressing on it with the left button drags the window when dragsWindow is set.
-class CaptionPanel final : public QWidget {
+// The title bar: a skinned panel that drags the window while the left button is held over it (its
+// buttons are widgets of their own and never start a drag).
+class TitlePanel final : public Timagepanle {
 public:
-    CaptionPanel(QWidget* parent, QColor top, QColor bottom, bool dragsWindow)
-        : QWidget(parent)
-        , top_(top)
-        , bottom_(bottom)
-        , drags_(dragsWindow)
-    {
-    }
-    void setCaption(const QString& caption)
-    {
-        caption_ = caption;
-        update();
-    }
-    const QString& caption() const { return caption_; }
+    using Timagepanle::Timagepanle;
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void mouseMoveEvent(QMouseEvent* e) override
     {
-        QPainter p(this);
-        QLinearGradient g(0, 0, 0, height());
-        g.setColorAt(0, top_);
-        g.setColorAt(1, bottom_);
-        p.fillRect(rect(), g);
-        p.setPen(palette().color(QPalette::WindowText));
-        QFontMetrics fm(font());
-        int y = (height() - fm.height()) / 2 + fm.ascent();
-        p.drawText(20, y, caption_);
-    }
-    void mousePressEvent(QMouseEvent* e) override
-    {
-        if (drags_ && e->button() == Qt::LeftButton && window()->windowHandle())
+        if ((e->buttons() & Qt::LeftButton) && window()->windowHandle())
             window()->windowHandle()->startSystemMove();
     }
-
-private:
-    QColor top_;
-    QColor bottom_;
-    bool drags_;
-    QString caption_;
+    void mousePressEvent(QMouseEvent* e) override { mouseMoveEvent(e); }
 };
 
 MainForm::MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QWidget* parent)
@@ -96,64 +67,51 @@ MainForm::~MainForm()
     delete paneProfile_;
 }
 
-QToolButton* MainForm::addButton(QWidget* parent, const char* name, QRect place, const std::string& hint,
-                                 int icon)
+Tvrpngbtn* MainForm::addButton(QWidget* parent, const char* name, QPoint place, const std::string& hint,
+                               std::function<void()> click)
 {
-    auto* b = new QToolButton(parent);
+    auto* b = new Tvrpngbtn(parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(place);
-    b->setAutoRaise(true);
+    b->move(place);
+    b->Setpicture(skin::picture(name));
     b->setToolTip(qs(hint));
-    if (icon >= 0)
-        b->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    b->Onclick = [click = std::move(click)](Tvrpngbtn*) { click(); };
     return b;
+}
+
+Timagepanle* MainForm::addPanel(Timagepanle* panel, const char* name, QRect place, Timagepanle::Dock dock)
+{
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setGeometry(place);
+    panel->setAlign(dock);
+    panel->Setpicture(skin::picture(name));
+    return panel;
 }
 
 void MainForm::buildLayout()
 {
     const Texts& t = texts();
+    using Dock = Timagepanle::Dock;
+    Tfrmvrdl& c = controller_;
 
-    panTop_ = new CaptionPanel(this, QColor(0x3a, 0x6f, 0xb5), QColor(0x1f, 0x4a, 0x86), true);
-    panTop_->setObjectName(QStringLiteral("pan_top"));
-    panTop_->setGeometry(0, 0, 690, 41);
+    panTop_ = addPanel(new TitlePanel(this), "pan_top", {0, 0, 690, 41}, Dock::Top);
     panTop_->setCaption(qs(t.layoutTitle));
-    QPalette titlePalette = panTop_->palette();
-    titlePalette.setColor(QPalette::WindowText, Qt::white);
-    panTop_->setPalette(titlePalette);
-    auto* minimizeButton =
-        addButton(panTop_, "vrpngbtn2", {618, 0, 27, 18}, {}, QStyle::SP_TitleBarMinButton);
-    auto* closeButton = addButton(panTop_, "vrpngbtn1", {644, 0, 46, 18}, {}, QStyle::SP_TitleBarCloseButton);
-    connect(minimizeButton, &QToolButton::clicked, this, [this] { controller_.frmminsizeExecute(); });
-    connect(closeButton, &QToolButton::clicked, this, [this] { controller_.frmcloseExecute(); });
+    addButton(panTop_, "vrpngbtn2", {618, 0}, {}, [&c] { c.frmminsizeExecute(); });
+    addButton(panTop_, "vrpngbtn1", {644, 0}, {}, [&c] { c.frmcloseExecute(); });
 
-    auto* toolbar = new CaptionPanel(this, QColor(0xf4, 0xf7, 0xfb), QColor(0xd9, 0xe3, 0xf0), false);
-    toolbar->setObjectName(QStringLiteral("imagepanle4"));
-    toolbar->setGeometry(0, 41, 690, 42);
-    auto* down = addButton(toolbar, "BTN_DOWNLIST", {16, 6, 32, 30}, t.hintDownload, QStyle::SP_ArrowDown);
-    auto* check = addButton(toolbar, "BTN_CHECK", {70, 6, 32, 30}, t.hintCheck, QStyle::SP_DialogApplyButton);
-    auto* stop = addButton(toolbar, "BTN_STOP", {116, 6, 35, 29}, t.hintStopCheck, QStyle::SP_BrowserStop);
-    auto* setProxy =
-        addButton(toolbar, "BTN_STARTPROXY", {173, 6, 29, 29}, t.hintSetProxy, QStyle::SP_DialogYesButton);
-    auto* stopProxy =
-        addButton(toolbar, "BTN_STOPPROXY", {232, 7, 29, 29}, t.hintStopProxy, QStyle::SP_DialogNoButton);
-    auto* setup =
-        addButton(toolbar, "BTN_SETUP", {283, 6, 44, 30}, t.hintSettings, QStyle::SP_FileDialogDetailedView);
-    auto* save = addButton(toolbar, "BTN_SAVE", {349, 6, 29, 29}, t.hintSave, QStyle::SP_DialogSaveButton);
-    connect(save, &QToolButton::clicked, this, [this] { controller_.btnsaveproxyExecute(); });
-    auto* webCheck =
-        addButton(toolbar, "BTN_VAIL", {400, 6, 35, 29}, t.hintWebCheck, QStyle::SP_BrowserReload);
-    auto* home = addButton(toolbar, "BTN_ABOUT", {458, 6, 35, 29}, t.hintHome, QStyle::SP_DirHomeIcon);
-    btnMenu_ = addButton(toolbar, "btn_menu", {654, 26, 24, 10}, {}, -1);
-    btnMenu_->setArrowType(Qt::DownArrow);
-    connect(down, &QToolButton::clicked, this, [this] { controller_.btndownproxyExecute(); });
-    connect(check, &QToolButton::clicked, this, [this] { controller_.btncheckproxyExecute(); });
-    connect(stop, &QToolButton::clicked, this, [this] { controller_.btnstopcheckExecute(); });
-    connect(setProxy, &QToolButton::clicked, this, [this] { controller_.btnsetproxyExecute(); });
-    connect(stopProxy, &QToolButton::clicked, this, [this] { controller_.btnstopproxyExecute(); });
-    connect(webCheck, &QToolButton::clicked, this, [this] { controller_.btnwebcheckExecute(); });
-    connect(home, &QToolButton::clicked, this, [this] { controller_.btngohomeExecute(); });
-    connect(setup, &QToolButton::clicked, this, [this] { controller_.btnsoftsetExecute(); });
-    connect(btnMenu_, &QToolButton::clicked, this, [this] { controller_.btnshowmenuExecute(); });
+    auto* toolbar = addPanel(new Timagepanle(this), "imagepanle4", {0, 41, 690, 42}, Dock::Top);
+    auto* down =
+        addButton(toolbar, "BTN_DOWNLIST", {16, 6}, t.hintDownload, [&c] { c.btndownproxyExecute(); });
+    down->OnRigthClick = [&c](Tvrpngbtn*) { c.actdownExecute(); }; // as its hint promises: download only
+    addButton(toolbar, "BTN_CHECK", {70, 6}, t.hintCheck, [&c] { c.btncheckproxyExecute(); });
+    addButton(toolbar, "BTN_STOP", {116, 6}, t.hintStopCheck, [&c] { c.btnstopcheckExecute(); });
+    addButton(toolbar, "BTN_STARTPROXY", {173, 6}, t.hintSetProxy, [&c] { c.btnsetproxyExecute(); });
+    addButton(toolbar, "BTN_STOPPROXY", {232, 7}, t.hintStopProxy, [&c] { c.btnstopproxyExecute(); });
+    addButton(toolbar, "BTN_SETUP", {283, 6}, t.hintSettings, [&c] { c.btnsoftsetExecute(); });
+    addButton(toolbar, "BTN_SAVE", {349, 6}, t.hintSave, [&c] { c.btnsaveproxyExecute(); });
+    addButton(toolbar, "BTN_VAIL", {400, 6}, t.hintWebCheck, [&c] { c.btnwebcheckExecute(); });
+    addButton(toolbar, "BTN_ABOUT", {458, 6}, t.hintHome, [&c] { c.btngohomeExecute(); });
+    btnMenu_ = addButton(toolbar, "btn_menu", {654, 26}, {}, [&c] { c.btnshowmenuExecute(); });
 
     sgrid_ = new QTableView(this);
     sgrid_->setObjectName(QStringLiteral("sgrid"));
@@ -171,8 +129,8 @@ void MainForm::buildLayout()
     gridModel_ = new GridModel(controller_.grid(), this);
     sgrid_->setModel(gridModel_);
     auto applyWidths = [this] {
-        for (int c = 0; c < gridModel_->columnCount(); ++c)
-            sgrid_->setColumnWidth(c, controller_.grid().colWidth(c));
+        for (int col = 0; col < gridModel_->columnCount(); ++col)
+            sgrid_->setColumnWidth(col, controller_.grid().colWidth(col));
     };
     connect(gridModel_, &GridModel::headerDataChanged, this, applyWidths);
     applyWidths();
@@ -187,18 +145,14 @@ void MainForm::buildLayout()
             sgrid_->selectRow(row - 1);
     });
 
-    auto* browserFrame = new CaptionPanel(this, Qt::white, Qt::white, false);
-    browserFrame->setObjectName(QStringLiteral("imagepanle3"));
-    browserFrame->setGeometry(0, 320, 690, 155);
+    auto* browserFrame = addPanel(new Timagepanle(this), "imagepanle3", {0, 320, 690, 155}, Dock::Bottom);
     browserFrame->setCaption(qs(t.panel3Caption));
     eweb_ = new QWebEngineView(browserFrame);
     eweb_->setObjectName(QStringLiteral("eweb"));
     replacePaneProfile();
     eweb_->setGeometry(0, 0, 690, 155);
 
-    panBot_ = new CaptionPanel(this, QColor(0xe8, 0xee, 0xf6), QColor(0xc9, 0xd6, 0xe8), false);
-    panBot_->setObjectName(QStringLiteral("Pan_bot"));
-    panBot_->setGeometry(0, 475, 690, 30);
+    panBot_ = addPanel(new Timagepanle(this), "Pan_bot", {0, 475, 690, 30}, Dock::Bottom);
     panBot_->setCaption(qs(t.statusBarCaption));
     lbinfo_ = new QLabel(panBot_);
     lbinfo_->setObjectName(QStringLiteral("Lbinfo"));
@@ -403,17 +357,11 @@ void MainForm::openExternal(const std::string& url)
 
 void MainForm::applyRoundOutline()
 {
-    // Rounded top corners, square bottom ones.
-    QPainterPath path;
-    const qreal r = 6;
-    path.moveTo(0, height());
-    path.lineTo(0, r);
-    path.quadTo(0, 0, r, 0);
-    path.lineTo(width() - r, 0);
-    path.quadTo(width(), 0, width(), r);
-    path.lineTo(width(), height());
-    path.closeSubpath();
-    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    // A rectangle with corners cut by a 16 x 16 ellipse, united with the lowest 20 rows so that only the
+    // top corners stay round.
+    QPainterPath rounded;
+    rounded.addRoundedRect(QRectF(0, 0, width(), height()), 8, 8);
+    setMask(QRegion(rounded.toFillPolygon().toPolygon()).united(QRegion(0, height() - 20, width(), 20)));
 }
 
 void MainForm::minimize()

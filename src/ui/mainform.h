@@ -4,15 +4,17 @@
 
 #include "app/frmvrdl.h"
 #include "app/view.h"
+#include "ui/Unpngpanel.h"
+#include "ui/uvrpngbtn.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QAction;
 class QLabel;
 class QMenu;
 class QTableView;
-class QToolButton;
 class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -20,7 +22,6 @@ class QWebEngineView;
 namespace vorin {
 
 class GridModel;
-class CaptionPanel;
 
 // The main window frmvrdl: the borderless 690x505 form with its title bar, toolbar, proxy grid, browser
 // pane and status bar, laid out at the fixed places of the skin. It wires each control to the controller
@@ -70,13 +71,15 @@ private:
     void buildLayout();
     void buildMenus();
     void replacePaneProfile();
-    QToolButton* addButton(QWidget* parent, const char* name, QRect place, const std::string& hint, int icon);
+    Tvrpngbtn* addButton(QWidget* parent, const char* name, QPoint place, const std::string& hint,
+                         std::function<void()> click);
+    Timagepanle* addPanel(Timagepanle* panel, const char* name, QRect place, Timagepanle::Dock dock);
 
     Tfrmvrdl controller_;
-    CaptionPanel* panTop_ = nullptr;
-    CaptionPanel* panBot_ = nullptr;
+    Timagepanle* panTop_ = nullptr;
+    Timagepanle* panBot_ = nullptr;
     QLabel* lbinfo_ = nullptr;
-    QToolButton* btnMenu_ = nullptr;
+    Tvrpngbtn* btnMenu_ = nullptr;
     QTableView* sgrid_ = nullptr;
     GridModel* gridModel_ = nullptr;
     QWebEngineView* eweb_ = nullptr;
