@@ -28,7 +28,8 @@ std::string exportBytes(const ProxyTable& table, Format format, const std::strin
     case Text:
         line(t.exportHeader + dateTime);
         table.forEach([&](std::size_t, const ProxyRecord& r) {
-            std::string_view location = trim(r.text(Field::Location));
+            const std::string stored = r.text(Field::Location);
+            std::string_view location = trim(stored);
             line(r.text(Field::Ip) + ":" + r.text(Field::Port) + "@" +
                  (location.empty() ? t.unknownLocation : std::string(location)) + "#" + r.text(Field::Speed) +
                  "ms");
