@@ -15,20 +15,15 @@ using namespace idioms;
 
 std::string cutLocation(const Lines& page)
 {
-    const std::string& marker = texts().lookupMarker2;
-    for (std::size_t i = 0; i < page.size(); ++i) {
-        if (Pos(marker, page[i]) == 0)
-            continue;
-        if (static_cast<std::int64_t>(i) >= page.count() - 4)
-            return {};
-        std::string_view line = page[i];
-        const std::int64_t p = Pos(texts().fullColon, line);
-        if (p == 0)
-            return {};
-        const std::int64_t q = Pos("</li>", line);
-        return std::string(Copy(line, p + 2, q - p - 2));
-    }
-    return {};
+    const auto i = page.find(texts().lookupMarker2);
+    if (!i || static_cast<std::int64_t>(*i) >= page.count() - 4)
+        return {};
+    std::string_view line = page[*i];
+    const std::int64_t p = Pos(texts().fullColon, line);
+    if (p == 0)
+        return {};
+    const std::int64_t q = Pos("</li>", line);
+    return std::string(Copy(line, p + 2, q - p - 2));
 }
 
 std::string percentEncode(std::string_view value)

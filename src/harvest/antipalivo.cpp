@@ -28,13 +28,8 @@ void Tantipalivo::parse(const Lines& lines, const EntrySink& add)
 {
     static constexpr std::string_view marker = "<td align=\"center\" colspan=\"5\">HTTP</td></tr>";
     const std::int64_t count = lines.count();
-    std::int64_t h = count;
-    for (std::int64_t k = 0; k < count; ++k) {
-        if (Pos(marker, lines[static_cast<std::size_t>(k)]) > 0) {
-            h = k;
-            break;
-        }
-    }
+    const auto found = lines.find(marker);
+    const std::int64_t h = found ? static_cast<std::int64_t>(*found) : count;
     for (std::int64_t i = h + 2; i < count - 210; ++i) {
         std::string s = LowerCase(lines[static_cast<std::size_t>(i)]);
         auto ip = patterns::findAddress(s);

@@ -14,16 +14,6 @@ using namespace idioms;
 
 namespace {
 
-// Index of the first line that contains marker.
-std::optional<std::size_t> findMarker(const Lines& lines, std::string_view marker)
-{
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (Pos(marker, lines[i]) > 0)
-            return i;
-    }
-    return std::nullopt;
-}
-
 // The text between the first occurrence of open and the first occurrence of close, both searched from the
 // start of the line.
 std::string between(std::string_view line, std::string_view open, std::string_view close)
@@ -39,7 +29,7 @@ std::vector<std::string> atOffsets(const Lines& lines, std::string_view marker,
                                    const std::function<std::string(std::string_view)>& cut)
 {
     std::vector<std::string> out;
-    auto m = findMarker(lines, marker);
+    auto m = lines.find(marker);
     if (!m)
         return out;
     for (std::size_t offset : offsets) {
@@ -83,7 +73,7 @@ std::vector<std::string> Tgetnewurl::cut3ghttp(const Lines& lines, const std::st
 std::vector<std::string> Tgetnewurl::cuthaozs(const Lines& lines, const std::string& root)
 {
     std::vector<std::string> out;
-    auto m = findMarker(lines, "<div id=\"nw_left\">");
+    auto m = lines.find("<div id=\"nw_left\">");
     if (!m)
         return out;
     for (std::size_t i = *m; i < lines.size() && out.size() < 7; ++i) {
@@ -100,7 +90,7 @@ std::vector<std::string> Tgetnewurl::cuthaozs(const Lines& lines, const std::str
 std::vector<std::string> Tgetnewurl::cutitmop(const Lines& lines)
 {
     std::vector<std::string> out;
-    auto m = findMarker(lines, "<DIV ID=\"NEW_INFO_LIST\">");
+    auto m = lines.find("<DIV ID=\"NEW_INFO_LIST\">");
     if (!m)
         return out;
     for (std::size_t i = *m + 1; i < lines.size() && out.size() < 2; ++i) {

@@ -108,13 +108,8 @@ void Tproxynet::parse(const Lines& lines, const EntrySink& add)
     static constexpr std::string_view marker =
         "<div class=\"content\"><table id=\"proxy-list\" width=\"100%\">";
     const std::int64_t count = lines.count();
-    std::int64_t h = count;
-    for (std::int64_t k = 0; k < count; ++k) {
-        if (Pos(marker, lines[static_cast<std::size_t>(k)]) > 0) {
-            h = k;
-            break;
-        }
-    }
+    const auto found = lines.find(marker);
+    const std::int64_t h = found ? static_cast<std::int64_t>(*found) : count;
     auto cell = [&](std::int64_t k) {
         std::string upper = UpperCase(lines[static_cast<std::size_t>(k)]);
         return cuttag(upper, "TD");

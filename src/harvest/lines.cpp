@@ -44,6 +44,15 @@ std::optional<Lines> Lines::load(const std::filesystem::path& file)
     return Lines(std::move(text));
 }
 
+std::optional<std::size_t> Lines::find(std::string_view text) const
+{
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].find(text) != std::string_view::npos)
+            return i;
+    }
+    return std::nullopt;
+}
+
 void Lines::split()
 {
     lines_.clear();

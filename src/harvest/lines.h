@@ -23,6 +23,9 @@ public:
 
     std::size_t size() const { return lines_.size(); }
     std::string_view operator[](std::size_t i) const { return lines_[i]; }
+    // Index of the first line that contains text (byte-wise, case-sensitive), or nothing.
+    std::optional<std::size_t> find(std::string_view text) const;
+
     // Signed count, for the bounds the sources write as "line count - k".
     std::int64_t count() const { return static_cast<std::int64_t>(lines_.size()); }
 

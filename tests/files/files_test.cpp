@@ -16,19 +16,6 @@ namespace {
 using test::g;
 using namespace proxyfiles;
 
-std::string readAll(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeAll(const std::filesystem::path& p, const std::string& data)
-{
-    std::ofstream(p, std::ios::binary) << data;
-}
-
 class FilesTest : public ::testing::Test {
 protected:
     void add(const std::string& ip, const std::string& port, const std::string& location = {},
@@ -101,11 +88,11 @@ TEST_F(FilesTest, SavingReplacesWithoutAPromptAndEmptyTablesWriteNothing)
     EXPECT_TRUE(savetofile(table, path, Xml)); // empty: nothing
     EXPECT_FALSE(std::filesystem::exists(path));
     add("10.0.0.1", "80");
-    writeAll(path, "older list");
+    test::writeFile(path, "older list");
     EXPECT_TRUE(savetofile(table, path, Xml));
-    EXPECT_EQ(readAll(path).substr(0, 5), "<?xml");
+    EXPECT_EQ(test::readFile(path).substr(0, 5), "<?xml");
     EXPECT_TRUE(savetofile(table, path, 7)); // no such format: nothing
-    EXPECT_EQ(readAll(path).substr(0, 5), "<?xml");
+    EXPECT_EQ(test::readFile(path).substr(0, 5), "<?xml");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
@@ -120,7 +107,7 @@ TEST_F(FilesTest, AFailedSaveShowsTheErrorAndKeepsTheOldFile)
     form.table().post();
     auto blocked = dir.path() / "blocked";
     std::filesystem::create_directory(blocked);
-    writeAll(blocked / "list.txt", "old list");
+    test::writeFile(blocked / "list.txt", "old list");
     std::filesystem::permissions(blocked,
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     // As root the folder stays writable; a path under a plain file fails for everyone.
@@ -131,7 +118,7 @@ TEST_F(FilesTest, AFailedSaveShowsTheErrorAndKeepsTheOldFile)
     std::filesystem::permissions(blocked, std::filesystem::perms::owner_all);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].rfind(g("无法创建文件 "), 0), 0u);
-    EXPECT_EQ(readAll(blocked / "list.txt"), "old list");
+    EXPECT_EQ(test::readFile(blocked / "list.txt"), "old list");
 
     // The dialog keeps the entry chosen last, and a.txt saved as HTML is a.html.
     view.saveAnswer = View::SaveChoice{(dir.path() / "a.txt").string(), 2};
@@ -147,8 +134,9 @@ TEST_F(FilesTest, AFailedSaveShowsTheErrorAndKeepsTheOldFile)
 TEST_F(FilesTest, ImportTakesEveryLineWithAColonAsItStands)
 {
     auto path = dir.path() / "in.txt";
-    writeAll(path, "1.2.3.4:8080\r\n1.2.3.4:8080 extra text\nhost:80:90\r\n 1.2.3.4 : 80\r\n\r\nno colon\r"
-                   "1.2.3.4:8080\n9.9.9.9:1");
+    test::writeFile(path,
+                    "1.2.3.4:8080\r\n1.2.3.4:8080 extra text\nhost:80:90\r\n 1.2.3.4 : 80\r\n\r\nno colon\r"
+                    "1.2.3.4:8080\n9.9.9.9:1");
     ASSERT_TRUE(importfile(table, path));
     EXPECT_EQ(rows(), (std::vector<std::string>{"1.2.3.4|8080", "1.2.3.4|8080 ext", "host|80:90",
                                                 " 1.2.3.4 | 80", "1.2.3.4|8080", "9.9.9.9|1"}));
@@ -158,7 +146,7 @@ TEST_F(FilesTest, ImportTakesEveryLineWithAColonAsItStands)
 TEST_F(FilesTest, ImportedRowsTakeTheirPlaceInTheSortInForce)
 {
     auto path = dir.path() / "in.txt";
-    writeAll(path, "9.0.0.1:1\n10.0.0.1:2\n");
+    test::writeFile(path, "9.0.0.1:1\n10.0.0.1:2\n");
     table.sortOn(Field::Speed); // after a validation run
     importfile(table, path);
     EXPECT_EQ(rows(), (std::vector<std::string>{"9.0.0.1|1", "10.0.0.1|2"}));
@@ -180,7 +168,7 @@ TEST_F(FilesTest, ImportSurvivesBadFilesAndKeepsTheTableWhenItCannotRead)
     const std::string files[] = {noise, test::bytes("1.2.3.4:80\0:9\n\0\0:\n"),
                                  std::string(10u << 20, 'x') + ":1", ""};
     for (const auto& bytes : files) {
-        writeAll(dir.path() / "bad", bytes);
+        test::writeFile(dir.path() / "bad", bytes);
         EXPECT_TRUE(importfile(table, dir.path() / "bad"));
     }
     EXPECT_EQ(rows(), std::vector<std::string>{}); // the empty file empties the table

@@ -111,27 +111,6 @@ protected:
         server.serve("/proxy/", itmopPage());
     }
 
-    template <typename Done> bool pumpUntil(Done done, std::chrono::seconds limit = 20s)
-    {
-        auto until = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until)
-                return false;
-            if (dispatcher.drain() == 0)
-                std::this_thread::sleep_for(1ms);
-        }
-        dispatcher.drain();
-        return true;
-    }
-
-    std::size_t filesIn() const
-    {
-        std::size_t n = 0;
-        for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(pages.path()))
-            ++n;
-        return n;
-    }
-
     test::HttpFixture server;
     test::TempDir pages{"discovery-pages"};
     Dispatcher dispatcher;
@@ -156,7 +135,7 @@ TEST_F(DiscoveryTest, AFullRunFillsBothListsInDiscoveryOrder)
     serveAll();
     tdaili coordinator(
         env, [this] { ++listings; }, busy);
-    ASSERT_TRUE(pumpUntil([&] { return coordinator.runningThreads() == 0; }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
     const std::string r = server.root();
     EXPECT_EQ(coordinator.pageurls.snapshot(),
               (Strings{r + "/ip/2026/1208a.html", r + "/ip/2026/1207b.html", r + "/html/26/n4.html",
@@ -168,7 +147,7 @@ TEST_F(DiscoveryTest, AFullRunFillsBothListsInDiscoveryOrder)
     EXPECT_EQ(haozs[7], r + "/second/1.html");
     EXPECT_EQ(coordinator.threadcount, 0); // discovery is not counted and lists nothing
     EXPECT_EQ(listings, 0);
-    EXPECT_EQ(filesIn(), 0u);
+    EXPECT_EQ(test::filesIn(pages.path()), 0u);
     EXPECT_EQ(server.requests().front(), "/ip/");
     EXPECT_EQ(server.requests().back(), "/proxy/");
 }
@@ -177,7 +156,7 @@ TEST_F(DiscoveryTest, FailedDownloadsLeaveBothListsEmptyAndTheSpecificGroupStart
 {
     tdaili coordinator(
         env, [this] { ++listings; }, busy); // every index page answers 404
-    ASSERT_TRUE(pumpUntil([&] { return coordinator.runningThreads() == 0; }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
     EXPECT_EQ(server.requests().size(), 6u);
     EXPECT_EQ(coordinator.pageurls.count(), 0u);
     EXPECT_EQ(coordinator.haozsurls.count(), 0u);
@@ -202,19 +181,19 @@ TEST_F(DiscoveryTest, DiscoveredSourcesRunWhileTheDiscoveryStillAppends)
     server.serve("/ip/2026/1207b.html", "<p>9.9.9.9:80</p>");
     tdaili coordinator(
         env, [this] { ++listings; }, busy);
-    ASSERT_TRUE(pumpUntil([&] { return coordinator.pageurls.count() > 0; }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.pageurls.count() > 0; }));
     Strings shown;
     coordinator.onshowinfo = [&](const std::string& s) { shown.push_back(s); };
     coordinator.downurl();
     EXPECT_EQ(shown, Strings{g("正在从特定网站下载地址，请稍候...")});
-    ASSERT_TRUE(pumpUntil([&] { return coordinator.runningThreads() == 0; }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
     for (auto& r : server.requests())
         std::cerr << r << "\n";
     EXPECT_GE(appended.size(), 2u);
     EXPECT_EQ(appended[0].ip, "1.2.3.4");
     EXPECT_EQ(appended[0].port, "8080");
     EXPECT_EQ(listings, 1);
-    EXPECT_EQ(filesIn(), 0u);
+    EXPECT_EQ(test::filesIn(pages.path()), 0u);
 }
 
 TEST(DiscoveredSources, DownurlTakesEveryAddressAndPortOnThePage)

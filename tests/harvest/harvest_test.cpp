@@ -27,28 +27,6 @@ Endpoints endpointsAt(const std::string& root)
     return e;
 }
 
-// Drains the hand-over until done() holds; false on time-out.
-template <typename Done> bool pumpUntil(Dispatcher& d, Done done, std::chrono::seconds limit = 20s)
-{
-    auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        if (d.drain() == 0)
-            std::this_thread::sleep_for(1ms);
-    }
-    d.drain();
-    return true;
-}
-
-std::size_t filesIn(const std::filesystem::path& dir)
-{
-    std::size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
-        ++n;
-    return n;
-}
-
 // A page for each foreign source; one address repeats within a feed to show the clean-up (the rows of
 // different sources arrive in no fixed order).
 void serveForeignPages(test::HttpFixture& server)
@@ -115,7 +93,7 @@ TEST_F(HarvestTest, ForeignGroupStartsFourWorkersInOrderAndListsTheCleanedRows)
                                                        g("正在从antipalivo下载，请稍候...")}));
     EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{300, 300, 300, 300}));
     EXPECT_TRUE(form->busy);
-    ASSERT_TRUE(pumpUntil(dispatcher, [&] { return harvestDone(*form); }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return harvestDone(*form); }));
     EXPECT_EQ(form->coordinator()->threadcount, 0);
     EXPECT_FALSE(form->busy);
     EXPECT_EQ(view.statuses.back(), g("共有5个代理"));
@@ -132,7 +110,7 @@ TEST_F(HarvestTest, ForeignGroupStartsFourWorkersInOrderAndListsTheCleanedRows)
     EXPECT_EQ(server.count("/proxy/l100.xml"), 1u);
     EXPECT_EQ(server.count("/lista-proxy/lista-5-21.html"), 1u);
     EXPECT_EQ(server.count("/http_highanon.txt"), 1u);
-    EXPECT_EQ(filesIn(pages.path()), 0u);
+    EXPECT_EQ(test::filesIn(pages.path()), 0u);
 }
 
 TEST_F(HarvestTest, DomesticGroupFetchesEveryPageOnceAndNothingWhenNoneIsChecked)
@@ -143,7 +121,7 @@ TEST_F(HarvestTest, DomesticGroupFetchesEveryPageOnceAndNothingWhenNoneIsChecked
     EXPECT_EQ(view.statuses, (std::vector<std::string>{g("正在从cnproxy下载，请稍候..."),
                                                        g("正在从proxycn下载，请稍候...")}));
     EXPECT_EQ(clock.sleeps.size(), 3u); // the pause after downhaozs is taken although it starts nothing
-    ASSERT_TRUE(pumpUntil(dispatcher, [&] { return harvestDone(*form); }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return harvestDone(*form); }));
     for (int n = 1; n <= 10; ++n)
         EXPECT_EQ(server.count("/proxy" + std::to_string(n) + ".html"), 1u);
     EXPECT_EQ(server.count("/html_proxy/30fastproxy-1.html"), 1u);
@@ -167,11 +145,11 @@ TEST_F(HarvestTest, WithoutNetworkEveryWorkerEndsAndTheGridStaysEmpty)
     form->btndownproxyExecute();
     // Workers that fail at once may already have ended inside the status texts of later starts.
     EXPECT_LE(form->coordinator()->threadcount, 6);
-    ASSERT_TRUE(pumpUntil(dispatcher, [&] { return harvestDone(*form); }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return harvestDone(*form); }));
     EXPECT_TRUE(form->table().isEmpty());
     EXPECT_EQ(form->grid().cell(gridview::ColIp, 1), "");
     EXPECT_FALSE(form->busy);
-    EXPECT_EQ(filesIn(pages.path()), 0u);
+    EXPECT_EQ(test::filesIn(pages.path()), 0u);
 }
 
 // The coordinator on its own, with an append that counts.
@@ -204,11 +182,11 @@ TEST_F(CoordinatorTest, ASecondClickDuringAHarvestNeitherLosesNorMixesPages)
     coordinator.downproxylists();
     coordinator.downproxylists(); // same source, same page names, at the same time
     EXPECT_EQ(coordinator.threadcount, 2);
-    ASSERT_TRUE(pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
     EXPECT_EQ(appended.size(), 800u);
     EXPECT_EQ(listings, 1);
     EXPECT_FALSE(busy);
-    EXPECT_EQ(filesIn(pages.path()), 0u);
+    EXPECT_EQ(test::filesIn(pages.path()), 0u);
 }
 
 class ThrowingWorker final : public SourceWorker {
@@ -229,7 +207,7 @@ TEST_F(CoordinatorTest, AWorkerThatThrowsStillEndsTheHarvest)
     coordinator.startWorker(std::make_unique<ThrowingWorker>(env), "start");
     EXPECT_TRUE(busy);
     EXPECT_EQ(shown, std::vector<std::string>{"start"});
-    ASSERT_TRUE(pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
     EXPECT_EQ(coordinator.threadcount, 0);
     EXPECT_EQ(listings, 1);
     EXPECT_FALSE(busy);
@@ -259,11 +237,11 @@ TEST_F(CoordinatorTest, HugeAndBrokenPagesAreCutWithoutHarm)
     server.serve("/http_highanon.txt", huge);
     server.serve("/http.txt", test::bytes("1.1.1.1:80\n\0\n2.2.2.2:80\n"));
     coordinator.downproxylists();
-    ASSERT_TRUE(pumpUntil(
+    ASSERT_TRUE(test::pumpUntil(
         dispatcher, [&] { return coordinator.runningThreads() == 0; }, 60s));
     ASSERT_EQ(appended.size(), 1u); // the text ends at the NUL byte
     EXPECT_EQ(appended[0].ip, "1.1.1.1");
-    EXPECT_EQ(filesIn(pages.path()), 0u);
+    EXPECT_EQ(test::filesIn(pages.path()), 0u);
 }
 
 TEST_F(CoordinatorTest, EndingTheProgramReleasesWorkersWaitingForTheMainThread)

@@ -12,22 +12,6 @@
 namespace vorin::download {
 namespace {
 
-std::string readAll(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::size_t filesIn(const std::filesystem::path& dir)
-{
-    std::size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
-        ++n;
-    return n;
-}
-
 class DownloadTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -49,8 +33,8 @@ TEST_F(DownloadTest, StoresTheExactBytesOfAPage)
     server.serve("/page.html", page);
     auto file = dir.path() / "1.cnp";
     EXPECT_EQ(toFile(server.root() + "/page.html", file), Result::Ok);
-    EXPECT_EQ(readAll(file), page);
-    EXPECT_EQ(filesIn(dir.path()), 1u);
+    EXPECT_EQ(test::readFile(file), page);
+    EXPECT_EQ(test::filesIn(dir.path()), 1u);
 }
 
 TEST_F(DownloadTest, FailuresLeaveNoFileAndKeepAnOlderOne)
@@ -64,17 +48,17 @@ TEST_F(DownloadTest, FailuresLeaveNoFileAndKeepAnOlderOne)
     for (const char* path : paths) {
         auto file = dir.path() / "page";
         EXPECT_EQ(toFile(server.root() + path, file), Result::Failed) << path;
-        EXPECT_EQ(filesIn(dir.path()), 0u) << path;
+        EXPECT_EQ(test::filesIn(dir.path()), 0u) << path;
         std::ofstream(file) << "older";
         EXPECT_EQ(toFile(server.root() + path, file), Result::Failed) << path;
-        EXPECT_EQ(readAll(file), "older") << path;
+        EXPECT_EQ(test::readFile(file), "older") << path;
         std::filesystem::remove(file);
     }
     // A closed port, a host that is no URL and a scheme it does not speak.
     EXPECT_EQ(toFile("http://127.0.0.1:9/x", dir.path() / "a"), Result::Failed);
     EXPECT_EQ(toFile("not a url", dir.path() / "b"), Result::Failed);
     EXPECT_EQ(toFile("file:///etc/passwd", dir.path() / "c"), Result::Failed);
-    EXPECT_EQ(filesIn(dir.path()), 0u);
+    EXPECT_EQ(test::filesIn(dir.path()), 0u);
 }
 
 TEST_F(DownloadTest, FollowsRedirects)
@@ -85,7 +69,7 @@ TEST_F(DownloadTest, FollowsRedirects)
     server.serve("/new", "moved here");
     auto file = dir.path() / "r";
     EXPECT_EQ(toFile(server.root() + "/old", file), Result::Ok);
-    EXPECT_EQ(readAll(file), "moved here");
+    EXPECT_EQ(test::readFile(file), "moved here");
 }
 
 TEST_F(DownloadTest, GoesThroughTheProcessProxy)
@@ -96,7 +80,7 @@ TEST_F(DownloadTest, GoesThroughTheProcessProxy)
     auto file = dir.path() / "p";
     EXPECT_EQ(toFile(server.root() + "/via", file), Result::Ok);
     setProcessProxy("");
-    EXPECT_EQ(readAll(file), "through the proxy");
+    EXPECT_EQ(test::readFile(file), "through the proxy");
     EXPECT_EQ(proxy.count(server.root() + "/via"), 1u);
     EXPECT_EQ(server.requests().size(), 0u);
 }
@@ -114,7 +98,7 @@ TEST_F(DownloadTest, CancelStopsAStalledTransfer)
     EXPECT_EQ(toFile(server.root() + "/stalled", dir.path() / "s", &cancel), Result::Cancelled);
     raiser.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-    EXPECT_EQ(filesIn(dir.path()), 0u);
+    EXPECT_EQ(test::filesIn(dir.path()), 0u);
 }
 
 } // namespace

@@ -12,20 +12,6 @@
 namespace vorin::registry {
 namespace {
 
-std::string readAll(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeAll(const std::filesystem::path& p, const std::string& data)
-{
-    std::ofstream out(p, std::ios::binary);
-    out << data;
-}
-
 // Each test gets its own store folder.
 class RegistryTest : public ::testing::Test {
 protected:
@@ -60,7 +46,7 @@ TEST_F(RegistryTest, StoresTextAndNumbersAcrossOpens)
     EXPECT_EQ(again.readString("ProxyEnable"), std::nullopt);
     EXPECT_EQ(again.readString("absent"), std::nullopt);
 
-    std::string text = readAll(hkcu());
+    std::string text = test::readFile(hkcu());
     EXPECT_EQ(text.rfind("REGEDIT4\r\n", 0), 0u);
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\SOFTWARE\\VORINSOFT\\vorindaili]\r\n"), std::string::npos);
     EXPECT_NE(text.find("\"ProxyEnable\"=dword:deadbeef\r\n"), std::string::npos);
@@ -69,7 +55,7 @@ TEST_F(RegistryTest, StoresTextAndNumbersAcrossOpens)
 TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles)
 {
     Key::open(Hive::CurrentUser, "Software\\Empty");
-    EXPECT_NE(readAll(hkcu()).find("[HKEY_CURRENT_USER\\Software\\Empty]"), std::string::npos);
+    EXPECT_NE(test::readFile(hkcu()).find("[HKEY_CURRENT_USER\\Software\\Empty]"), std::string::npos);
     Key::open(Hive::CurrentUser, "Software\\Empty").writeString("x", "1");
     int files = 0;
     for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir_.path()))
@@ -79,21 +65,21 @@ TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles)
 
 TEST_F(RegistryTest, KeepsLinesItDoesNotUnderstand)
 {
-    writeAll(hkcu(), "REGEDIT4\r\n\r\n"
-                     "[HKEY_CURRENT_USER\\SOFTWARE\\VORINSOFT\\vorindaili]\r\n"
-                     "\"blob\"=hex:01,02,\\\r\n"
-                     "  03,04\r\n"
-                     "\"downoption\"=\"10"); // cut off in the middle of the value
+    test::writeFile(hkcu(), "REGEDIT4\r\n\r\n"
+                            "[HKEY_CURRENT_USER\\SOFTWARE\\VORINSOFT\\vorindaili]\r\n"
+                            "\"blob\"=hex:01,02,\\\r\n"
+                            "  03,04\r\n"
+                            "\"downoption\"=\"10"); // cut off in the middle of the value
     auto key = Key::open(Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
     EXPECT_EQ(key.readString("downoption"), std::nullopt);
     EXPECT_EQ(key.readString("blob"), std::nullopt);
     ASSERT_TRUE(key.writeString("other", "v"));
-    std::string text = readAll(hkcu());
+    std::string text = test::readFile(hkcu());
     EXPECT_NE(text.find("\"blob\"=hex:01,02,\\\r\n  03,04\r\n"), std::string::npos);
     EXPECT_NE(text.find("\"downoption\"=\"10\r\n"), std::string::npos);
     // Writing the broken value replaces it.
     ASSERT_TRUE(key.writeString("downoption", "100"));
-    text = readAll(hkcu());
+    text = test::readFile(hkcu());
     EXPECT_NE(text.find("\"downoption\"=\"100\"\r\n"), std::string::npos);
     EXPECT_EQ(text.find("\"downoption\"=\"10\r\n"), std::string::npos);
 }
@@ -106,14 +92,14 @@ TEST_F(RegistryTest, BacksUpAFileThatIsNoHiveBeforeWritingOverIt)
         "REGEDIT4\r\n" + std::string(5u << 20, 'x'),
     };
     for (const auto& original : cases) {
-        writeAll(hkcu(), original);
+        test::writeFile(hkcu(), original);
         auto key = Key::open(Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
         EXPECT_EQ(key.readString("downoption"), std::nullopt);
         ASSERT_TRUE(key.writeString("downoption", "100"));
         EXPECT_EQ(key.readString("downoption"), "100");
         auto backup = dir_.path() / "HKCU.reg.damaged";
         ASSERT_TRUE(std::filesystem::exists(backup));
-        EXPECT_EQ(readAll(backup), original);
+        EXPECT_EQ(test::readFile(backup), original);
         std::filesystem::remove(backup);
     }
 }
@@ -135,7 +121,7 @@ TEST_F(RegistryTest, AReadOnlyStoreReportsTheFailedWriteAndKeepsTheOldFile)
 TEST_F(RegistryTest, AStoreUnderAFileCannotBeWrittenButStillOpens)
 {
     // Works for root too: a folder cannot be made where a plain file stands.
-    writeAll(dir_.path() / "blocker", "x");
+    test::writeFile(dir_.path() / "blocker", "x");
     setenv("VORIN_REGISTRY_DIR", (dir_.path() / "blocker" / "sub").c_str(), 1);
     auto key = Key::open(Hive::CurrentUser, "K");
     EXPECT_EQ(key.readString("v"), std::nullopt);

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace vorin::test {
@@ -61,6 +63,55 @@ Endpoints loopbackEndpoints()
     for (const auto& key : e.keys())
         e.set(key, onLoopback(e.root(key)));
     return e;
+}
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::size_t filesIn(const std::filesystem::path& dir)
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++n;
+    return n;
+}
+
+bool pumpUntil(Dispatcher& dispatcher, const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        if (dispatcher.drain() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    dispatcher.drain();
+    return true;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name)
+{
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (old_)
+        setenv(name_.c_str(), old_->c_str(), 1);
+    else
+        unsetenv(name_.c_str());
 }
 
 std::string FakeView::marks() const

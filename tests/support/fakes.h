@@ -5,10 +5,13 @@
 #include "app/endpoints.h"
 #include "app/view.h"
 #include "platform/clock.h"
+#include "platform/dispatcher.h"
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,29 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// A file's bytes ("" when it cannot be read), and writing bytes to a file.
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+// Number of entries in a folder.
+std::size_t filesIn(const std::filesystem::path& dir);
+
+// Drains the main-thread hand-over, as the event loop would, until done() holds; false after limit.
+bool pumpUntil(Dispatcher& dispatcher, const std::function<bool()>& done,
+               std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+// Sets an environment variable for a scope and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
 };
 
 // Writes an endpoints file that maps every known key to a closed loopback port; returns its path.
