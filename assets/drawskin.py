@@ -3,16 +3,19 @@
 # SPDX-FileCopyrightText: 2026 The Vorin developers
 """Draws the window skin: panel strips and four-frame button strips, as PNG files in assets/skin/.
 
-Run it again after a change: python3 assets/drawskin.py. Standard library only: shapes are rasterised
+Run it again after a change: python3 assets/drawskin.py [--out DIR]. Standard library only: shapes are rasterised
 with 4 x 4 supersampling and written with zlib. Frames of a button strip: normal, hover, pressed, and a
 fourth that only the two proxy buttons fill (a pale look)."""
 
 import math
 import os
 import struct
+import sys
 import zlib
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "skin")
+if len(sys.argv) == 3 and sys.argv[1] == "--out":
+    OUT = sys.argv[2]
 SS = 4  # subsamples per pixel and axis
 
 

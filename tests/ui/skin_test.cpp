@@ -94,6 +94,33 @@ TEST(ImagePanel, AlphaBlendsOverWhiteAndSideDockingStretchesTheWholePicture)
     EXPECT_EQ(shot.pixelColor(57, 5), QColor(Qt::blue));
 }
 
+TEST(ImagePanel, WritesItsCaptionTwentyPixelsInAndCentred)
+{
+    Timagepanle panel;
+    panel.resize(200, 40);
+    panel.Setpicture(strip({Qt::white, Qt::white, Qt::white}, 4, 4));
+    panel.setCaption(QStringLiteral("Vorin"));
+    QImage shot = panel.grab().toImage();
+    int left = 200;
+    int top = 40;
+    int bottom = 0;
+    for (int x = 0; x < 200; ++x)
+        for (int y = 0; y < 40; ++y)
+            if (shot.pixelColor(x, y).lightness() < 128) {
+                left = std::min(left, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_GE(left, 20);
+    EXPECT_LE(left, 22);
+    EXPECT_NEAR((top + bottom) / 2.0, 20.0, 4.0);
+    // Docked at a side: no caption at all.
+    panel.setAlign(Timagepanle::Dock::Right);
+    shot = panel.grab().toImage();
+    for (int x = 0; x < 200; ++x)
+        EXPECT_EQ(shot.pixelColor(x, 20), QColor(Qt::white));
+}
+
 class ButtonTest : public ::testing::Test {
 protected:
     void SetUp() override

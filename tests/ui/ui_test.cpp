@@ -163,6 +163,36 @@ void press(QWidget* button)
     QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
 }
 
+TEST_F(MainFormTest, TheSkinnedWindowKeepsItsShapeAndItsButtonsWork)
+{
+    MainForm form(dispatcher, clock, testEndpoints());
+    form.show();
+    EXPECT_EQ(form.geometry(), QRect(200, 100, 690, 505));
+    // Round top corners, square bottom ones.
+    const QRegion shape = form.mask();
+    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+    EXPECT_FALSE(shape.contains(QPoint(689, 0)));
+    EXPECT_TRUE(shape.contains(QPoint(0, 504)));
+    EXPECT_TRUE(shape.contains(QPoint(689, 504)));
+    EXPECT_TRUE(shape.contains(QPoint(345, 0)));
+    // A screenshot for people to look at, beside the test program.
+    form.grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/mainform.png"));
+
+    // A right press on the download button downloads without validating.
+    QWidget* down = form.control("BTN_DOWNLIST");
+    QTest::mousePress(down, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseRelease(down, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_FALSE(form.controller().autocheck);
+    auto* status = qobject_cast<Timagepanle*>(form.control("Pan_bot"));
+    EXPECT_EQ(status->caption(), QStringLiteral("正在从proxycn下载，请稍候...")); // the last source started
+
+    // The close button ends the window at the press and stores the source option.
+    press(form.control("vrpngbtn1"));
+    EXPECT_FALSE(form.isVisible());
+    auto stored = registry::Key::open(registry::Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
+    EXPECT_EQ(stored.readString("downoption"), "100");
+}
+
 // The pane's text once it reads expected, or what it reads after 20 s. Polled rather than counted by load
 // signals, whose order around a navigation that replaces another is not fixed.
 QString waitForText(QWebEngineView* view, const QString& expected)
