@@ -93,7 +93,12 @@ std::string cuttag(std::string& line, std::string_view tag)
     const std::int64_t b = Pos(">", piece);
     const std::int64_t c = Pos(close, piece);
     std::string result(Copy(piece, b + 1, c - b - 1));
-    line = ReplaceAll(line, piece, "");
+    // Replace-all by the empty text, done in place: searching on from each erase point meets only text
+    // that followed the occurrence in the original line, as a left-to-right replace would.
+    if (!piece.empty()) {
+        for (std::size_t at = line.find(piece); at != std::string::npos; at = line.find(piece, at))
+            line.erase(at, piece.size());
+    }
     return result;
 }
 
