@@ -16,7 +16,9 @@ std::filesystem::path cacheDir()
     return std::filesystem::path(home && *home ? home : "/tmp") / ".cache" / "vorindaili";
 }
 
-std::filesystem::path writableOrCache(const std::filesystem::path& dir)
+} // namespace
+
+std::filesystem::path TempPaths::writableOrCache(const std::filesystem::path& dir)
 {
     if (::access(dir.c_str(), W_OK | X_OK) == 0)
         return dir;
@@ -25,8 +27,6 @@ std::filesystem::path writableOrCache(const std::filesystem::path& dir)
     std::filesystem::create_directories(cache, ec);
     return cache;
 }
-
-} // namespace
 
 TempPaths::TempPaths(std::filesystem::path executableDir, std::filesystem::path currentDir)
     : exeDir_(std::move(executableDir))

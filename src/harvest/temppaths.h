@@ -28,6 +28,9 @@ public:
 
     const std::filesystem::path& dir(Dir d) const { return d == Dir::Executable ? exeDir_ : curDir_; }
 
+    // dir itself when the user may write there, else the per-user cache folder (created).
+    static std::filesystem::path writableOrCache(const std::filesystem::path& dir);
+
 private:
     std::filesystem::path exeDir_;
     std::filesystem::path curDir_;

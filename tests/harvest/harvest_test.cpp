@@ -152,6 +152,20 @@ TEST_F(HarvestTest, WithoutNetworkEveryWorkerEndsAndTheGridStaysEmpty)
     EXPECT_EQ(test::filesIn(pages.path()), 0u);
 }
 
+TEST(TempPaths, AFolderThatCannotBeWrittenGivesWayToTheCacheFolder)
+{
+    test::TempDir cache("cache-home");
+    test::ScopedEnv env("XDG_CACHE_HOME", cache.path().string());
+    EXPECT_EQ(TempPaths::writableOrCache(cache.path()), cache.path());
+    auto fallback = TempPaths::writableOrCache("/nonexistent/installed/program");
+    EXPECT_EQ(fallback, cache.path() / "vorindaili");
+    EXPECT_TRUE(std::filesystem::is_directory(fallback));
+    // Page files carry the process and the worker in their names.
+    TempPaths paths("/a", "/b");
+    EXPECT_EQ(paths.file(TempPaths::Dir::Executable, "3.cnp", "42-7"), "/a/3.cnp.42-7");
+    EXPECT_EQ(paths.file(TempPaths::Dir::Current, "pn.1st", "42-8"), "/b/pn.1st.42-8");
+}
+
 // The coordinator on its own, with an append that counts.
 class CoordinatorTest : public ::testing::Test {
 protected:
