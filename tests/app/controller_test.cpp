@@ -19,19 +19,13 @@ constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
 
 class ControllerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = getenv("VORIN_REGISTRY_DIR");
-        setenv("VORIN_REGISTRY_DIR", dir_.path().c_str(), 1);
-        makePartnerAStartPage();
-    }
+    void SetUp() override { makePartnerAStartPage(); }
     // With the partner page as start page the start-up asks nothing and shows mn03 and btn_menu.
     void makePartnerAStartPage()
     {
         registry::Key::open(registry::Hive::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main")
             .writeString("Start Page", test::loopbackEndpoints().root("partnerA"));
     }
-    void TearDown() override { setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1); }
 
     registry::Key optionKey() { return registry::Key::open(registry::Hive::CurrentUser, kOptionKey); }
     std::optional<std::string> storedOption() { return optionKey().readString("downoption"); }
@@ -46,7 +40,7 @@ protected:
     }
 
     test::TempDir dir_{"controller-test"};
-    std::string saved_;
+    test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", dir_.path().string()};
     test::FakeView view;
     test::FakeClock clock;
     Dispatcher dispatcher;

@@ -22,8 +22,6 @@ protected:
     void SetUp() override
     {
         TKeloInetChecker::setOverallLimit(1500ms);
-        saved_ = getenv("VORIN_REGISTRY_DIR");
-        setenv("VORIN_REGISTRY_DIR", registry.path().c_str(), 1);
         form = std::make_unique<Tfrmvrdl>(view, dispatcher, clock, test::loopbackEndpoints(),
                                           TempPaths(pages.path(), pages.path()));
         form->frmshowExecute();
@@ -33,7 +31,6 @@ protected:
     {
         form.reset();
         TKeloInetChecker::setOverallLimit(15000ms);
-        setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1);
     }
 
     // A fake proxy at 127.0.0.x answering the test page with response.
@@ -79,7 +76,7 @@ protected:
 
     test::TempDir registry{"validation-registry"};
     test::TempDir pages{"validation-pages"};
-    std::string saved_;
+    test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", registry.path().string()};
     test::FakeView view;
     test::FakeClock clock;
     Dispatcher dispatcher;

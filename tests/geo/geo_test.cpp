@@ -46,17 +46,11 @@ protected:
     void SetUp() override
     {
         download::setLimits({std::chrono::milliseconds(2000), std::chrono::milliseconds(5000), 64u << 20});
-        saved_ = getenv("VORIN_REGISTRY_DIR");
-        setenv("VORIN_REGISTRY_DIR", dir.path().c_str(), 1);
         endpoints.set("iplookup", server.root());
         form = std::make_unique<Tfrmvrdl>(view, dispatcher, clock, endpoints,
                                           TempPaths(pages.path(), pages.path()));
     }
-    void TearDown() override
-    {
-        form.reset();
-        setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1);
-    }
+    void TearDown() override { form.reset(); }
     void add(const std::string& ip, const std::string& location = {})
     {
         form->table().append();
@@ -69,7 +63,7 @@ protected:
     test::HttpFixture server;
     test::TempDir dir{"getcity-registry"};
     test::TempDir pages{"getcity-pages"};
-    std::string saved_;
+    test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", dir.path().string()};
     Endpoints endpoints = test::loopbackEndpoints();
     test::FakeView view;
     test::FakeClock clock;

@@ -50,13 +50,7 @@ void serveForeignPages(test::HttpFixture& server)
 
 class HarvestTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        download::setLimits({2000ms, 5000ms, 64u << 20});
-        saved_ = getenv("VORIN_REGISTRY_DIR");
-        setenv("VORIN_REGISTRY_DIR", registry.path().c_str(), 1);
-    }
-    void TearDown() override { setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1); }
+    void SetUp() override { download::setLimits({2000ms, 5000ms, 64u << 20}); }
 
     std::unique_ptr<Tfrmvrdl> makeForm(const std::string& root)
     {
@@ -74,7 +68,7 @@ protected:
 
     test::TempDir registry{"harvest-registry"};
     test::TempDir pages{"harvest-pages"};
-    std::string saved_;
+    test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", registry.path().string()};
     test::FakeView view;
     test::FakeClock clock;
     Dispatcher dispatcher;

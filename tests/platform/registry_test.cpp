@@ -15,16 +15,10 @@ namespace {
 // Each test gets its own store folder.
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = getenv("VORIN_REGISTRY_DIR");
-        setenv("VORIN_REGISTRY_DIR", dir_.path().c_str(), 1);
-    }
-    void TearDown() override { setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1); }
     std::filesystem::path hkcu() const { return dir_.path() / "HKCU.reg"; }
 
     test::TempDir dir_{"registry-test"};
-    std::string saved_;
+    test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", dir_.path().string()};
 };
 
 TEST_F(RegistryTest, StoresTextAndNumbersAcrossOpens)

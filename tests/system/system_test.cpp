@@ -22,15 +22,9 @@ constexpr const char* kUserMain = "Software\\Microsoft\\Internet Explorer\\Main"
 
 class SystemTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = getenv("VORIN_REGISTRY_DIR");
-        setenv("VORIN_REGISTRY_DIR", dir.path().c_str(), 1);
-    }
     void TearDown() override
     {
         form.reset();
-        setenv("VORIN_REGISTRY_DIR", saved_.c_str(), 1);
         setenv("VORIN_DESKTOP_PROXY", "0", 1);
         download::setProcessProxy("");
     }
@@ -62,7 +56,7 @@ protected:
     }
 
     test::TempDir dir{"system-test"};
-    std::string saved_;
+    test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", dir.path().string()};
     Endpoints endpoints = test::loopbackEndpoints();
     test::FakeView view;
     test::FakeClock clock;
