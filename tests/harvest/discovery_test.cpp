@@ -114,12 +114,7 @@ protected:
     test::HttpFixture server;
     test::TempDir pages{"discovery-pages"};
     Dispatcher dispatcher;
-    Endpoints endpoints = [this] {
-        Endpoints e = Endpoints::defaults();
-        for (const auto& key : e.keys())
-            e.set(key, server.root());
-        return e;
-    }();
+    Endpoints endpoints = test::endpointsAt(server.root());
     std::vector<Entry> appended;
     HarvestEnv env{dispatcher,
                    endpoints,

@@ -19,14 +19,6 @@ namespace {
 using test::g;
 using namespace std::chrono_literals;
 
-Endpoints endpointsAt(const std::string& root)
-{
-    Endpoints e = Endpoints::defaults();
-    for (const auto& key : e.keys())
-        e.set(key, root);
-    return e;
-}
-
 // A page for each foreign source; one address repeats within a feed to show the clean-up (the rows of
 // different sources arrive in no fixed order).
 void serveForeignPages(test::HttpFixture& server)
@@ -54,7 +46,7 @@ protected:
 
     std::unique_ptr<Tfrmvrdl> makeForm(const std::string& root)
     {
-        auto f = std::make_unique<Tfrmvrdl>(view, dispatcher, clock, endpointsAt(root),
+        auto f = std::make_unique<Tfrmvrdl>(view, dispatcher, clock, test::endpointsAt(root),
                                             TempPaths(pages.path(), pages.path()));
         f->frmshowExecute();
         view.statuses.clear();
@@ -168,7 +160,7 @@ protected:
     test::HttpFixture server;
     test::TempDir pages{"coordinator-pages"};
     Dispatcher dispatcher;
-    Endpoints endpoints = endpointsAt(server.root());
+    Endpoints endpoints = test::endpointsAt(server.root());
     std::vector<Entry> appended;
     HarvestEnv env{dispatcher,
                    endpoints,

@@ -1,6 +1,6 @@
-#!/usr/bin/env python3
-# SPDX-License-Identifier: GPL-3.0-or-later
-# SPDX-FileCopyrightText: 2026 The Vorin developers
+#!/ usr / bin / env python3
+#SPDX - License - Identifier : GPL - 3.0 - or -later
+#SPDX - FileCopyrightText : 2026 The Vorin developers
 """Draws the skin into a temporary folder and compares it byte for byte with the committed pictures."""
 
 import filecmp

@@ -57,6 +57,14 @@ std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir)
     return path;
 }
 
+Endpoints endpointsAt(const std::string& root)
+{
+    Endpoints e = Endpoints::defaults();
+    for (const auto& key : e.keys())
+        e.set(key, root);
+    return e;
+}
+
 Endpoints loopbackEndpoints()
 {
     Endpoints e = Endpoints::defaults();
