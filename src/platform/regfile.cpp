@@ -83,6 +83,42 @@ std::optional<std::uint32_t> parseDword(std::string_view hex)
     return v;
 }
 
+// A text value holding line breaks or other control bytes cannot be written between quotes without
+// breaking its line (or, worse, forging the lines after it); it is written as regedit does, hex(1): its
+// bytes and a terminating 00.
+bool needsHex(std::string_view s)
+{
+    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+std::string hexString(std::string_view s)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string out = "hex(1):";
+    for (char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        out += digits[b >> 4];
+        out += digits[b & 15];
+        out += ',';
+    }
+    return out + "00";
+}
+
+std::optional<std::string> parseHexString(std::string_view data)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < data.size(); i += 3) {
+        auto v = parseDword(data.substr(i, 2));
+        if (!v || data.substr(i, 2).size() != 2 || (i + 2 < data.size() && data[i + 2] != ','))
+            return std::nullopt;
+        bytes += static_cast<char>(*v);
+    }
+    if (bytes.empty() || bytes.back() != '\0')
+        return std::nullopt;
+    bytes.pop_back();
+    return bytes;
+}
+
 RegFile::Entry parseValueLine(std::string_view line)
 {
     RegFile::Entry raw{RegFile::Entry::Kind::Raw, {}, std::string(line), 0};
@@ -106,6 +142,14 @@ RegFile::Entry parseValueLine(std::string_view line)
         if (end != data.size())
             return other;
         e.kind = RegFile::Entry::Kind::String;
+        return e;
+    }
+    if (data.substr(0, 7) == "hex(1):") {
+        auto text = parseHexString(data.substr(7));
+        if (!text)
+            return other;
+        e.kind = RegFile::Entry::Kind::String;
+        e.text = std::move(*text);
         return e;
     }
     if (data.substr(0, 6) == "dword:") {
@@ -161,7 +205,7 @@ std::string RegFile::serialize() const
             std::string name = e.name.empty() ? std::string("@") : quote(e.name);
             switch (e.kind) {
             case Entry::Kind::String:
-                out += name + "=" + quote(e.text);
+                out += name + "=" + (needsHex(e.text) ? hexString(e.text) : quote(e.text));
                 break;
             case Entry::Kind::Dword: {
                 char buf[16];

@@ -5,10 +5,14 @@
 #include "platform/atomicfile.h"
 #include "platform/regfile.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace vorin::registry {
 namespace {
@@ -21,6 +25,36 @@ std::mutex& storeMutex()
     static std::mutex m;
     return m;
 }
+
+// Holds the store's lock across a read-modify-write, against this process's other threads and against a
+// second copy of the program (an advisory lock on "<hive>.lock" beside the hive). Without a folder it can
+// write in, the store cannot be written either, and no lock is taken.
+class StoreLock {
+public:
+    explicit StoreLock(const std::filesystem::path& hive) : threads_(storeMutex())
+    {
+        std::error_code ec;
+        std::filesystem::create_directories(hive.parent_path(), ec);
+        auto lockPath = hive;
+        lockPath += ".lock";
+        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ >= 0) {
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~StoreLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_); // releases the lock
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+private:
+    std::lock_guard<std::mutex> threads_;
+    int fd_ = -1;
+};
 
 const char* rootName(Hive hive)
 {
@@ -82,7 +116,7 @@ IoResult save(const std::filesystem::path& path, const Loaded& loaded)
 
 template <typename Fn> IoResult modify(const std::filesystem::path& path, const std::string& key, Fn&& change)
 {
-    std::lock_guard lock(storeMutex());
+    StoreLock lock(path);
     Loaded loaded = load(path);
     RegFile::Section* section = loaded.file.find(key, true);
     change(*section);
@@ -109,7 +143,7 @@ Key Key::open(Hive hive, std::string path)
     std::string full = std::string(rootName(hive)) + "\\" + path;
     auto file = hiveFile(hive);
     {
-        std::lock_guard lock(storeMutex());
+        StoreLock lock(file);
         Loaded loaded = load(file);
         if (!loaded.file.find(full)) {
             loaded.file.find(full, true);

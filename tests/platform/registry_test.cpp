@@ -6,7 +6,9 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vorin::registry {
@@ -51,10 +53,67 @@ TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles)
     Key::open(Hive::CurrentUser, "Software\\Empty");
     EXPECT_NE(test::readFile(hkcu()).find("[HKEY_CURRENT_USER\\Software\\Empty]"), std::string::npos);
     Key::open(Hive::CurrentUser, "Software\\Empty").writeString("x", "1");
-    int files = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir_.path()))
-        ++files;
-    EXPECT_EQ(files, 1);
+    std::set<std::string> files;
+    for (auto& e : std::filesystem::directory_iterator(dir_.path()))
+        files.insert(e.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"HKCU.reg", "HKCU.reg.lock"})); // the lock stays, empty
+}
+
+TEST_F(RegistryTest, AValueWithLineBreaksCannotForgeOtherValues)
+{
+    // A proxy address taken from a page or a list file ends up in the store; line breaks in it must not
+    // become lines of the file.
+    const std::string forged =
+        "1.2.3.4:80\r\n\"ProxyEnable\"=dword:00000001\r\n[HKEY_CURRENT_USER\\X]\n\t\x01";
+    {
+        auto key = Key::open(Hive::CurrentUser, "Software\\Test");
+        ASSERT_TRUE(key.writeString("ProxyServer", forged));
+    }
+    auto key = Key::open(Hive::CurrentUser, "Software\\Test");
+    EXPECT_EQ(key.readString("ProxyServer"), forged);
+    EXPECT_EQ(key.readDword("ProxyEnable"), std::nullopt);
+    const std::string text = test::readFile(hkcu());
+    EXPECT_NE(text.find("\"ProxyServer\"=hex(1):31,2e,32,2e"), std::string::npos) << text;
+    EXPECT_EQ(text.find("[HKEY_CURRENT_USER\\X]"), std::string::npos);
+    // A malformed hex(1) value is kept as it was, and reads as missing.
+    test::writeFile(hkcu(), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Test]\r\n\"a\"=hex(1):31,3\r\n");
+    EXPECT_EQ(Key::open(Hive::CurrentUser, "Software\\Test").readString("a"), std::nullopt);
+    EXPECT_NE(test::readFile(hkcu()).find("\"a\"=hex(1):31,3"), std::string::npos);
+}
+
+TEST_F(RegistryTest, TwoCopiesOfTheProgramWritingAtOnceLoseNothing)
+{
+    // Each copy sets values of its own in the same key, read-modify-write each time; without a lock
+    // shared between processes one copy's write would drop the other's latest values.
+    constexpr int kValues = 150;
+    std::vector<pid_t> copies;
+    for (int copy = 0; copy < 2; ++copy) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            auto key = Key::open(Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
+            bool ok = true;
+            for (int i = 0; i < kValues; ++i)
+                ok = ok &&
+                     key.writeString("v" + std::to_string(copy) + "_" + std::to_string(i), std::to_string(i));
+            ::_exit(ok ? 0 : 1);
+        }
+        copies.push_back(pid);
+    }
+    for (pid_t pid : copies) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto key = Key::open(Hive::CurrentUser, "SOFTWARE\\VORINSOFT\\vorindaili");
+    int found = 0;
+    for (int copy = 0; copy < 2; ++copy) {
+        for (int i = 0; i < kValues; ++i)
+            found +=
+                key.readString("v" + std::to_string(copy) + "_" + std::to_string(i)) == std::to_string(i);
+    }
+    EXPECT_EQ(found, 2 * kValues);
+    EXPECT_TRUE(RegFile::parse(test::readFile(hkcu())).has_value());
 }
 
 TEST_F(RegistryTest, KeepsLinesItDoesNotUnderstand)
