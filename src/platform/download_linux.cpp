@@ -29,6 +29,9 @@ std::string currentProxy;
 struct Transfer {
     std::FILE* out = nullptr;
     bool writeFailed = false;
+    std::uint64_t written = 0;
+    std::uint64_t maxBytes = 0;
+    bool tooLarge = false;
     const std::atomic<bool>* cancel = nullptr;
 };
 
@@ -36,6 +39,13 @@ std::size_t onData(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto* t = static_cast<Transfer*>(user);
     std::size_t n = size * count;
+    // curl enforces the size cap only for answers that announce their length; a chunked answer, or a
+    // compressed one that unpacks to far more, is stopped here.
+    t->written += n;
+    if (t->written > t->maxBytes) {
+        t->tooLarge = true;
+        return 0;
+    }
     if (std::fwrite(data, 1, n, t->out) != n) {
         t->writeFailed = true;
         return 0; // makes curl stop with a write error
@@ -93,6 +103,7 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
     Transfer t;
     t.out = ::fdopen(fd, "wb");
     t.cancel = cancel;
+    t.maxBytes = lim.maxBytes;
     if (!t.out) {
         ::close(fd);
         ::unlink(partName.c_str());
@@ -130,6 +141,8 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
     Result result = Result::Ok;
     if (rc == CURLE_ABORTED_BY_CALLBACK)
         result = Result::Cancelled;
+    else if (t.tooLarge)
+        result = Result::Failed;
     else if (t.writeFailed || !closed)
         result = Result::FileError;
     else if (rc != CURLE_OK || status >= 400)

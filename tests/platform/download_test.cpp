@@ -61,6 +61,31 @@ TEST_F(DownloadTest, FailuresLeaveNoFileAndKeepAnOlderOne)
     EXPECT_EQ(test::filesIn(dir.path()), 0u);
 }
 
+TEST_F(DownloadTest, HostilePagesCannotGrowPastTheCapOrWriteThroughALink)
+{
+    // An answer that does not announce its length is stopped at the cap all the same.
+    auto unannounced = test::HttpFixture::Response::with(200, std::string((1u << 20) + 1, 'x'));
+    unannounced.noLength = true;
+    server.serve("/unannounced", unannounced);
+    EXPECT_EQ(toFile(server.root() + "/unannounced", dir.path() / "page"), Result::Failed);
+    EXPECT_EQ(test::filesIn(dir.path()), 0u);
+    unannounced.body.resize(1000);
+    server.serve("/unannounced", unannounced);
+    EXPECT_EQ(toFile(server.root() + "/unannounced", dir.path() / "page"), Result::Ok);
+    std::filesystem::remove(dir.path() / "page");
+
+    // A link planted at the page's name is replaced, never written through.
+    test::TempDir elsewhere("download-victim");
+    const auto victim = elsewhere.path() / "victim";
+    test::writeFile(victim, "precious");
+    std::filesystem::create_symlink(victim, dir.path() / "page");
+    server.serve("/page.html", "127.0.0.1:80\n");
+    EXPECT_EQ(toFile(server.root() + "/page.html", dir.path() / "page"), Result::Ok);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "page"));
+    EXPECT_EQ(test::readFile(dir.path() / "page"), "127.0.0.1:80\n");
+    EXPECT_EQ(test::readFile(victim), "precious");
+}
+
 TEST_F(DownloadTest, FollowsRedirects)
 {
     auto moved = test::HttpFixture::Response::with(302, "");

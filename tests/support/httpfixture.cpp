@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
@@ -43,7 +44,7 @@ const char* reason(int status)
 
 } // namespace
 
-HttpFixture::HttpFixture(const std::string& address) : address_(address)
+HttpFixture::HttpFixture(const std::string& address, int port) : address_(address)
 {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     int one = 1;
@@ -53,7 +54,7 @@ HttpFixture::HttpFixture(const std::string& address) : address_(address)
     if (::inet_pton(AF_INET, address_.c_str(), &addr.sin_addr) != 1 ||
         (ntohl(addr.sin_addr.s_addr) >> 24) != 127)
         throw std::runtime_error("fixture servers listen on loopback only");
-    addr.sin_port = 0;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
     if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::listen(listenFd_, 64) != 0)
         throw std::runtime_error("fixture server cannot listen");
@@ -118,6 +119,9 @@ void HttpFixture::acceptLoop()
 
 void HttpFixture::handle(int fd)
 {
+    const int active = ++active_;
+    for (int peak = peak_.load(); active > peak && !peak_.compare_exchange_weak(peak, active);) {
+    }
     std::string request;
     char buf[4096];
     while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536 && !stopping_) {
@@ -162,12 +166,15 @@ void HttpFixture::handle(int fd)
     if (!response.drop && !response.stall) {
         sendAll(fd,
                 "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) +
-                    "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(response.body.size()) +
-                    "\r\nConnection: close\r\n" + response.headers + "\r\n");
+                    "\r\nContent-Type: text/html\r\n" +
+                    (response.noLength ? std::string()
+                                       : "Content-Length: " + std::to_string(response.body.size()) + "\r\n") +
+                    "Connection: close\r\n" + response.headers + "\r\n");
         sendAll(fd, response.body);
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);
+    --active_;
 }
 
 } // namespace vorin::test

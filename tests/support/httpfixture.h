@@ -20,10 +20,11 @@ public:
     struct Response {
         int status = 200;
         std::string body;
-        int delayMs = 0;     // wait before answering
-        bool stall = false;  // accept, read the request and never answer
-        bool drop = false;   // close the connection without answering
-        std::string headers; // extra header lines, each ending in CR LF
+        int delayMs = 0;       // wait before answering
+        bool stall = false;    // accept, read the request and never answer
+        bool drop = false;     // close the connection without answering
+        std::string headers;   // extra header lines, each ending in CR LF
+        bool noLength = false; // no Content-Length: the body ends when the connection closes
 
         static Response with(int status, std::string body, int delayMs = 0)
         {
@@ -47,8 +48,8 @@ public:
         }
     };
 
-    // Listens on address (any of 127.0.0.0/8) at a port of the system's choosing.
-    explicit HttpFixture(const std::string& address = "127.0.0.1");
+    // Listens on address (any of 127.0.0.0/8) at port, by default one of the system's choosing.
+    explicit HttpFixture(const std::string& address = "127.0.0.1", int port = 0);
     ~HttpFixture();
     HttpFixture(const HttpFixture&) = delete;
     HttpFixture& operator=(const HttpFixture&) = delete;
@@ -68,6 +69,8 @@ public:
     // Request targets in the order they arrived.
     std::vector<std::string> requests() const;
     std::size_t count(const std::string& target) const;
+    // The most connections that were being served at one time.
+    int peakConnections() const { return peak_.load(); }
 
 private:
     void acceptLoop();
@@ -77,6 +80,8 @@ private:
     int listenFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> active_{0};
+    std::atomic<int> peak_{0};
     std::mutex waitMutex_;
     std::condition_variable stopped_;
     mutable std::mutex mutex_;
