@@ -45,9 +45,7 @@ void Tfrmvrdl::frmshowExecute()
     shown_ = true;
     init();
     frmroundExecute();
-    coordinator_ = std::make_unique<tdaili>(
-        harvestEnv_, [this] { listtable(); }, busy);
-    coordinator_->onshowinfo = [this](const std::string& text) { showinfo(text); };
+    startcoordinator();
     view_.setTitleText(texts().title);
     std::string proxy = getproxy();
     setprocessproxy(proxy); // the pane's first page goes through the system proxy too
@@ -58,6 +56,15 @@ void Tfrmvrdl::frmshowExecute()
     view_.setEntryVisible(MenuEntry::Mn03, false);
     view_.setMenuButtonVisible(false);
     startpagestep();
+}
+
+void Tfrmvrdl::startcoordinator()
+{
+    if (coordinator_)
+        return;
+    coordinator_ = std::make_unique<tdaili>(
+        harvestEnv_, [this] { listtable(); }, busy);
+    coordinator_->onshowinfo = [this](const std::string& text) { showinfo(text); };
 }
 
 void Tfrmvrdl::btndownproxyExecute()

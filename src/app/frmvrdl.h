@@ -33,6 +33,9 @@ public:
 
     // Start-up sequence, run once when the window is first shown.
     void frmshowExecute();
+    // The part of it a front end without a window needs: the harvest coordinator, which starts the
+    // list-page discovery. Does nothing when the coordinator exists.
+    void startcoordinator();
     // Download and validate (BTN_DOWNLIST), and download only.
     void btndownproxyExecute();
     void actdownExecute();
@@ -118,6 +121,18 @@ public:
     bool checkdone = false;
     int checkcount = 0;
     std::string downoption;
+    // Pacing of the validation run: the pause after each start (ms), and the most checks in flight at
+    // once (0: no limit). The window keeps 120 ms and no limit; a headless front end may start checks
+    // back to back and wait for a free place instead.
+    int checkpause = 120;
+    int checkparallel = 0;
+    // Counts of the current validation run, for progress displays.
+    struct CheckProgress {
+        int started = 0;
+        int completed = 0;
+        int valid = 0;
+    };
+    CheckProgress checkprogress;
     // Slot i holds the checker for grid row i (slot 0 unused); grows with the table. A slot is emptied once
     // its completion has been handled.
     std::vector<std::unique_ptr<TKeloInetChecker>> checkers;

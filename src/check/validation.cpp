@@ -7,6 +7,8 @@
 #include "table/gridview.h"
 #include "table/trim.h"
 
+#include <chrono>
+
 namespace vorin {
 
 void Tfrmvrdl::btncheckproxyExecute()
@@ -19,6 +21,7 @@ void Tfrmvrdl::btncheckproxyExecute()
     // Checks of an earlier run that are still out would land in this run's count and could end it early;
     // they are dropped before it starts.
     releaseCheckers();
+    checkprogress = {};
     showinfo(texts().checkStarting);
     vailproxy();
 }
@@ -30,6 +33,10 @@ void Tfrmvrdl::vailproxy()
     table_.open();
     const std::string url = endpoints_.root("iplookup") + "/ip2city.asp";
     for (std::size_t i = 1; i <= table_.rowCount(); ++i) {
+        // With a limit on checks in flight, the next start waits for a completion to free a place.
+        while (checkparallel > 0 && !stopcheck &&
+               checkprogress.started - checkprogress.completed >= checkparallel)
+            dispatcher_.waitMessages(std::chrono::milliseconds(200));
         if (stopcheck)
             break;
         if (checkers.size() <= i)
@@ -49,9 +56,12 @@ void Tfrmvrdl::vailproxy()
         c.OnComplete = [this](TKeloInetChecker* sender, bool connected) { mycomplete(sender, connected); };
         c.timeout = 2500;
         c.starttime = static_cast<std::int32_t>(clock_.tickCount());
-        if (!c.Start())
+        if (c.Start())
+            ++checkprogress.started;
+        else
             --checkcount;
-        clock_.sleep(120);
+        if (checkpause > 0)
+            clock_.sleep(static_cast<std::uint32_t>(checkpause));
         dispatcher_.processMessages();
     }
     // A run that no completion is left to end (an empty table, checks that could not start, a stop after
@@ -73,6 +83,8 @@ void Tfrmvrdl::mycomplete(TKeloInetChecker* sender, bool connected)
         return;
     }
     --checkcount;
+    ++checkprogress.completed;
+    checkprogress.valid += connected;
     if (connected) {
         grid_.setCell(gridview::ColMark, r, texts().markValid);
         const std::uint32_t elapsed = clock_.tickCount() - static_cast<std::uint32_t>(sender->starttime);

@@ -95,6 +95,12 @@ IoResult importfile(ProxyTable& table, const std::filesystem::path& path)
     }
     if (!in.eof() || in.bad())
         return IoResult::failure(texts().cannotRead + gbk::fromUtf8(path.string()));
+    importBytes(table, bytes);
+    return IoResult::success();
+}
+
+void importBytes(ProxyTable& table, std::string_view bytes)
+{
     gridview::clearTable(table);
     table.open();
     forEachImportLine(bytes, [&](std::string_view address, std::string_view port) {
@@ -103,7 +109,6 @@ IoResult importfile(ProxyTable& table, const std::filesystem::path& path)
         table.setText(Field::Port, port);
         table.post();
     });
-    return IoResult::success();
 }
 
 } // namespace vorin::proxyfiles

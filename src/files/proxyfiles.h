@@ -39,6 +39,8 @@ template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn);
 // Replaces the table's rows with the file's: an unreadable file changes nothing and fails with a message
 // (GBK) naming it.
 IoResult importfile(ProxyTable& table, const std::filesystem::path& path);
+// The same for a list already read (a pipe, for instance).
+void importBytes(ProxyTable& table, std::string_view bytes);
 
 } // namespace vorin::proxyfiles
 

@@ -32,6 +32,8 @@ tdaili::~tdaili()
 void tdaili::launch(std::unique_ptr<SourceWorker> worker, bool counted)
 {
     SourceWorker* w = worker.get();
+    if (!counted)
+        ++backgroundcount;
     running_.push_back({std::move(worker), std::thread()});
     running_.back().thread = std::thread([this, w, counted] {
         try {
@@ -44,6 +46,8 @@ void tdaili::launch(std::unique_ptr<SourceWorker> worker, bool counted)
         env_.dispatcher.post([this, w, counted] {
             if (counted)
                 workerdone();
+            else
+                --backgroundcount;
             reap(w);
         });
     });
@@ -65,6 +69,7 @@ void tdaili::startWorker(std::unique_ptr<SourceWorker> worker, const std::string
     launch(std::move(worker), true);
     busy_ = true;
     ++threadcount;
+    ++startedcount;
     if (onshowinfo)
         onshowinfo(status);
 }

@@ -47,6 +47,9 @@ public:
     void setstartpage(const std::string& url);
 
     int threadcount = 0;
+    // Counted workers started so far, and uncounted ones (the discovery) still running.
+    int startedcount = 0;
+    int backgroundcount = 0;
     std::function<void(const std::string&)> onshowinfo;
     UrlList pageurls;
     UrlList haozsurls;

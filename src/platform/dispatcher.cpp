@@ -19,6 +19,7 @@ bool Dispatcher::enqueue(Task task)
             return false;
         queue_.push_back(std::move(task));
     }
+    queued_.notify_one();
     wake();
     return true;
 }
@@ -60,6 +61,15 @@ std::size_t Dispatcher::drain()
 
 void Dispatcher::processMessages()
 {
+    drain();
+}
+
+void Dispatcher::waitMessages(std::chrono::milliseconds limit)
+{
+    {
+        std::unique_lock lock(mutex_);
+        queued_.wait_for(lock, limit, [this] { return !queue_.empty() || closed_; });
+    }
     drain();
 }
 

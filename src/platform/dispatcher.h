@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -40,6 +42,11 @@ public:
     // calls; the program's event loop also handles window events.
     virtual void processMessages();
 
+    // Main thread: waits until something is queued (or the program's event loop has something to do), at
+    // most limit, then lets it run as processMessages does. For loops that have nothing to do but wait
+    // for completions, without spinning.
+    virtual void waitMessages(std::chrono::milliseconds limit);
+
     // Main thread: stops the hand-over. Queued and later calls are dropped; blocked callers are released.
     void close();
 
@@ -56,6 +63,7 @@ private:
 
     const std::thread::id mainThread_;
     std::mutex mutex_;
+    std::condition_variable queued_;
     std::deque<Task> queue_;
     bool closed_ = false;
 };

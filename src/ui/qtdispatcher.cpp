@@ -3,7 +3,9 @@
 #include "ui/qtdispatcher.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMetaObject>
+#include <QTimer>
 
 namespace vorin {
 
@@ -32,6 +34,17 @@ void QtDispatcher::processMessages()
 {
     drain();
     QCoreApplication::processEvents();
+    drain();
+}
+
+void QtDispatcher::waitMessages(std::chrono::milliseconds limit)
+{
+    drain();
+    // A queued call wakes the loop through wake(); the timer bounds the wait when nothing comes.
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.start(limit);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     drain();
 }
 

@@ -17,6 +17,7 @@ public:
     QtDispatcher();
     ~QtDispatcher() override;
     void processMessages() override;
+    void waitMessages(std::chrono::milliseconds limit) override;
 
 protected:
     void wake() override;

@@ -225,5 +225,25 @@ TEST_F(ValidationTest, AHarvestWithAutocheckValidatesAfterTheListing)
     EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有1代理可用！"));
 }
 
+TEST_F(ValidationTest, TheFastModeKeepsAtMostTheLimitInFlightWithoutPauses)
+{
+    // One fake proxy behind twelve rows: its peak of open connections is the number of checks in flight.
+    auto& shared = proxy(41, valid(150));
+    for (int i = 0; i < 12; ++i)
+        addRow(shared.hostPort());
+    addRow(proxy(42, Response::with(403, g("您的IP地址"))).hostPort());
+    addRow("127.0.0.43:9"); // refused
+    form->checkpause = 0;
+    form->checkparallel = 3;
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(clock.sleeps.empty());
+    EXPECT_LE(shared.peakConnections(), 3);
+    EXPECT_EQ(form->checkprogress.started, 14);
+    EXPECT_EQ(form->checkprogress.completed, 14);
+    EXPECT_EQ(form->checkprogress.valid, 12);
+    EXPECT_EQ(form->table().rowCount(), 12u);
+    EXPECT_FALSE(form->busy);
+}
+
 } // namespace
 } // namespace vorin

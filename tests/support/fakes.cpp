@@ -57,6 +57,15 @@ std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir)
     return path;
 }
 
+std::filesystem::path writeEndpointsAt(const std::filesystem::path& dir, const std::string& root)
+{
+    auto path = dir / "endpoints.conf";
+    std::ofstream out(path);
+    for (const auto& key : Endpoints::defaults().keys())
+        out << key << '=' << root << '\n';
+    return path;
+}
+
 Endpoints endpointsAt(const std::string& root)
 {
     Endpoints e = Endpoints::defaults();

@@ -64,6 +64,8 @@ private:
 
 // Writes an endpoints file that maps every known key to a closed loopback port; returns its path.
 std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir);
+// Writes an endpoints file that maps every known key to root; returns its path.
+std::filesystem::path writeEndpointsAt(const std::filesystem::path& dir, const std::string& root);
 // Endpoints with every site of the program at root (one fixture server answering for all of them).
 Endpoints endpointsAt(const std::string& root);
 // Endpoints with every known key on loopback.

@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "cli/clirun.h"
+
+#include "files/jsonexport.h"
+#include "files/proxyfiles.h"
+#include "platform/atomicfile.h"
+#include "platform/download.h"
+#include "platform/localtime.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <unistd.h>
+
+namespace vorin::cli {
+namespace {
+
+std::string oneDecimal(double value)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", value);
+    return buf;
+}
+
+} // namespace
+
+bool outputWritable(const std::string& path, std::string& why)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path p(path);
+    if (fs::is_directory(p, ec)) {
+        why = "是一个文件夹";
+        return false;
+    }
+    fs::path dir = p.parent_path();
+    if (dir.empty())
+        dir = ".";
+    if (!fs::is_directory(dir, ec)) {
+        why = "文件夹 " + dir.string() + " 不存在";
+        return false;
+    }
+    if (::access(dir.c_str(), W_OK | X_OK) != 0) {
+        why = std::string("文件夹 ") + dir.string() + " 不可写：" + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+CliRunner::CliRunner(Options options, Dispatcher& dispatcher, Clock& clock, Reporter& reporter,
+                     Endpoints endpoints, std::optional<TempPaths> paths)
+    : options_(std::move(options))
+    , dispatcher_(dispatcher)
+    , reporter_(reporter)
+    , view_(reporter)
+    , form_(view_, dispatcher, clock, std::move(endpoints), std::move(paths))
+{
+}
+
+double CliRunner::elapsedSeconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();
+}
+
+bool CliRunner::waitUntil(const std::function<bool()>& done)
+{
+    while (!done()) {
+        if (interrupted_)
+            return false;
+        dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    }
+    return true;
+}
+
+int CliRunner::run()
+{
+    if (options_.out) {
+        std::string why;
+        if (!outputWritable(*options_.out, why)) {
+            reporter_.error("无法写入 --out " + *options_.out + "：" + why);
+            return kExitFailed;
+        }
+    }
+    form_.init();
+    // The process proxy was read from the settings store; --proxy takes its place for this run.
+    if (options_.proxy)
+        download::setProcessProxy(*options_.proxy);
+
+    bool ok = true;
+    switch (options_.command) {
+    case Command::Harvest:
+        ok = harvest();
+        break;
+    case Command::Validate:
+        if (!load())
+            return kExitFailed;
+        ok = validate();
+        break;
+    case Command::Locate:
+        if (!load())
+            return kExitFailed;
+        phase_ = Phase::Locate;
+        form_.mngetcityExecute();
+        break;
+    case Command::Run:
+        ok = harvest() && validate();
+        if (ok && options_.locate && !interrupted_) {
+            phase_ = Phase::Locate;
+            form_.mngetcityExecute();
+        }
+        break;
+    case Command::None:
+        return kExitUsage;
+    }
+    phase_ = Phase::Done;
+    reporter_.finish();
+    if (!ok)
+        return interrupted_ ? kExitInterrupted : kExitFailed;
+    const int written = write();
+    if (written != kExitOk)
+        return written;
+    return interrupted_ ? kExitInterrupted : kExitOk;
+}
+
+bool CliRunner::harvest()
+{
+    form_.startcoordinator();
+    tdaili& coordinator = *form_.coordinator();
+    form_.downoption = options_.groups ? *options_.groups : form_.readdownoption();
+    form_.refeshmemu();
+    // The domestic group's last source and the specific-site group take their pages from the discovery;
+    // they start only once it has ended, so that its lists are complete.
+    if (view_.isChecked(MenuEntry::Mn01) || view_.isChecked(MenuEntry::Mn03)) {
+        phase_ = Phase::Discovery;
+        phaseStart_ = std::chrono::steady_clock::now();
+        if (!waitUntil([&] { return coordinator.backgroundcount == 0; }))
+            return false;
+    }
+    phase_ = Phase::Harvest;
+    phaseStart_ = std::chrono::steady_clock::now();
+    form_.actdownExecute();
+    return waitUntil([&] { return coordinator.threadcount == 0; });
+}
+
+bool CliRunner::validate()
+{
+    if (interrupted_)
+        return false;
+    phase_ = Phase::Validate;
+    phaseStart_ = std::chrono::steady_clock::now();
+    if (options_.concurrency > 0) {
+        form_.checkpause = 0;
+        form_.checkparallel = options_.concurrency;
+    }
+    form_.btncheckproxyExecute();
+    // A stop ends the run through its own completions; the valid rows found until then are the result.
+    while (!form_.checkdone)
+        dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    return true;
+}
+
+bool CliRunner::load()
+{
+    ProxyTable& table = form_.table();
+    if (options_.in && *options_.in != "-") {
+        std::ifstream probe(*options_.in, std::ios::binary);
+        std::error_code ec;
+        if (!probe || std::filesystem::is_directory(*options_.in, ec)) {
+            reporter_.error("无法读取 --in " + *options_.in + "：" +
+                            (probe ? std::string("是一个文件夹") : std::string(std::strerror(errno))));
+            return false;
+        }
+        probe.close();
+        const int before = view_.failures();
+        form_.importfile(*options_.in);
+        if (view_.failures() != before)
+            return false;
+    } else {
+        std::string bytes((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+        if (std::cin.bad()) {
+            reporter_.error("无法读取标准输入");
+            return false;
+        }
+        proxyfiles::importBytes(table, bytes);
+    }
+    form_.showingrid();
+    return true;
+}
+
+int CliRunner::write()
+{
+    const ProxyTable& table = form_.table();
+    std::string bytes;
+    switch (options_.format) {
+    case Format::Text:
+        bytes = proxyfiles::exportBytes(table, proxyfiles::Text, localDateTime(std::time(nullptr)));
+        break;
+    case Format::Html:
+        bytes = proxyfiles::exportBytes(table, proxyfiles::Html, localDateTime(std::time(nullptr)));
+        break;
+    case Format::Xml:
+        bytes = proxyfiles::exportBytes(table, proxyfiles::Xml, localDateTime(std::time(nullptr)));
+        break;
+    case Format::Json:
+        bytes = proxyfiles::jsonBytes(table);
+        break;
+    }
+    if (options_.out) {
+        // Written beside the target and renamed into place: a failure keeps an earlier file whole.
+        if (IoResult r = writeFileAtomically(*options_.out, bytes); !r) {
+            reporter_.error("无法写入 --out " + *options_.out + "：" + r.message);
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
+        reporter_.error(std::string("无法写入标准输出：") + std::strerror(errno));
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+void CliRunner::interrupt()
+{
+    if (interrupted_)
+        return;
+    interrupted_ = true;
+    if (phase_ == Phase::Validate)
+        form_.btnstopcheckExecute();
+}
+
+void CliRunner::tick()
+{
+    if (!reporter_.terminal())
+        return;
+    const std::string elapsed = " · 用时 " + oneDecimal(elapsedSeconds()) + " 秒";
+    switch (phase_) {
+    case Phase::Discovery:
+        reporter_.progress("正在查找列表页" + elapsed);
+        break;
+    case Phase::Harvest: {
+        const tdaili* c = form_.coordinator();
+        const int started = c ? c->startedcount : 0;
+        const int running = c ? c->threadcount : 0;
+        reporter_.progress("来源 已开始 " + std::to_string(started) + "，已结束 " +
+                           std::to_string(started - running) + " · 已找到 " +
+                           std::to_string(form_.table().rowCount()) + " 行" + elapsed);
+        break;
+    }
+    case Phase::Validate: {
+        const auto& p = form_.checkprogress;
+        reporter_.progress("检查 已开始 " + std::to_string(p.started) + "/" +
+                           std::to_string(form_.table().rowCount()) + "，已完成 " +
+                           std::to_string(p.completed) + "，有效 " + std::to_string(p.valid) + elapsed);
+        break;
+    }
+    case Phase::Locate:
+        reporter_.progress("正在查询位置" + elapsed);
+        break;
+    case Phase::Starting:
+    case Phase::Done:
+        break;
+    }
+}
+
+} // namespace vorin::cli

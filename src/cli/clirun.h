@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "app/frmvrdl.h"
+#include "cli/cliview.h"
+#include "cli/options.h"
+
+#include <chrono>
+#include <optional>
+
+namespace vorin::cli {
+
+// One run of the command-line program: the window's controller, driven through its own handlers as the
+// window's buttons would drive it, with the results written in the chosen format. Main thread; the event
+// loop is the dispatcher's.
+class CliRunner {
+public:
+    CliRunner(Options options, Dispatcher& dispatcher, Clock& clock, Reporter& reporter, Endpoints endpoints,
+              std::optional<TempPaths> paths = std::nullopt);
+
+    // Runs the command and returns the exit status.
+    int run();
+    // Redraws the progress line; the event loop calls it a few times a second.
+    void tick();
+    // A request to stop (Ctrl-C): a validation run ends as with the stop button and its valid rows are
+    // written; a harvest is abandoned and nothing is written.
+    void interrupt();
+
+    Tfrmvrdl& form() { return form_; }
+
+private:
+    enum class Phase {
+        Starting,
+        Discovery,
+        Harvest,
+        Validate,
+        Locate,
+        Done,
+    };
+
+    bool harvest();
+    bool validate();
+    bool load();
+    int write();
+    // Waits in the event loop until done() holds or the run is interrupted; false when interrupted.
+    bool waitUntil(const std::function<bool()>& done);
+    double elapsedSeconds() const;
+
+    Options options_;
+    Dispatcher& dispatcher_;
+    Reporter& reporter_;
+    CliView view_;
+    Tfrmvrdl form_;
+    Phase phase_ = Phase::Starting;
+    bool interrupted_ = false;
+    std::chrono::steady_clock::time_point phaseStart_ = std::chrono::steady_clock::now();
+};
+
+// Whether a result file can be created at path: its folder exists and may be written, and path is not a
+// folder. On failure, why holds the reason (UTF-8).
+bool outputWritable(const std::string& path, std::string& why);
+
+} // namespace vorin::cli

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// Entry of vorindaili-cli: the arguments, the event loop without a window, Ctrl-C, the run.
+#include "cli/clirun.h"
+#include "platform/clock.h"
+#include "ui/qtdispatcher.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+void onStopSignal(int)
+{
+    stopRequested.store(true);
+}
+
+void installSignals()
+{
+    // The first Ctrl-C asks the run to stop; the handler then resets itself, so a second one ends the
+    // program at once.
+    struct sigaction sa {};
+    sa.sa_handler = onStopSignal;
+    sa.sa_flags = SA_RESETHAND;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN); // a closed output pipe is reported as a write error
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace vorin;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    cli::Parsed parsed = cli::parseArguments(args);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "vorindaili-cli: %s\n", parsed.error.c_str());
+        return cli::kExitUsage;
+    }
+    if (parsed.options.help) {
+        std::fputs(cli::helpText(parsed.options.command).c_str(), stdout);
+        return cli::kExitOk;
+    }
+    if (parsed.options.command != cli::Command::Run && parsed.options.command != cli::Command::Harvest &&
+        !parsed.options.in && isatty(STDIN_FILENO)) {
+        std::fprintf(stderr, "vorindaili-cli: 没有输入：用 --in FILE 指定代理列表，或从管道输入\n");
+        return cli::kExitUsage;
+    }
+
+    QCoreApplication app(argc, argv);
+    installSignals();
+    QtDispatcher dispatcher;
+    SystemClock clock;
+    cli::Reporter reporter(stderr, isatty(STDERR_FILENO) != 0);
+    int status = cli::kExitOk;
+    {
+        cli::CliRunner runner(parsed.options, dispatcher, clock, reporter, Endpoints::fromEnvironment());
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, &ticker, [&runner] {
+            if (stopRequested.load())
+                runner.interrupt();
+            runner.tick();
+        });
+        ticker.start(200);
+        status = runner.run();
+    }
+    dispatcher.close();
+    return status;
+}

@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "cli/options.h"
+
+#include <charconv>
+#include <map>
+
+namespace vorin::cli {
+namespace {
+
+enum class Opt {
+    Groups,
+    In,
+    Out,
+    Format,
+    Concurrency,
+    Proxy,
+    Locate,
+};
+
+struct OptionInfo {
+    Opt id;
+    bool takesValue;
+};
+
+const std::map<std::string, OptionInfo>& knownOptions()
+{
+    static const std::map<std::string, OptionInfo> options = {
+        {"--groups", {Opt::Groups, true}}, {"--in", {Opt::In, true}},
+        {"--out", {Opt::Out, true}},       {"-o", {Opt::Out, true}},
+        {"--format", {Opt::Format, true}}, {"--concurrency", {Opt::Concurrency, true}},
+        {"--proxy", {Opt::Proxy, true}},   {"--locate", {Opt::Locate, false}},
+    };
+    return options;
+}
+
+bool allowed(Command command, Opt opt)
+{
+    switch (opt) {
+    case Opt::Out:
+    case Opt::Format:
+        return true;
+    case Opt::Groups:
+        return command == Command::Harvest || command == Command::Run;
+    case Opt::In:
+        return command == Command::Validate || command == Command::Locate;
+    case Opt::Concurrency:
+        return command == Command::Validate || command == Command::Run;
+    case Opt::Proxy:
+        return command == Command::Harvest || command == Command::Locate || command == Command::Run;
+    case Opt::Locate:
+        return command == Command::Run;
+    }
+    return false;
+}
+
+const char* commandName(Command command)
+{
+    switch (command) {
+    case Command::Harvest:
+        return "harvest";
+    case Command::Validate:
+        return "validate";
+    case Command::Locate:
+        return "locate";
+    case Command::Run:
+        return "run";
+    case Command::None:
+        break;
+    }
+    return "";
+}
+
+std::optional<int> parseInt(const std::string& text)
+{
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool validHostPort(const std::string& text)
+{
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    for (char c : text.substr(0, colon)) {
+        if (static_cast<unsigned char>(c) <= ' ' || c == '/' || c == '@')
+            return false;
+    }
+    auto port = parseInt(text.substr(colon + 1));
+    return port && *port >= 1 && *port <= 65535;
+}
+
+std::string seeHelp(Command command)
+{
+    std::string name = command == Command::None ? "" : std::string(commandName(command)) + " ";
+    return "（运行 vorindaili-cli " + name + "--help 查看用法）";
+}
+
+} // namespace
+
+Parsed parseArguments(const std::vector<std::string>& args)
+{
+    Parsed p;
+    Options& o = p.options;
+    auto fail = [&p](std::string message) {
+        p.error = std::move(message);
+        return p;
+    };
+    std::size_t i = 0;
+    if (i < args.size() && (args[i] == "--help" || args[i] == "-h")) {
+        o.help = true;
+        return p;
+    }
+    if (i >= args.size())
+        return fail("缺少命令：harvest、validate、locate 或 run" + seeHelp(Command::None));
+    static const std::map<std::string, Command> commands = {{"harvest", Command::Harvest},
+                                                            {"validate", Command::Validate},
+                                                            {"locate", Command::Locate},
+                                                            {"run", Command::Run}};
+    auto cmd = commands.find(args[i]);
+    if (cmd == commands.end())
+        return fail("未知命令 \"" + args[i] + "\"" + seeHelp(Command::None));
+    o.command = cmd->second;
+    ++i;
+    for (; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return p;
+        }
+        std::optional<std::string> inlineValue;
+        if (auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = arg.substr(eq + 1);
+            arg.erase(eq);
+        }
+        auto known = knownOptions().find(arg);
+        if (known == knownOptions().end()) {
+            if (arg.rfind("-", 0) == 0 && arg != "-")
+                return fail("未知选项 \"" + arg + "\"" + seeHelp(o.command));
+            return fail("多余的参数 \"" + arg + "\"" + seeHelp(o.command));
+        }
+        const OptionInfo info = known->second;
+        if (!allowed(o.command, info.id))
+            return fail(std::string("命令 ") + commandName(o.command) + " 没有选项 \"" + arg + "\"" +
+                        seeHelp(o.command));
+        std::string value;
+        if (info.takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return fail("选项 \"" + arg + "\" 缺少取值" + seeHelp(o.command));
+            }
+        } else if (inlineValue) {
+            return fail("选项 \"" + arg + "\" 不带取值" + seeHelp(o.command));
+        }
+        switch (info.id) {
+        case Opt::Groups:
+            if (value.size() != 3 || value.find_first_not_of("01") != std::string::npos)
+                return fail("--groups 的取值 \"" + value +
+                            "\" 无效：应为三个 0 或 1，依次对应国内、国外、特定网站，例如 100");
+            o.groups = value;
+            break;
+        case Opt::In:
+            if (value.empty())
+                return fail("--in 缺少文件名");
+            o.in = value;
+            break;
+        case Opt::Out:
+            if (value.empty())
+                return fail("--out 缺少文件名");
+            if (value == "-")
+                o.out.reset(); // standard output
+            else
+                o.out = value;
+            break;
+        case Opt::Format: {
+            static const std::map<std::string, Format> formats = {
+                {"txt", Format::Text}, {"html", Format::Html}, {"xml", Format::Xml}, {"json", Format::Json}};
+            auto f = formats.find(value);
+            if (f == formats.end())
+                return fail("--format 的取值 \"" + value + "\" 无效：应为 txt、html、xml 或 json");
+            o.format = f->second;
+            break;
+        }
+        case Opt::Concurrency: {
+            auto n = parseInt(value);
+            if (!n || *n < 1 || *n > 100000)
+                return fail("--concurrency 的取值 \"" + value + "\" 无效：应为 1 到 100000 的整数");
+            o.concurrency = *n;
+            break;
+        }
+        case Opt::Proxy:
+            if (!validHostPort(value))
+                return fail("--proxy 的取值 \"" + value + "\" 无效：应为 主机:端口，例如 127.0.0.1:3128");
+            o.proxy = value;
+            break;
+        case Opt::Locate:
+            o.locate = true;
+            break;
+        }
+    }
+    return p;
+}
+
+std::string helpText(Command command)
+{
+    const std::string common =
+        "  --format txt|html|xml|json  输出格式（默认 txt；前三种与窗口程序保存的文件逐字节相同，\n"
+        "                              json 为 UTF-8，供脚本使用）\n"
+        "  --out FILE, -o FILE         结果写入 FILE（默认写到标准输出）；失败时保留原有文件\n"
+        "  --help, -h                  显示本帮助\n";
+    const std::string groups =
+        "  --groups XYZ                来源组：三个 0 或 1，依次为国内、国外、特定网站\n"
+        "                              （默认取窗口程序保存的选择，未保存时为 100）\n";
+    const std::string proxy = "  --proxy HOST:PORT           程序自己的下载经由此代理（默认为系统代理）\n";
+    const std::string concurrency =
+        "  --concurrency N             快速模式：最多同时进行 N 个检查，不再间隔启动\n"
+        "                              （默认与窗口程序相同，每 120 毫秒启动一个）\n";
+    const std::string in =
+        "  --in FILE                   读取代理列表（每行 地址:端口）；省略或为 - 时读标准输入\n";
+    switch (command) {
+    case Command::Harvest:
+        return "用法: vorindaili-cli harvest "
+               "[选项]\n\n从所选来源下载免费代理列表，输出清理后的列表。\n\n选项:\n" +
+               groups + proxy + common;
+    case Command::Validate:
+        return "用法: vorindaili-cli validate "
+               "[选项]\n\n逐个验证列表中的代理，只输出有效的代理，最快的在前。\n\n选项:\n" +
+               in + concurrency + common;
+    case Command::Locate:
+        return "用法: vorindaili-cli locate [选项]\n\n为没有位置的代理查询位置。\n\n选项:\n" + in + proxy +
+               common;
+    case Command::Run:
+        return "用法: vorindaili-cli run [选项]\n\n下载代理列表，然后验证，可选再查询位置。\n\n选项:\n" +
+               groups + proxy + concurrency + "  --locate                    验证之后为有效的代理查询位置\n" +
+               common;
+    case Command::None:
+        break;
+    }
+    return "用法: vorindaili-cli <命令> [选项]\n\n"
+           "Vorin智能代理的命令行版本：下载、验证免费 HTTP 代理并查询位置。\n\n"
+           "命令:\n"
+           "  harvest   从所选来源下载代理列表\n"
+           "  validate  验证列表中的每个代理\n"
+           "  locate    为没有位置的代理查询位置\n"
+           "  run       下载，然后验证（可选查询位置）\n\n"
+           "每个命令的选项见 vorindaili-cli <命令> --help。\n"
+           "结果写到标准输出或 --out 文件，进度和错误写到标准错误。\n"
+           "退出状态：0 成功，1 运行失败，2 用法错误，130 被中断。\n";
+}
+
+} // namespace vorin::cli

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of vorindaili-cli: a subcommand and its options. Pure text work; messages are UTF-8
+// for the terminal.
+namespace vorin::cli {
+
+enum class Command {
+    None,
+    Harvest,
+    Validate,
+    Locate,
+    Run,
+};
+
+enum class Format {
+    Text,
+    Html,
+    Xml,
+    Json,
+};
+
+struct Options {
+    Command command = Command::None;
+    bool help = false;
+    std::optional<std::string> groups; // the source option string, "100" style
+    std::optional<std::string> in;     // a list to import; "-" reads standard input
+    std::optional<std::string> out;    // the result file; standard output when unset
+    Format format = Format::Text;
+    int concurrency = 0;              // checks in flight in the fast mode; 0 keeps the window's pacing
+    std::optional<std::string> proxy; // host:port for the program's own downloads
+    bool locate = false;              // run: look up locations after validating
+};
+
+// Usage errors carry a one-line message naming the problem; the program exits with status 2.
+struct Parsed {
+    Options options;
+    std::string error;
+};
+
+// args are the arguments after the program name.
+Parsed parseArguments(const std::vector<std::string>& args);
+
+// The help text of a command (Command::None: the program's).
+std::string helpText(Command command);
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
+
+} // namespace vorin::cli

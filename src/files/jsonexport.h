@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "table/proxytable.h"
+
+#include <string>
+#include <string_view>
+
+// The table as JSON for scripts, in UTF-8: an array, in table order, of one object per row with the six
+// fields under their own names. Texts are strings ("" when unset), "验证" is true or false, "速度" is the
+// number of milliseconds or null when unset.
+namespace vorin::proxyfiles {
+
+std::string jsonBytes(const ProxyTable& table);
+
+// A GBK text as a quoted JSON string in UTF-8.
+std::string jsonString(std::string_view gbkText);
+
+} // namespace vorin::proxyfiles

@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// vorindaili-cli as a user runs it: a separate process against loopback fixture sites and fake proxies,
+// its output compared with a golden file and with the window's own export of the same run.
+#include "app/frmvrdl.h"
+#include "files/proxyfiles.h"
+#include "support/fakes.h"
+#include "support/httpfixture.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vorin {
+namespace {
+
+using namespace std::chrono_literals;
+using test::g;
+using Response = test::HttpFixture::Response;
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the program in dir with args, input on its standard input; stopAfter sends Ctrl-C after a while.
+CliResult runCli(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                 const std::string& input = "", std::optional<std::chrono::milliseconds> stopAfter = {})
+{
+    const auto in = dir / "stdin", out = dir / "stdout", err = dir / "stderr";
+    test::writeFile(in, input);
+    std::vector<std::string> argv = {VORIN_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargv;
+    for (auto& a : argv)
+        cargv.push_back(a.data());
+    cargv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(126);
+        ::dup2(::open(in.c_str(), O_RDONLY), 0);
+        ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        ::execv(cargv[0], cargv.data());
+        ::_exit(127);
+    }
+    if (stopAfter) {
+        std::this_thread::sleep_for(*stopAfter);
+        ::kill(pid, SIGINT);
+    }
+    int wstatus = 0;
+    ::waitpid(pid, &wstatus, 0);
+    CliResult r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    r.out = test::readFile(out);
+    r.err = test::readFile(err);
+    std::filesystem::remove(in);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return r;
+}
+
+std::string join(const std::vector<std::string>& lines)
+{
+    std::string s;
+    for (const auto& l : lines)
+        s += l + "\r\n";
+    return s;
+}
+
+// The date of the header line and the measured speeds differ from run to run; the rest must not.
+std::string maskTimes(const std::string& txt)
+{
+    std::string s = std::regex_replace(txt, std::regex("#[0-9]+ms"), "#Nms");
+    auto eol = s.find("\r\n");
+    std::string header = std::regex_replace(s.substr(0, eol), std::regex("[0-9]"), "D");
+    return header + s.substr(eol);
+}
+
+const std::string kProxycnMarker = "<TR align=\"center\" bgcolor=\"#fbfbfb\" onDblClick=\"clip(";
+
+class CliEndToEnd : public ::testing::Test {
+protected:
+    // All sites answer from one server. Group 1 lists proxies on proxycn, group 2 on proxylists, group 3
+    // on a page the discovery finds; the proxies are fakes at 127.<net>.0.x:8080 whose order of speed is
+    // fixed by their delays. Tests that run at the same time use different address blocks (net).
+    void serveSites(int net = 91)
+    {
+        net_ = net;
+        auto row = [](const std::string& addr) {
+            return kProxycnMarker + "'" + addr + "');alert('copied')\">";
+        };
+        server.serve("/html_proxy/30fastproxy-1.html",
+                     join({"<table>", row(at(1)), row(at(6)), "</table>", "end"}));
+        server.serve("/http.txt", at(2) + "\n" + at(4) + "\n" + at(1) + "\n");
+        server.serve(
+            "/ip/",
+            join({"<html>",
+                  "<h3><span class=\"boxhead\">" + g("最新更新资源") + "</span><span class=\"morelinks\">",
+                  "<ul>", "<li><a href=\"/ip/2026/1208a.html\" title=\"new\">a</a>", "<li>x</li>"}));
+        server.serve("/ip/2026/1208a.html", "<p>" + at(3) + " and " + at(5) + "</p>");
+        fake(1, valid(0));
+        fake(2, valid(300));
+        fake(3, valid(600));
+        fake(4, Response::with(403, g("您的IP地址")));
+        // The fifth refuses: nothing listens there.
+        fake(6, Response::with(200, "<html>no marker</html>"));
+    }
+
+    // host:port of fake proxy x.
+    std::string at(int x) const
+    {
+        return "127." + std::to_string(net_) + ".0." + std::to_string(x) + ":8080";
+    }
+    test::HttpFixture& fake(int x, const Response& response)
+    {
+        proxies.push_back(std::make_unique<test::HttpFixture>(
+            "127." + std::to_string(net_) + ".0." + std::to_string(x), 8080));
+        proxies.back()->serve("/ip2city.asp", response);
+        return *proxies.back();
+    }
+    static Response valid(int delayMs) { return Response::with(200, g("您的IP地址") + "127.0.0.1", delayMs); }
+
+    int net_ = 91;
+    test::HttpFixture server;
+    std::vector<std::unique_ptr<test::HttpFixture>> proxies;
+    test::TempDir dir{"cli-e2e"};
+    test::TempDir work{"cli-work"};
+    test::ScopedEnv endpoints{"VORIN_ENDPOINTS", test::writeEndpointsAt(dir.path(), server.root()).string()};
+};
+
+TEST_F(CliEndToEnd, RunOfAllGroupsMatchesTheGoldenFileAndTheWindowsOwnExport)
+{
+    serveSites();
+    CliResult xml = runCli(work.path(), {"run", "--groups", "111", "--format", "xml"});
+    ASSERT_EQ(xml.status, 0) << xml.err;
+    EXPECT_EQ(xml.out, test::readFile(std::filesystem::path(VORIN_TEST_DATA) / "cli" / "run-111.xml"));
+    // Off a terminal, standard error carries the window's status texts in UTF-8.
+    EXPECT_NE(xml.err.find("正在从proxylists网站下载，请稍候..."), std::string::npos) << xml.err;
+    EXPECT_NE(xml.err.find("验证结束,共有3代理可用！"), std::string::npos) << xml.err;
+    EXPECT_EQ(server.count("/ip/2026/1208a.html"), 1u); // the specific group ran after the discovery
+
+    const auto cliFile = work.path() / "cli.txt";
+    CliResult txt = runCli(work.path(), {"run", "--groups=111", "--out", cliFile.string()});
+    ASSERT_EQ(txt.status, 0) << txt.err;
+    EXPECT_EQ(txt.out, "");
+    EXPECT_EQ(test::filesIn(work.path()), 1u); // the result, and no page file left behind
+
+    // The same run in the window, saved through its save command.
+    test::TempDir pages("cli-window-pages");
+    test::FakeView view;
+    SystemClock clock;
+    Dispatcher dispatcher;
+    Tfrmvrdl form(view, dispatcher, clock, test::endpointsAt(server.root()),
+                  TempPaths(pages.path(), pages.path()));
+    form.frmshowExecute();
+    ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return form.coordinator()->backgroundcount == 0; }));
+    view.checked = {true, true, true};
+    form.btndownproxyExecute();
+    ASSERT_TRUE(test::pumpUntil(
+        dispatcher, [&] { return form.checkdone; }, 30s));
+    const auto windowFile = work.path() / "window.txt";
+    form.savetofile(windowFile.string(), proxyfiles::Text);
+    const std::string windowTxt = test::readFile(windowFile);
+    ASSERT_NE(windowTxt, "");
+    EXPECT_EQ(maskTimes(test::readFile(cliFile)), maskTimes(windowTxt));
+    EXPECT_NE(windowTxt.find(at(3) + "@" + g("未知") + "#"), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, FastValidationOfAListGivesEveryVerdictAsJson)
+{
+    serveSites(92);
+    std::string list;
+    for (int x : {3, 4, 5, 6, 1, 2})
+        list += at(x) + "\n";
+    test::writeFile(dir.path() / "list.txt", list);
+    CliResult r = runCli(work.path(), {"validate", "--in", (dir.path() / "list.txt").string(),
+                                       "--concurrency", "8", "--format", "json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string masked = std::regex_replace(r.out, std::regex("\"速度\": [0-9]+"), "\"速度\": N");
+    auto row = [](int x) {
+        return "  {\"IP地址\": \"127.92.0." + std::to_string(x) +
+               "\", \"端口\": \"8080\", \"协议\": \"\", \"位置\": \"\", \"验证\": true, \"速度\": N}";
+    };
+    EXPECT_EQ(masked, "[\n" + row(1) + ",\n" + row(2) + ",\n" + row(3) + "\n]\n");
+    // The same list through standard input, with the window's pacing.
+    r = runCli(work.path(), {"validate", "--format", "xml"}, list);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<PROXY>\r\n<IP>" + at(1) +
+                         "</IP>\r\n<IP>" + at(2) + "</IP>\r\n<IP>" + at(3) + "</IP>\r\n</PROXY>\r\n");
+}
+
+TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
+{
+    const auto earlier = dir.path() / "earlier.txt";
+    test::writeFile(earlier, "earlier result\n");
+    const std::string out = earlier.string();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string named;
+    };
+    const std::vector<Case> cases = {
+        {{"harvest", "--colour", "--out", out}, 2, "--colour"},
+        {{"harvest", "--groups", "1x1", "--out", out}, 2, "1x1"},
+        {{"validate", "--in", (dir.path() / "missing.txt").string(), "--out", out}, 1, "missing.txt"},
+        {{"validate", "--in", dir.path().string(), "--out", out}, 1, dir.path().string()},
+        {{"harvest", "--groups", "000", "--out", dir.path().string()}, 1, dir.path().string()},
+        {{"harvest", "--groups", "000", "--out", (dir.path() / "no" / "x.txt").string()}, 1, "no/x.txt"},
+    };
+    for (const auto& c : cases) {
+        CliResult r = runCli(work.path(), c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(test::readFile(earlier), "earlier result\n");
+    }
+    for (const char* command : {"harvest", "validate", "locate", "run"}) {
+        CliResult r = runCli(work.path(), {command, "--help"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find(std::string("vorindaili-cli ") + command), std::string::npos);
+    }
+
+    // Ctrl-C during a harvest that hangs abandons it promptly and writes nothing.
+    server.serve("/http.txt", Response::stalled());
+    const auto started = std::chrono::steady_clock::now();
+    CliResult r = runCli(work.path(), {"harvest", "--groups", "010", "--out", out}, "", 800ms);
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+    EXPECT_EQ(test::readFile(earlier), "earlier result\n");
+    EXPECT_EQ(test::filesIn(dir.path()), 2u); // the endpoints and the earlier file: no temporary file
+    EXPECT_EQ(test::filesIn(work.path()), 0u);
+}
+
+} // namespace
+} // namespace vorin
