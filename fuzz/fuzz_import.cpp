@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// Importing any list, then exporting it in every format: the table holds one row per colon line and the
+// exports hold every row.
+#include "files/jsonexport.h"
+#include "files/proxyfiles.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::size_t lines = 0;
+    vorin::proxyfiles::forEachImportLine(text, [&](std::string_view, std::string_view) { ++lines; });
+    vorin::ProxyTable table;
+    vorin::proxyfiles::importBytes(table, text);
+    if (table.rowCount() != lines)
+        std::abort();
+    for (auto format : {vorin::proxyfiles::Text, vorin::proxyfiles::Html, vorin::proxyfiles::Xml}) {
+        const std::string out = vorin::proxyfiles::exportBytes(table, format, "2026-12-08 12:00:00");
+        if (static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n')) < lines)
+            std::abort();
+    }
+    const std::string json = vorin::proxyfiles::jsonBytes(table);
+    if (json.empty() || json.front() != '[')
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The Tproxynet scan over any page.
+#include "fuzz/harness.h"
+#include "harvest/htmltables.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    vorin::fuzz::scan<vorin::Tproxynet>(data, size);
+    return 0;
+}
