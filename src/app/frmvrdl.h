@@ -143,6 +143,7 @@ private:
     void setprocessproxy(const std::string& hostPort);
     void releaseCheckers();
     std::size_t outstandingChecks() const;
+    std::vector<ProxyTable::Bookmark> checkrows_; // the rows of the current run, by grid row from 1
 
     View& view_;
     Dispatcher& dispatcher_;

@@ -28,25 +28,34 @@ void Tfrmvrdl::btncheckproxyExecute()
 
 void Tfrmvrdl::vailproxy()
 {
-    checkcount = static_cast<int>(table_.rowCount());
+    // The rows are named by bookmark, in the order the grid shows them now. A position would name another
+    // row as soon as one moves: under a sort on the speed (left in force by an earlier run) every valid
+    // row moves when its speed is written.
+    table_.open();
+    checkrows_.clear();
+    for (bool more = table_.first(); more; more = table_.next())
+        checkrows_.push_back(*table_.bookmark());
+    checkcount = static_cast<int>(checkrows_.size());
     showinfo(texts().checkRunning);
     table_.open();
     const std::string url = endpoints_.root("iplookup") + "/ip2city.asp";
-    for (std::size_t i = 1; i <= table_.rowCount(); ++i) {
+    for (std::size_t i = 1; i <= checkrows_.size(); ++i) {
         // With a limit on checks in flight, the next start waits for a completion to free a place.
         while (checkparallel > 0 && !stopcheck &&
                checkprogress.started - checkprogress.completed >= checkparallel)
             dispatcher_.waitMessages(std::chrono::milliseconds(200));
         if (stopcheck)
             break;
+        // The row is found again on every pass: a completion handled in the last pause may have moved the
+        // table's cursor, and a new harvest may have emptied the table.
+        if (!table_.gotoBookmark(checkrows_[i - 1])) {
+            --checkcount;
+            continue;
+        }
         if (checkers.size() <= i)
             checkers.resize(i + 1);
         checkers[i] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
         TKeloInetChecker& c = *checkers[i];
-        // The row is found by position on every pass: a completion handled in the last pause may have
-        // moved the table's cursor.
-        table_.first();
-        table_.moveBy(i - 1);
         c.AccessType = TAccessType::atProxy;
         c.Url = url;
         c.Proxy =
@@ -90,12 +99,13 @@ void Tfrmvrdl::mycomplete(TKeloInetChecker* sender, bool connected)
         const std::uint32_t elapsed = clock_.tickCount() - static_cast<std::uint32_t>(sender->starttime);
         grid_.setCell(gridview::ColSpeed, r, std::to_string(elapsed));
         table_.open();
-        table_.first();
-        table_.moveBy(static_cast<std::size_t>(r - 1));
-        table_.edit();
-        table_.setBoolean(Field::Valid, true);
-        table_.setText(Field::Speed, grid_.cell(gridview::ColSpeed, r));
-        table_.post();
+        if (r >= 1 && static_cast<std::size_t>(r) <= checkrows_.size() &&
+            table_.gotoBookmark(checkrows_[static_cast<std::size_t>(r - 1)])) {
+            table_.edit();
+            table_.setBoolean(Field::Valid, true);
+            table_.setText(Field::Speed, grid_.cell(gridview::ColSpeed, r));
+            table_.post();
+        }
     } else {
         grid_.setCell(gridview::ColMark, r, texts().markFailed);
         grid_.setCell(gridview::ColSpeed, r, "99999");

@@ -6,6 +6,7 @@
 
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
+#include <unordered_map>
 #include <vector>
 
 namespace vorin {
@@ -133,6 +134,7 @@ struct ProxyTable::Index {
                                   __gnu_pbds::tree_order_statistics_node_update>;
     Tree tree;
     Tree::iterator cur; // the cursor; tree iterators stay valid while other rows come and go
+    std::unordered_map<std::uint64_t, Row*> bySeq; // the rows by bookmark
 
     static Key keyOf(Row* row)
     {
@@ -202,6 +204,26 @@ bool ProxyTable::first()
 bool ProxyTable::next()
 {
     return moveBy(1);
+}
+
+std::optional<ProxyTable::Bookmark> ProxyTable::bookmark() const
+{
+    if (!current_)
+        return std::nullopt;
+    return current_->seq;
+}
+
+bool ProxyTable::gotoBookmark(Bookmark mark)
+{
+    open();
+    if (state_ != State::Browse)
+        post();
+    auto it = index_->bySeq.find(mark);
+    if (it == index_->bySeq.end())
+        return false;
+    index_->cur = index_->tree.find(Index::keyOf(it->second));
+    setCursor(false);
+    return current_ != nullptr;
 }
 
 bool ProxyTable::moveBy(std::size_t n)
@@ -342,6 +364,7 @@ void ProxyTable::post()
         Row* row = pending_.release();
         row->seq = nextSeq_++;
         computeKey(*row);
+        index_->bySeq.emplace(row->seq, row);
         index_->cur = tree.insert(Index::keyOf(row)).first;
         setCursor(false);
     } else if (state_ == State::Edit) {
@@ -387,6 +410,7 @@ void ProxyTable::deleteCurrent()
     ++following;
     Row* gone = current_;
     tree.erase(index_->cur);
+    index_->bySeq.erase(gone->seq);
     delete gone;
     bool wasLast = following == tree.end();
     index_->cur = wasLast && !tree.empty() ? tree.find_by_order(tree.size() - 1) : following;

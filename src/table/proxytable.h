@@ -73,6 +73,12 @@ public:
     // Position of the current row, from 1; 0 when the table is empty.
     std::size_t recNo() const;
 
+    // A bookmark names a row for as long as it exists, wherever the order moves it.
+    using Bookmark = std::uint64_t;
+    std::optional<Bookmark> bookmark() const; // the current row's; nothing when the table is empty
+    // Makes the bookmarked row current; false (the cursor unchanged) when the row has been deleted.
+    bool gotoBookmark(Bookmark mark);
+
     // The current row (or the row being appended or edited). An empty table reads as an unset row.
     const ProxyRecord& current() const;
     std::string text(Field f) const { return current().text(f); }

@@ -7,6 +7,7 @@
 #include "table/gridview.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace vorin {
 namespace {
@@ -107,6 +108,31 @@ TEST_F(ValidationTest, KeepsOnlyTheValidProxyWithItsSpeed)
     EXPECT_TRUE(form->stopcheck);
     EXPECT_FALSE(form->autocheck);
     EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{120, 120, 120}));
+}
+
+TEST_F(ValidationTest, VerdictsReachTheirOwnRowsWhenASortMovesThem)
+{
+    // After an earlier run the table stays sorted on the speed; an imported list checked then has every
+    // valid row move as its speed is written. Each verdict must still land on the row that was checked.
+    form->table().sortOn(Field::Speed);
+    std::vector<test::HttpFixture*> answering;
+    for (int x : {51, 53, 55, 56}) {
+        answering.push_back(
+            &proxy(x, x == 56 ? Response::with(403, g("您的IP地址")) : valid(x == 53 ? 100 : 0)));
+        addRow(answering.back()->hostPort());
+        if (x < 55)
+            addRow("127.0.0." + std::to_string(x + 1) + ":9"); // refused
+    }
+    form->showingrid();
+    ASSERT_TRUE(runToEnd());
+    std::set<std::string> kept;
+    form->table().forEach([&](std::size_t, const ProxyRecord& r) {
+        EXPECT_TRUE(r.valid);
+        kept.insert(r.text(Field::Ip));
+    });
+    EXPECT_EQ(kept, (std::set<std::string>{"127.0.0.51", "127.0.0.53", "127.0.0.55"}));
+    for (auto* p : answering)
+        EXPECT_EQ(p->requests().size(), 1u) << "each proxy is checked once: " << p->address();
 }
 
 TEST_F(ValidationTest, MarksFailuresAndKeepsARowValidFromAnEarlierRun)

@@ -43,6 +43,34 @@ TEST(ProxyTable, StartsClosedAndOpensKeepingRows)
     EXPECT_EQ(t.rowCount(), 1u);
 }
 
+TEST(ProxyTable, BookmarksFollowTheirRowsUntilDeleted)
+{
+    ProxyTable t(englishCollator());
+    t.sortOn(Field::Speed);
+    add(t, "1.1.1.1");
+    add(t, "2.2.2.2");
+    add(t, "3.3.3.3");
+    t.first();
+    const auto first = *t.bookmark();
+    t.next();
+    const auto second = *t.bookmark();
+    // Writing the speed moves the first row behind the unset ones.
+    ASSERT_TRUE(t.gotoBookmark(first));
+    t.edit();
+    t.setInteger(Field::Speed, 5);
+    t.post();
+    EXPECT_EQ(rows(t), "2.2.2.2:80 3.3.3.3:80 1.1.1.1:80");
+    ASSERT_TRUE(t.gotoBookmark(first));
+    EXPECT_EQ(t.text(Field::Ip), "1.1.1.1");
+    EXPECT_EQ(t.recNo(), 3u);
+    ASSERT_TRUE(t.gotoBookmark(second));
+    t.deleteCurrent();
+    EXPECT_FALSE(t.gotoBookmark(second));
+    EXPECT_EQ(t.text(Field::Ip), "3.3.3.3"); // the cursor stays where it was
+    ProxyTable empty;
+    EXPECT_FALSE(empty.bookmark());
+}
+
 TEST(ProxyTable, CutsTextsToTheirFieldSizes)
 {
     struct Case {
