@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// A hostile list: one page of a million entries harvested through the window's controller, from a loopback
+// fixture. Reports the rows kept, the memory it took (growth of the peak resident size), how long the main
+// thread was ever kept from its other work by one turn of the hand-over while entries arrived, and how long
+// the final listing (clean-up, sort and grid of every row) took.
+#include "app/frmvrdl.h"
+#include "platform/download.h"
+#include "support/fakes.h"
+#include "support/httpfixture.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+namespace vorin {
+namespace {
+
+double peakMegabytes()
+{
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+void BM_HarvestAMillionEntryPage(benchmark::State& state)
+{
+    const std::size_t entries = static_cast<std::size_t>(state.range(0));
+    test::HttpFixture server;
+    std::string page;
+    page.reserve(entries * 18);
+    for (std::size_t i = 0; i < entries; ++i) {
+        page += "127." + std::to_string(i / 65536 % 256) + "." + std::to_string(i / 256 % 256) + "." +
+                std::to_string(i % 256) + ":" + std::to_string(1000 + i / 16777216) + "\n";
+    }
+    server.serve("/http.txt", page);
+    page = std::string();
+    test::TempDir registry("million-registry"), pages("million-pages");
+    test::ScopedEnv registryEnv("VORIN_REGISTRY_DIR", registry.path().string());
+    download::setLimits({std::chrono::milliseconds(5000), std::chrono::milliseconds(60000), 64u << 20});
+
+    for (auto _ : state) {
+        const double before = peakMegabytes();
+        test::FakeView view;
+        test::FakeClock clock;
+        Dispatcher dispatcher;
+        Tfrmvrdl form(view, dispatcher, clock, test::endpointsAt(server.root()),
+                      TempPaths(pages.path(), pages.path()));
+        form.frmshowExecute();
+        view.checked = {false, true, false};
+        form.actdownExecute();
+        // Turns while entries arrive, and the last one, which runs the listing (clean-up, sort, grid).
+        double longestTurn = 0, listingTurn = 0;
+        while (form.coordinator()->threadcount > 0 || form.coordinator()->backgroundcount > 0) {
+            const auto start = std::chrono::steady_clock::now();
+            const bool harvesting = form.coordinator()->threadcount > 0;
+            if (dispatcher.drain() == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            const double turn =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            if (harvesting && form.coordinator()->threadcount == 0)
+                listingTurn = turn;
+            else
+                longestTurn = std::max(longestTurn, turn);
+        }
+        state.counters["rows"] = static_cast<double>(form.table().rowCount());
+        state.counters["peak_growth_MB"] = peakMegabytes() - before;
+        state.counters["longest_turn_ms"] = longestTurn;
+        state.counters["listing_turn_ms"] = listingTurn;
+    }
+}
+BENCHMARK(BM_HarvestAMillionEntryPage)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+} // namespace
+} // namespace vorin
