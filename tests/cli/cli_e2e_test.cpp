@@ -195,6 +195,25 @@ TEST_F(CliEndToEnd, FastValidationOfAListGivesEveryVerdictAsJson)
                          "</IP>\r\n<IP>" + at(2) + "</IP>\r\n<IP>" + at(3) + "</IP>\r\n</PROXY>\r\n");
 }
 
+TEST_F(CliEndToEnd, LocateFillsMissingLocationsThroughTheLookupSite)
+{
+    auto answer = [](const std::string& location) {
+        return "<html>\r\n<tr><td align=\"center\"><ul class=\"ul1\"><li>" + g("本站主数据：") + location +
+               "</li></ul></td></tr>\r\n1\r\n2\r\n3\r\n4\r\n";
+    };
+    server.serve("/ips.asp?ip=127.0.0.7&action=2", answer(g("本机 回环")));
+    CliResult r = runCli(work.path(), {"locate", "--format", "json"}, "127.0.0.7:80\n127.0.0.8:81\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "[\n"
+              "  {\"IP地址\": \"127.0.0.7\", \"端口\": \"80\", \"协议\": \"\", \"位置\": \"本机 回环\", "
+              "\"验证\": false, \"速度\": null},\n"
+              "  {\"IP地址\": \"127.0.0.8\", \"端口\": \"81\", \"协议\": \"\", \"位置\": \"未知\", "
+              "\"验证\": false, \"速度\": null}\n"
+              "]\n");
+    EXPECT_NE(r.err.find("正在获取地址：127.0.0.8"), std::string::npos) << r.err;
+}
+
 TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
 {
     const auto earlier = dir.path() / "earlier.txt";
