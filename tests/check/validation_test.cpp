@@ -253,7 +253,8 @@ TEST_F(ValidationTest, AHarvestWithAutocheckValidatesAfterTheListing)
 
 TEST_F(ValidationTest, TheFastModeKeepsAtMostTheLimitInFlightWithoutPauses)
 {
-    // One fake proxy behind twelve rows: its peak of open connections is the number of checks in flight.
+    // One fake proxy behind twelve rows: its peak of requests waiting for an answer is the number of checks
+    // in flight.
     auto& shared = proxy(41, valid(150));
     for (int i = 0; i < 12; ++i)
         addRow(shared.hostPort());
@@ -263,7 +264,7 @@ TEST_F(ValidationTest, TheFastModeKeepsAtMostTheLimitInFlightWithoutPauses)
     form->checkparallel = 3;
     ASSERT_TRUE(runToEnd());
     EXPECT_TRUE(clock.sleeps.empty());
-    EXPECT_LE(shared.peakConnections(), 3);
+    EXPECT_LE(shared.peakWaiting(), 3);
     EXPECT_EQ(form->checkprogress.started, 14);
     EXPECT_EQ(form->checkprogress.completed, 14);
     EXPECT_EQ(form->checkprogress.valid, 12);

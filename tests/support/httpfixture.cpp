@@ -163,6 +163,9 @@ void HttpFixture::handle(int fd)
         wait(24 * 3600 * 1000);
     else if (response.delayMs > 0)
         wait(response.delayMs);
+    // The request stops counting as waiting before its answer leaves, so the client cannot have seen the
+    // answer (and sent its next request) while it still counts.
+    --active_;
     if (!response.drop && !response.stall) {
         sendAll(fd,
                 "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) +
@@ -174,7 +177,6 @@ void HttpFixture::handle(int fd)
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);
-    --active_;
 }
 
 } // namespace vorin::test

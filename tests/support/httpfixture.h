@@ -69,8 +69,8 @@ public:
     // Request targets in the order they arrived.
     std::vector<std::string> requests() const;
     std::size_t count(const std::string& target) const;
-    // The most connections that were being served at one time.
-    int peakConnections() const { return peak_.load(); }
+    // The most requests that were waiting for their answer at one time.
+    int peakWaiting() const { return peak_.load(); }
 
 private:
     void acceptLoop();
