@@ -17,6 +17,18 @@ using test::g;
 
 constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
 
+// The hand-over; a test may hold back what the network thread hands over while a handler processes
+// messages, so that nothing completes behind its back.
+class HoldingDispatcher final : public Dispatcher {
+public:
+    void processMessages() override
+    {
+        if (!hold)
+            Dispatcher::processMessages();
+    }
+    bool hold = false;
+};
+
 class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override { makePartnerAStartPage(); }
@@ -43,7 +55,7 @@ protected:
     test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", dir_.path().string()};
     test::FakeView view;
     test::FakeClock clock;
-    Dispatcher dispatcher;
+    HoldingDispatcher dispatcher;
     Tfrmvrdl form{view, dispatcher, clock, test::loopbackEndpoints()};
 };
 
@@ -216,7 +228,10 @@ TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating)
 
     form.autocheck = true;
     form.busy = true;
+    // The refusals come back at once; held, they cannot end the run before the checks below.
+    dispatcher.hold = true;
     form.listtable();
+    dispatcher.hold = false;
     ASSERT_GE(clock.sleeps.size(), 3u);
     EXPECT_EQ(clock.sleeps[0], 1200u);
     EXPECT_EQ(clock.sleeps[1], 120u); // the validation run's pauses between starts
