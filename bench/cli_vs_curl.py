@@ -16,15 +16,14 @@ import asyncio
 import json
 import os
 import resource
-import socket
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
-MARKER = "您的IP地址".encode("gbk")
-VALID_BODY = MARKER + b"127.0.0.1"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "soak"))
+from fixtures import MARKER, proxy  # noqa: E402 - the soak's fake proxies
 
 
 def behaviour(i):
@@ -37,7 +36,7 @@ def behaviour(i):
     if k < 14:
         return ("refused", 0.0, False)
     if k < 16:
-        return ("hanging", 0.0, False)
+        return ("hang", 0.0, False)
     if k < 18:
         return ("status", 0.0, False)
     if k < 19:
@@ -52,32 +51,6 @@ def address(i, base=80):
 # --- the fake proxies, in a process of their own so that their CPU time is nobody's -------------------
 
 async def serve(count, base, port, ready_fd, paced_delays):
-    async def handler(reader, writer, kind, delay):
-        try:
-            await reader.readuntil(b"\r\n\r\n")
-        except Exception:
-            writer.close()
-            return
-        if kind == "hanging":
-            await asyncio.sleep(3600)
-            return
-        if kind == "reset":
-            sock = writer.get_extra_info("socket")
-            sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\x01\x00\x00\x00\x00\x00\x00\x00")
-            writer.transport.abort()
-            return
-        if delay:
-            await asyncio.sleep(delay)
-        status, body = {
-            "status": (403, VALID_BODY),
-            "nomarker": (200, b"<html>nothing here</html>"),
-        }.get(kind, (200, VALID_BODY))
-        writer.write(b"HTTP/1.1 %d X\r\nContent-Length: %d\r\nConnection: close\r\n\r\n" % (status, len(body)) + body)
-        try:
-            await writer.drain()
-        finally:
-            writer.close()
-
     servers = []
     for i in range(count):
         if paced_delays is not None:
@@ -87,7 +60,7 @@ async def serve(count, base, port, ready_fd, paced_delays):
         if kind == "refused":
             continue
         servers.append(await asyncio.start_server(
-            lambda r, w, k=kind, d=delay: handler(r, w, k, d), address(i, base), port, backlog=64))
+            lambda r, w, k=kind, d=delay: proxy(r, w, k, d), address(i, base), port, backlog=64))
     os.write(ready_fd, b"ready\n")
     await asyncio.Event().wait()
 

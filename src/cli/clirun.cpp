@@ -195,21 +195,14 @@ bool CliRunner::load()
 int CliRunner::write()
 {
     const ProxyTable& table = form_.table();
-    std::string bytes;
-    switch (options_.format) {
-    case Format::Text:
-        bytes = proxyfiles::exportBytes(table, proxyfiles::Text, localDateTime(std::time(nullptr)));
-        break;
-    case Format::Html:
-        bytes = proxyfiles::exportBytes(table, proxyfiles::Html, localDateTime(std::time(nullptr)));
-        break;
-    case Format::Xml:
-        bytes = proxyfiles::exportBytes(table, proxyfiles::Xml, localDateTime(std::time(nullptr)));
-        break;
-    case Format::Json:
-        bytes = proxyfiles::jsonBytes(table);
-        break;
-    }
+    // The window's export formats, in the order of Format.
+    static constexpr proxyfiles::Format exportFormats[] = {proxyfiles::Text, proxyfiles::Html,
+                                                           proxyfiles::Xml};
+    const std::string bytes =
+        options_.format == Format::Json
+            ? proxyfiles::jsonBytes(table)
+            : proxyfiles::exportBytes(table, exportFormats[static_cast<int>(options_.format)],
+                                      localDateTime(std::time(nullptr)));
     if (options_.out) {
         // Written beside the target and renamed into place: a failure keeps an earlier file whole.
         if (IoResult r = writeFileAtomically(*options_.out, bytes); !r) {

@@ -6,7 +6,7 @@
 Sites (one server at --sites HOST:PORT answering every source's paths): each request is answered at random
 with a good list page, a slow one, a dropped connection, a stall, garbage bytes, an oversized page or 404.
 Fake proxies at 127.60.x.y:8080 (--proxies N): proxy i is valid, slow, hanging, resetting, answering 403, or
-refusing (nothing listens), by i % 10. Prints "ready" once everything listens; on SIGTERM prints how many
+refusing (nothing listens), by i % 10. bench/cli_vs_curl.py uses the same fake proxies (proxy()). Prints "ready" once everything listens; on SIGTERM prints how many
 answers of each kind the sites gave and ends.
 """
 import argparse
@@ -97,6 +97,8 @@ async def proxy_answer(reader, writer, kind, delay):
         reset(writer)
     elif kind == "status":
         await answer(writer, 403, MARKER)
+    elif kind == "nomarker":
+        await answer(writer, 200, b"<html>nothing here</html>")
     else:
         if delay:
             await asyncio.sleep(delay)

@@ -204,15 +204,7 @@ int run(const std::string& script, int seconds, int rows)
 
     // The event loop: runs what the workers and checks handed over, and lets a planned click arrive.
     auto pump = [&](const std::function<bool()>& done, std::chrono::seconds limit) {
-        const auto until = Clock_::now() + limit;
-        while (!done()) {
-            if (Clock_::now() > until)
-                return false;
-            if (dispatcher.drain() == 0)
-                std::this_thread::sleep_for(1ms);
-            hook();
-        }
-        return true;
+        return test::pumpUntil(dispatcher, done, limit, hook);
     };
     auto settled = [&] {
         return form->coordinator()->threadcount == 0 && form->coordinator()->backgroundcount == 0 &&

@@ -103,7 +103,8 @@ std::size_t filesIn(const std::filesystem::path& dir)
     return n;
 }
 
-bool pumpUntil(Dispatcher& dispatcher, const std::function<bool()>& done, std::chrono::milliseconds limit)
+bool pumpUntil(Dispatcher& dispatcher, const std::function<bool()>& done, std::chrono::milliseconds limit,
+               const std::function<void()>& eachTurn)
 {
     const auto until = std::chrono::steady_clock::now() + limit;
     while (!done()) {
@@ -111,6 +112,8 @@ bool pumpUntil(Dispatcher& dispatcher, const std::function<bool()>& done, std::c
             return false;
         if (dispatcher.drain() == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (eachTurn)
+            eachTurn();
     }
     dispatcher.drain();
     return true;

@@ -46,8 +46,10 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::size_t filesIn(const std::filesystem::path& dir);
 
 // Drains the main-thread hand-over, as the event loop would, until done() holds; false after limit.
+// eachTurn, when given, runs after every turn of the loop (the way a click reaches a waiting window).
 bool pumpUntil(Dispatcher& dispatcher, const std::function<bool()>& done,
-               std::chrono::milliseconds limit = std::chrono::seconds(20));
+               std::chrono::milliseconds limit = std::chrono::seconds(20),
+               const std::function<void()>& eachTurn = {});
 
 // Sets an environment variable for a scope and puts the old value back.
 class ScopedEnv {
