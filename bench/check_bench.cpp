@@ -2,15 +2,20 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // Checks at scale against loopback fake proxies: 1,000 checks issued back to back (wall time, peak memory,
 // error of the measured time against the injected delay), and a validation run of 200 rows against its
-// floor of 200 x 120 ms plus the slowest check (target: within 3 %).
+// floor of 200 x 120 ms plus the slowest check (target: within 3 %); and the time a check measures through a
+// real tinyproxy against what curl alone measures for the same fetch (target: a few milliseconds apart).
 #include "app/frmvrdl.h"
 #include "check/KeloInetChecker.h"
 #include "platform/gbk.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
+#include "support/tinyproxy.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <optional>
 #include <sys/resource.h>
+#include <thread>
 
 namespace vorin {
 namespace {
@@ -129,6 +134,62 @@ void BM_ValidationRunOf200Rows(benchmark::State& state)
     state.counters["wall_over_floor"] = ratio;
 }
 BENCHMARK(BM_ValidationRunOf200Rows)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+// Pairs of one plain curl fetch and one check of the same page through the same tinyproxy, in turns; the
+// counters are the medians and the median of the per-pair differences (check minus curl).
+void BM_CheckThroughTinyproxyAgainstCurl(benchmark::State& state)
+{
+    if (!test::Tinyproxy::installed()) {
+        state.SkipWithError("tinyproxy is not installed");
+        return;
+    }
+    constexpr int kDelayMs = 40;
+    test::TempDir dir("bench-tinyproxy");
+    test::HttpFixture site("127.0.0.1");
+    site.serve("/ip2city.asp", Response::with(200, gbk::fromUtf8("您的IP地址") + "127.0.0.1", kDelayMs));
+    test::Tinyproxy proxy(dir.path());
+    Dispatcher dispatcher;
+    FetchEngine engine;
+    std::vector<double> checks;
+    std::vector<double> curls;
+    std::vector<double> differences;
+    int valid = 0;
+    for (auto _ : state) {
+        FetchEngine::Request request;
+        request.url = site.root() + "/ip2city.asp";
+        request.proxy = proxy.hostPort();
+        auto before = steady_clock::now();
+        valid += TKeloInetChecker::verdict(FetchEngine::fetchNow(request));
+        curls.push_back(duration<double, std::milli>(steady_clock::now() - before).count());
+
+        TKeloInetChecker c(engine, dispatcher);
+        c.AccessType = TAccessType::atProxy;
+        c.Proxy = proxy.hostPort();
+        c.Url = request.url;
+        std::optional<steady_clock::time_point> at;
+        c.OnComplete = [&](TKeloInetChecker*, bool ok) {
+            at = steady_clock::now();
+            valid += ok;
+        };
+        auto start = steady_clock::now();
+        c.Start();
+        while (!at) {
+            if (dispatcher.drain() == 0)
+                std::this_thread::sleep_for(microseconds(200));
+        }
+        checks.push_back(duration<double, std::milli>(*at - start).count());
+        differences.push_back(checks.back() - curls.back());
+    }
+    auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    state.counters["valid_of_2n"] = valid;
+    state.counters["check_ms"] = median(checks);
+    state.counters["curl_ms"] = median(curls);
+    state.counters["difference_ms"] = median(differences);
+}
+BENCHMARK(BM_CheckThroughTinyproxyAgainstCurl)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 } // namespace
 } // namespace vorin
