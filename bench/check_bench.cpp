@@ -11,8 +11,8 @@
 #include "support/httpfixture.h"
 #include "support/tinyproxy.h"
 
-#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <functional>
 #include <optional>
 #include <sys/resource.h>
 #include <thread>
@@ -32,6 +32,15 @@ std::vector<std::unique_ptr<test::HttpFixture>> fakeProxies(int count, int delay
                           Response::with(200, gbk::fromUtf8("您的IP地址") + "127.0.0.1", delayMs));
     }
     return out;
+}
+
+// The main thread's loop, idling only 200 us so that completions are timed closely.
+void drainUntil(Dispatcher& dispatcher, const std::function<bool()>& done)
+{
+    while (!done()) {
+        if (dispatcher.drain() == 0)
+            std::this_thread::sleep_for(microseconds(200));
+    }
 }
 
 double peakRssMb()
@@ -75,10 +84,7 @@ void BM_ThousandChecksBackToBack(benchmark::State& state)
             c->Start();
             checkers.push_back(std::move(c));
         }
-        while (done < kChecks) {
-            if (dispatcher.drain() == 0)
-                std::this_thread::sleep_for(microseconds(200));
-        }
+        drainUntil(dispatcher, [&] { return done == kChecks; });
         meanError = 0;
         maxError = 0;
         for (double t : took) {
@@ -121,10 +127,7 @@ void BM_ValidationRunOf200Rows(benchmark::State& state)
         }
         auto start = steady_clock::now();
         form.btncheckproxyExecute();
-        while (!form.checkdone) {
-            if (dispatcher.drain() == 0)
-                std::this_thread::sleep_for(microseconds(200));
-        }
+        drainUntil(dispatcher, [&] { return form.checkdone; });
         double wall = duration<double, std::milli>(steady_clock::now() - start).count();
         double floor = kRows * 120.0 + kDelayMs;
         ratio = wall / floor;
@@ -173,21 +176,14 @@ void BM_CheckThroughTinyproxyAgainstCurl(benchmark::State& state)
         };
         auto start = steady_clock::now();
         c.Start();
-        while (!at) {
-            if (dispatcher.drain() == 0)
-                std::this_thread::sleep_for(microseconds(200));
-        }
+        drainUntil(dispatcher, [&] { return at.has_value(); });
         checks.push_back(duration<double, std::milli>(*at - start).count());
         differences.push_back(checks.back() - curls.back());
     }
-    auto median = [](std::vector<double> v) {
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-        return v[v.size() / 2];
-    };
     state.counters["valid_of_2n"] = valid;
-    state.counters["check_ms"] = median(checks);
-    state.counters["curl_ms"] = median(curls);
-    state.counters["difference_ms"] = median(differences);
+    state.counters["check_ms"] = test::median(checks);
+    state.counters["curl_ms"] = test::median(curls);
+    state.counters["difference_ms"] = test::median(differences);
 }
 BENCHMARK(BM_CheckThroughTinyproxyAgainstCurl)->Unit(benchmark::kMillisecond)->Iterations(50);
 

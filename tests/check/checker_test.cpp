@@ -6,7 +6,6 @@
 #include "support/httpfixture.h"
 #include "support/tinyproxy.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace vorin {
@@ -251,12 +250,8 @@ TEST_F(CheckerTest, ThroughTinyproxyTheCheckIsValidAndTimedLikeCurl)
         EXPECT_TRUE(completions[0].connected);
         checks.push_back(completions[0].at - start);
     }
-    auto median = [](std::vector<Ms> v) {
-        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-        return v[v.size() / 2];
-    };
-    const Ms check = median(checks);
-    const Ms curl = median(curls);
+    const Ms check = test::median(checks);
+    const Ms curl = test::median(curls);
     EXPECT_GE(check, 40ms); // the page's own delay is part of what is measured
     EXPECT_LT(std::chrono::abs(check - curl), 15ms)
         << "check " << check.count() << " ms, curl " << curl.count() << " ms (medians of " << kPairs << ")";

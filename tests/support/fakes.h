@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -50,6 +51,14 @@ std::size_t filesIn(const std::filesystem::path& dir);
 bool pumpUntil(Dispatcher& dispatcher, const std::function<bool()>& done,
                std::chrono::milliseconds limit = std::chrono::seconds(20),
                const std::function<void()>& eachTurn = {});
+
+// The middle value of samples (the upper middle of an even count); samples must not be empty.
+template <class T> T median(std::vector<T> samples)
+{
+    auto middle = samples.begin() + static_cast<std::ptrdiff_t>(samples.size() / 2);
+    std::nth_element(samples.begin(), middle, samples.end());
+    return *middle;
+}
 
 // Sets an environment variable for a scope and puts the old value back.
 class ScopedEnv {
