@@ -127,7 +127,7 @@ void BM_ValidationRunOf200Rows(benchmark::State& state)
         }
         auto start = steady_clock::now();
         form.btncheckproxyExecute();
-        drainUntil(dispatcher, [&] { return form.checkdone; });
+        drainUntil(dispatcher, [&] { return form.run() && form.checkdone(); });
         double wall = duration<double, std::milli>(steady_clock::now() - start).count();
         double floor = kRows * 120.0 + kDelayMs;
         ratio = wall / floor;
@@ -160,7 +160,7 @@ void BM_CheckThroughTinyproxyAgainstCurl(benchmark::State& state)
     for (auto _ : state) {
         FetchEngine::Request request;
         request.url = site.root() + "/ip2city.asp";
-        request.proxy = proxy.hostPort();
+        request.proxy = HostPort::parse(proxy.hostPort());
         auto before = steady_clock::now();
         valid += TKeloInetChecker::verdict(FetchEngine::fetchNow(request));
         curls.push_back(duration<double, std::milli>(steady_clock::now() - before).count());

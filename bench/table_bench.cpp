@@ -102,7 +102,7 @@ void BM_ShowInGrid(benchmark::State& state)
     ProxyTable t(collator());
     for (std::size_t i = 0; i < n; ++i)
         appendRow(t, randomAddress(rng));
-    StringGrid grid(gridview::kColumns, 2);
+    ProxyGrid grid(t);
     gridview::initGrid(grid);
     for (auto _ : state) {
         gridview::clearGridBody(grid);

@@ -3,7 +3,7 @@
 // The small text cuts: the letter-coded and character-coded ports, and cutting an element out of a line.
 #include "harvest/antipalivo.h"
 #include "harvest/htmltables.h"
-#include "harvest/idioms.h"
+#include "platform/idioms.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::size_t lines = 0;
-    vorin::proxyfiles::forEachImportLine(text, [&](std::string_view, std::string_view) { ++lines; });
+    vorin::proxyfiles::forEachImportLine(text, [&](const vorin::HostPort&) { ++lines; });
     vorin::ProxyTable table;
     vorin::proxyfiles::importBytes(table, text);
     if (table.rowCount() != lines)

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The location lookup's answer page, and the query text built from an address.
 #include "geo/iplookup.h"
-#include "harvest/lines.h"
+#include "platform/lines.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // folder is ever used by a scan) and the checks every scan's entries must pass.
 #pragma once
 
-#include "app/endpoints.h"
+#include "config/endpoints.h"
 #include "harvest/sourceworker.h"
 #include "platform/dispatcher.h"
 

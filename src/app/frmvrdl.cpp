@@ -3,9 +3,9 @@
 #include "app/frmvrdl.h"
 
 #include "platform/download.h"
+#include "platform/gbk.h"
 #include "platform/texts.h"
 #include "system/systemproxy.h"
-#include "table/gridview.h"
 
 namespace vorin {
 
@@ -15,7 +15,7 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
     , dispatcher_(dispatcher)
     , clock_(clock)
     , endpoints_(std::move(endpoints))
-    , grid_(gridview::kColumns, 2)
+    , grid_(table_)
     , harvestEnv_{dispatcher,
                   endpoints_,
                   paths ? *paths : TempPaths::forProcess(),
@@ -30,7 +30,7 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
 Tfrmvrdl::~Tfrmvrdl()
 {
     coordinator_.reset(); // ends the hand-over and joins the workers first
-    checkers.clear();     // cancels outstanding checks while their engine still runs
+    run_.reset();         // cancels outstanding checks while their engine still runs
 }
 
 void Tfrmvrdl::applyproxyearly()
@@ -56,53 +56,10 @@ void Tfrmvrdl::frmshowExecute()
     view_.setEntryVisible(MenuEntry::Mn03, false);
     view_.setMenuButtonVisible(false);
     startpagestep();
-}
-
-void Tfrmvrdl::startcoordinator()
-{
-    if (coordinator_)
-        return;
-    coordinator_ = std::make_unique<tdaili>(
-        harvestEnv_, [this] { listtable(); }, busy);
-    coordinator_->onshowinfo = [this](const std::string& text) { showinfo(text); };
-}
-
-void Tfrmvrdl::btndownproxyExecute()
-{
-    autocheck = true;
-    table_.open();
-    actdownExecute();
-}
-
-void Tfrmvrdl::actdownExecute()
-{
-    cleartable();
-    cleargrid();
-    table_.open();
-    if (!coordinator_)
-        return; // the window was never shown
-    tdaili& c = *coordinator_;
-    auto pause = [this] { clock_.sleep(300); };
-    if (view_.isChecked(MenuEntry::Mn01)) {
-        c.downcnp();
-        pause();
-        c.downproxycn();
-        pause();
-        c.downhaozs();
-        pause();
-    }
-    if (view_.isChecked(MenuEntry::Mn02)) {
-        c.downproxynet();
-        pause();
-        c.downros();
-        pause();
-        c.downproxylists();
-        pause();
-        c.downantipalivo();
-        pause();
-    }
-    if (view_.isChecked(MenuEntry::Mn03))
-        c.downurl();
+    // A configuration file that could not be used is said last, so that it stays on the status line; the
+    // program goes on with its built-in sites.
+    if (!endpoints_.loadError().empty())
+        showinfo(texts().endpointsError + gbk::fromUtf8(endpoints_.loadError()));
 }
 
 void Tfrmvrdl::btnsoftsetExecute()
@@ -145,18 +102,6 @@ void Tfrmvrdl::midshowinfo(const std::string& text)
 {
     view_.setInfoText(text);
     dispatcher_.processMessages();
-}
-
-void Tfrmvrdl::addrecord(const Entry& entry)
-{
-    table_.append();
-    table_.setText(Field::Ip, entry.ip);
-    table_.setText(Field::Port, entry.port);
-    if (entry.location)
-        table_.setText(Field::Location, *entry.location);
-    if (entry.protocol)
-        table_.setText(Field::Protocol, *entry.protocol);
-    table_.post();
 }
 
 } // namespace vorin

@@ -2,15 +2,15 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "app/endpoints.h"
 #include "app/view.h"
-#include "check/KeloInetChecker.h"
+#include "check/validationrun.h"
+#include "config/endpoints.h"
 #include "harvest/sourceworker.h"
 #include "harvest/tdaili.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
+#include "table/proxygrid.h"
 #include "table/proxytable.h"
-#include "table/stringgrid.h"
 
 #include <memory>
 #include <optional>
@@ -20,9 +20,10 @@ namespace vorin {
 
 // The main window's controller: the handlers of its buttons and menu entries, the start-up sequence, the
 // two status texts, the run flags, the proxy table and the grid it shows. It reaches the widgets only
-// through View, so the same logic serves the window, a headless front end and the tests. Every method runs
-// on the main thread; the status texts process pending messages, so handlers may run inside one another.
-class Tfrmvrdl {
+// through View, so the same logic serves the window, a headless front end and the tests. It holds at most one
+// validation run at a time. Every method runs on the main thread; the status texts process pending
+// messages, so handlers may run inside one another.
+class Tfrmvrdl : private ValidationRun::Host {
 public:
     // paths: where downloaded pages are cut; by default the program's folders.
     Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints endpoints,
@@ -36,7 +37,8 @@ public:
     // The part of it a front end without a window needs: the harvest coordinator, which starts the
     // list-page discovery. Does nothing when the coordinator exists.
     void startcoordinator();
-    // Download and validate (BTN_DOWNLIST), and download only.
+    // Download and validate (BTN_DOWNLIST), and download only (its right click): either ends a validation
+    // run under way quietly, since the new list takes the table.
     void btndownproxyExecute();
     void actdownExecute();
     void btnsoftsetExecute();
@@ -48,25 +50,30 @@ public:
     void frmroundExecute();
 
     // Status texts (Pan_bot and Lbinfo); both process pending messages before returning.
-    void showinfo(const std::string& text);
+    void showinfo(const std::string& text) override;
     void midshowinfo(const std::string& text);
 
     // Table and grid.
     void init();
     void cleartable();
     void deleterecord(int first, int count);
-    void sorttable(const std::string& fieldName);
+    void sorttable(const std::string& fieldName) override;
     void mnsortExecute(int tag);
     void mndellistExecute();
-    void showingrid();
+    void showingrid() override;
     void cleargrid();
     void listtable();
 
-    // Validation run.
+    // Validation run: the check button starts one unless busy; the start loop and the completion handler
+    // belong to the run under way; the stop button ends it at its next completion.
     void btncheckproxyExecute();
     void vailproxy();
     void mycomplete(TKeloInetChecker* sender, bool connected);
     void btnstopcheckExecute();
+    // The current (or last) run; nothing before the first.
+    const ValidationRun* run() const { return run_.get(); }
+    // Whether no run is under way.
+    bool checkdone() const { return !run_ || run_->checkdone(); }
 
     // Source options.
     std::string readdownoption();
@@ -90,10 +97,14 @@ public:
     int webcheckTag = 0; // the Tag of BTN_VAIL: 1 after page A was loaded
 
     // Proxy list files: the save button (the filter entry chosen last is kept), import from the list tools.
+    // An import ends a validation run under way quietly; importfile returns false when the file could not
+    // be read (the message box has said why).
     void btnsaveproxyExecute();
     void savetofile(const std::string& path, int format);
     void mnimportExecute();
-    void importfile(const std::string& path);
+    bool importfile(const std::string& path);
+    // The same for a list already read (a pipe).
+    void importbytes(std::string_view bytes);
     int saveFilterIndex = 1;
 
     // Location lookup.
@@ -111,48 +122,42 @@ public:
     tdaili* coordinator() { return coordinator_.get(); }
 
     ProxyTable& table() { return table_; }
-    StringGrid& grid() { return grid_; }
+    ProxyGrid& grid() { return grid_; }
     const Endpoints& endpoints() const { return endpoints_; }
 
-    // Run state shared by the harvest and the validation run.
+    // Run state shared by the harvest and the validation run: busy while either is under way, autocheck
+    // while a download asked for a validation after its listing.
     bool busy = false;
     bool autocheck = false;
-    bool stopcheck = false;
-    bool checkdone = false;
-    int checkcount = 0;
     std::string downoption;
-    // Pacing of the validation run: the pause after each start (ms), and the most checks in flight at
+    // Pacing of the next validation run: the pause after each start (ms), and the most checks in flight at
     // once (0: no limit). The window keeps 120 ms and no limit; a headless front end may start checks
     // back to back and wait for a free place instead.
     int checkpause = 120;
     int checkparallel = 0;
-    // Counts of the current validation run, for progress displays.
-    struct CheckProgress {
-        int started = 0;
-        int completed = 0;
-        int valid = 0;
-    };
-    CheckProgress checkprogress;
-    // Slot i holds the checker for grid row i (slot 0 unused); grows with the table. A slot is emptied once
-    // its completion has been handled.
-    std::vector<std::unique_ptr<TKeloInetChecker>> checkers;
 
 private:
-    void endcheck();
+    // ValidationRun::Host
+    void verdictShown() override;
+    void runEnding() override;
+    void runEnded() override;
+
+    // The download shared by both buttons.
+    void startdownload();
+    // Ends the validation run under way without a word, for a new list that takes the table.
+    void endrunquietly();
     // Applies the proxy (or direct, when empty) to this program's own fetches and its browser pane.
     void setprocessproxy(const std::string& hostPort);
-    void releaseCheckers();
-    std::size_t outstandingChecks() const;
-    std::vector<ProxyTable::Bookmark> checkrows_; // the rows of the current run, by grid row from 1
 
     View& view_;
     Dispatcher& dispatcher_;
     Clock& clock_;
     Endpoints endpoints_;
     ProxyTable table_;
-    StringGrid grid_;
+    ProxyGrid grid_;
     HarvestEnv harvestEnv_;
-    FetchEngine engine_;                  // the destructor frees the checkers before it
+    FetchEngine engine_;                  // outlives the run, whose checkers use it
+    std::shared_ptr<ValidationRun> run_;  // kept alive by its own handlers while they run
     std::unique_ptr<tdaili> coordinator_; // its end joins the workers that use the above
     bool shown_ = false;
 };

@@ -3,8 +3,8 @@
 #include "check/KeloInetChecker.h"
 
 #include "platform/gbk.h"
+#include "platform/hostport.h"
 #include "platform/texts.h"
-#include "system/systemproxy.h"
 
 #include <atomic>
 
@@ -25,7 +25,7 @@ TKeloInetChecker::TKeloInetChecker(FetchEngine& engine, Dispatcher& dispatcher)
 TKeloInetChecker::~TKeloInetChecker()
 {
     token_->alive = false;
-    if (fetch_ != 0)
+    if (fetch_ != 0 && fetch_ != kNoFetch)
         engine_.cancel(fetch_);
 }
 
@@ -54,22 +54,26 @@ bool TKeloInetChecker::verdict(const FetchEngine::Result& result)
     return false;
 }
 
+std::string TKeloInetChecker::proxyText() const
+{
+    switch (AccessType) {
+    case TAccessType::atProxy:
+        return Proxy;
+    case TAccessType::atPreConfig:
+    case TAccessType::atPreConfigWithNoProxy:
+        return SystemProxy;
+    case TAccessType::atDirectConnect:
+        break;
+    }
+    return {};
+}
+
 FetchEngine::Request TKeloInetChecker::request() const
 {
     FetchEngine::Request r;
     r.url = Url;
     r.agent = UserAgent;
-    switch (AccessType) {
-    case TAccessType::atProxy:
-        r.proxy = Proxy;
-        break;
-    case TAccessType::atPreConfig:
-    case TAccessType::atPreConfigWithNoProxy:
-        r.proxy = systemproxy::read();
-        break;
-    case TAccessType::atDirectConnect:
-        break;
-    }
+    r.proxy = HostPort::parse(proxyText());
     r.connectTimeout = std::chrono::milliseconds(timeout);
     r.totalTimeout = overallLimit();
     r.bodyLimit = 120;
@@ -83,29 +87,43 @@ bool TKeloInetChecker::Start()
     if (OnStart)
         OnStart(this);
     timeout = 3000;
+    const FetchEngine::Request req = request();
+    // Text that names no endpoint (a scheme cut into the address, a path in the port) is never fetched.
+    const bool fetchable = req.proxy.empty() || req.proxy.valid();
     if (!AsynRequest)
-        return !FetchEngine::fetchNow(request()).status.empty();
-    if (fetch_ != 0)
+        return fetchable && !FetchEngine::fetchNow(req).status.empty();
+    if (fetch_ != 0 && fetch_ != kNoFetch)
         engine_.cancel(fetch_); // a checker serves one fetch at a time
     const std::uint64_t generation = ++generation_;
+    if (!fetchable) {
+        fetch_ = kNoFetch;
+        postCompletion(dispatcher_, token_, false, generation);
+        return true;
+    }
+    // The network thread never touches the checker: it hands the verdict to the main thread.
     std::weak_ptr<Token> weak = token_;
     Dispatcher* dispatcher = &dispatcher_;
-    // The network thread never touches the checker: it hands the verdict to the main thread, where the
-    // token says whether the checker still exists and the generation whether it still waits for this fetch.
-    fetch_ = engine_.submit(request(), [weak, dispatcher, generation](const FetchEngine::Result& result) {
-        bool connected = verdict(result);
-        dispatcher->post([weak, connected, generation] {
-            auto token = weak.lock();
-            if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
-                return;
-            TKeloInetChecker* self = token->self;
-            self->fetch_ = 0;
-            auto complete = self->OnComplete; // the handler may destroy the checker
-            if (complete)
-                complete(self, connected);
-        });
+    fetch_ = engine_.submit(req, [weak, dispatcher, generation](const FetchEngine::Result& result) {
+        postCompletion(*dispatcher, weak, verdict(result), generation);
     });
     return true;
+}
+
+void TKeloInetChecker::postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
+                                      std::uint64_t generation)
+{
+    // Any thread; touches nothing of the checker itself. On the main thread the token says whether the
+    // checker still exists and the generation whether it still waits for this answer.
+    dispatcher.post([weak = std::move(weak), connected, generation] {
+        auto token = weak.lock();
+        if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
+            return;
+        TKeloInetChecker* self = token->self;
+        self->fetch_ = 0;
+        auto complete = self->OnComplete; // the handler may destroy the checker
+        if (complete)
+            complete(self, connected);
+    });
 }
 
 bool TKeloInetChecker::running() const

@@ -39,6 +39,9 @@ public:
     bool AsynRequest = true;
     std::string UserAgent = "KeloSoft Internet Checker 1.0";
     std::string Proxy;
+    // The stored system proxy (host:port, "" for none) that the atPreConfig access types go through; the
+    // caller reads it from the settings store.
+    std::string SystemProxy;
     std::string Url;
     NotifyEvent OnStart;
     StatusChangeEvent OnStatusChange;
@@ -49,7 +52,8 @@ public:
 
     // Issues the fetch and returns at once: true when a completion will follow (asynchronous mode), false
     // when Url is empty or the fetch cannot be issued. In synchronous mode it blocks and returns whether
-    // an answer came; no completion follows.
+    // an answer came; no completion follows. A proxy that is no host name or IP address with a port fails
+    // without a fetch: its completion, not connected, is posted all the same.
     bool Start();
     bool running() const;
 
@@ -72,6 +76,12 @@ private:
         bool alive = true;
     };
     FetchEngine::Request request() const;
+    // The proxy the access type goes through; empty for a direct connection.
+    std::string proxyText() const;
+    static void postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
+                               std::uint64_t generation);
+    // fetch_ while a verdict reached without a fetch waits for the main thread.
+    static constexpr std::uint64_t kNoFetch = ~std::uint64_t{0};
 
     FetchEngine& engine_;
     Dispatcher& dispatcher_;

@@ -159,14 +159,13 @@ bool CliRunner::validate()
     }
     form_.btncheckproxyExecute();
     // A stop ends the run through its own completions; the valid rows found until then are the result.
-    while (!form_.checkdone)
+    while (!form_.checkdone())
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
     return true;
 }
 
 bool CliRunner::load()
 {
-    ProxyTable& table = form_.table();
     if (options_.in && *options_.in != "-") {
         std::ifstream probe(*options_.in, std::ios::binary);
         std::error_code ec;
@@ -176,9 +175,7 @@ bool CliRunner::load()
             return false;
         }
         probe.close();
-        const int before = view_.failures();
-        form_.importfile(*options_.in);
-        if (view_.failures() != before)
+        if (!form_.importfile(*options_.in))
             return false;
     } else {
         std::string bytes((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
@@ -186,7 +183,7 @@ bool CliRunner::load()
             reporter_.error("无法读取标准输入");
             return false;
         }
-        proxyfiles::importBytes(table, bytes);
+        form_.importbytes(bytes);
     }
     form_.showingrid();
     return true;
@@ -205,7 +202,7 @@ int CliRunner::write()
                                       localDateTime(std::time(nullptr)));
     if (options_.out) {
         // Written beside the target and renamed into place: a failure keeps an earlier file whole.
-        if (IoResult r = writeFileAtomically(*options_.out, bytes); !r) {
+        if (IoResult r = writeFileAtomically(*options_.out, bytes, MissingFolder::Fail); !r) {
             reporter_.error("无法写入 --out " + *options_.out + "：" + r.message);
             return kExitFailed;
         }
@@ -246,7 +243,7 @@ void CliRunner::tick()
         break;
     }
     case Phase::Validate: {
-        const auto& p = form_.checkprogress;
+        const ValidationRun::Progress p = form_.run() ? form_.run()->progress() : ValidationRun::Progress{};
         reporter_.progress("检查 已开始 " + std::to_string(p.started) + "/" +
                            std::to_string(form_.table().rowCount()) + "，已完成 " +
                            std::to_string(p.completed) + "，有效 " + std::to_string(p.valid) + elapsed);

@@ -56,7 +56,6 @@ void Reporter::finish()
 
 void CliView::messageBox(const std::string& text)
 {
-    ++failures_;
     reporter_.error(gbk::toUtf8(text));
 }
 

@@ -38,7 +38,7 @@ private:
 };
 
 // The window, as far as a program without one needs it: status texts go to the reporter, menu marks are
-// kept, message boxes become errors, questions are answered No, dialogs are cancelled, and the browser
+// kept, message boxes become error lines, questions are answered No, dialogs are cancelled, and the browser
 // pane and the window's own behaviour do nothing.
 class CliView final : public View {
 public:
@@ -68,13 +68,9 @@ public:
     void minimize() override {}
     void closeWindow() override {}
 
-    // Message boxes shown so far: each one reports a failure.
-    int failures() const { return failures_; }
-
 private:
     Reporter& reporter_;
     std::array<bool, kSourceEntries> marks_{};
-    int failures_ = 0;
 };
 
 } // namespace vorin::cli

@@ -3,7 +3,7 @@
 // Entry of vorindaili-cli: the arguments, the event loop without a window, Ctrl-C, the run.
 #include "cli/clirun.h"
 #include "platform/clock.h"
-#include "ui/qtdispatcher.h"
+#include "qtloop/qtdispatcher.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -55,6 +55,14 @@ int main(int argc, char** argv)
         return cli::kExitUsage;
     }
 
+    // A site configuration that cannot be used is a usage error here: a script must not run against the
+    // built-in sites by mistake.
+    Endpoints endpoints = Endpoints::fromEnvironment();
+    if (!endpoints.loadError().empty()) {
+        std::fprintf(stderr, "vorindaili-cli: VORIN_ENDPOINTS: %s\n", endpoints.loadError().c_str());
+        return cli::kExitUsage;
+    }
+
     QCoreApplication app(argc, argv);
     installSignals();
     QtDispatcher dispatcher;
@@ -62,7 +70,7 @@ int main(int argc, char** argv)
     cli::Reporter reporter(stderr, isatty(STDERR_FILENO) != 0);
     int status = cli::kExitOk;
     {
-        cli::CliRunner runner(parsed.options, dispatcher, clock, reporter, Endpoints::fromEnvironment());
+        cli::CliRunner runner(parsed.options, dispatcher, clock, reporter, std::move(endpoints));
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, &ticker, [&runner] {
             if (stopRequested.load())

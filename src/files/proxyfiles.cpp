@@ -6,8 +6,8 @@
 #include "platform/gbk.h"
 #include "platform/localtime.h"
 #include "platform/texts.h"
+#include "platform/trim.h"
 #include "table/gridview.h"
-#include "table/trim.h"
 
 #include <cerrno>
 #include <cstring>
@@ -61,7 +61,7 @@ IoResult savetofile(const ProxyTable& table, const std::filesystem::path& path, 
     if (table.isEmpty() || format < Text || format > Xml)
         return IoResult::success();
     std::string bytes = exportBytes(table, static_cast<Format>(format), localDateTime(std::time(nullptr)));
-    IoResult written = writeFileAtomically(path, bytes);
+    IoResult written = writeFileAtomically(path, bytes, MissingFolder::Fail);
     if (written)
         return written;
     // File names are the system's (UTF-8); messages are GBK like every text of the program.
@@ -85,9 +85,18 @@ std::string withExtension(std::string_view name, int filterEntry)
 
 IoResult importfile(ProxyTable& table, const std::filesystem::path& path)
 {
+    std::string bytes;
+    IoResult read = readList(path, bytes);
+    if (read)
+        importBytes(table, bytes);
+    return read;
+}
+
+IoResult readList(const std::filesystem::path& path, std::string& bytes)
+{
     std::error_code ec;
     std::ifstream in(path, std::ios::binary);
-    std::string bytes;
+    bytes.clear();
     if (in && std::filesystem::is_regular_file(path, ec)) {
         char buf[65536];
         while (in.read(buf, sizeof buf) || in.gcount() > 0)
@@ -95,7 +104,6 @@ IoResult importfile(ProxyTable& table, const std::filesystem::path& path)
     }
     if (!in.eof() || in.bad())
         return IoResult::failure(texts().cannotRead + gbk::fromUtf8(path.string()));
-    importBytes(table, bytes);
     return IoResult::success();
 }
 
@@ -103,10 +111,10 @@ void importBytes(ProxyTable& table, std::string_view bytes)
 {
     gridview::clearTable(table);
     table.open();
-    forEachImportLine(bytes, [&](std::string_view address, std::string_view port) {
+    forEachImportLine(bytes, [&](const HostPort& entry) {
         table.append();
-        table.setText(Field::Ip, address);
-        table.setText(Field::Port, port);
+        table.setText(Field::Ip, entry.host);
+        table.setText(Field::Port, entry.port);
         table.post();
     });
 }

@@ -33,12 +33,14 @@ IoResult savetofile(const ProxyTable& table, const std::filesystem::path& path, 
 std::string withExtension(std::string_view name, int filterEntry);
 
 // Every line of text that holds a colon, split at the first colon: address before, port after, nothing
-// trimmed. fn(address, port) in file order.
+// trimmed. fn(HostPort) in file order.
 template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn);
 
 // Replaces the table's rows with the file's: an unreadable file changes nothing and fails with a message
 // (GBK) naming it.
 IoResult importfile(ProxyTable& table, const std::filesystem::path& path);
+// Reads a list file whole; fails with the same message as importfile.
+IoResult readList(const std::filesystem::path& path, std::string& bytes);
 // The same for a list already read (a pipe, for instance).
 void importBytes(ProxyTable& table, std::string_view bytes);
 

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "platform/hostport.h"
+
 namespace vorin::proxyfiles {
 
 template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn)
@@ -11,8 +13,8 @@ template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn)
         std::size_t end = text.find_first_of("\r\n", start);
         std::string_view line =
             text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (auto colon = line.find(':'); colon != std::string_view::npos)
-            fn(line.substr(0, colon), line.substr(colon + 1));
+        if (line.find(':') != std::string_view::npos)
+            fn(HostPort::atFirstColon(line));
         if (end == std::string_view::npos)
             break;
         start = end + 1;

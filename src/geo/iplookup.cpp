@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "geo/iplookup.h"
 
-#include "harvest/idioms.h"
 #include "platform/download.h"
+#include "platform/idioms.h"
 #include "platform/texts.h"
 
 #include <atomic>

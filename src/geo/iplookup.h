@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "harvest/lines.h"
-#include "harvest/temppaths.h"
+#include "platform/lines.h"
+#include "platform/temppaths.h"
 
 #include <string>
 #include <string_view>

@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "harvest/antipalivo.h"
 
-#include "harvest/idioms.h"
 #include "harvest/patterns.h"
+#include "platform/idioms.h"
 
 namespace vorin {
 

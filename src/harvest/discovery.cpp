@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "harvest/discovery.h"
 
-#include "harvest/idioms.h"
+#include "platform/idioms.h"
 #include "platform/texts.h"
 
 #include <functional>

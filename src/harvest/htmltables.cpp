@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "harvest/htmltables.h"
 
-#include "harvest/idioms.h"
+#include "platform/idioms.h"
 
 namespace vorin {
 

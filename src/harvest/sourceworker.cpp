@@ -47,11 +47,6 @@ bool SourceWorker::fetchAndCut(const Page& page, const Cut& cut)
     return true;
 }
 
-void SourceWorker::parsefile(const std::filesystem::path& file)
-{
-    cutFile(file, parseAndAppend());
-}
-
 void SourceWorker::cutFile(const std::filesystem::path& file, const Cut& cut)
 {
     auto lines = Lines::load(file);
@@ -74,7 +69,6 @@ void SourceWorker::addrecord(Entry entry)
     // Blocks until the main thread has appended the row; throws when the program is ending, which ends the
     // worker like any error on the worker thread.
     env_.dispatcher.synchronize([this, e = std::move(entry)] { env_.addRecord(e); });
-    ++appended_;
 }
 
 } // namespace vorin

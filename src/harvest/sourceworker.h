@@ -2,11 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "app/endpoints.h"
+#include "config/endpoints.h"
 #include "harvest/entry.h"
-#include "harvest/lines.h"
-#include "harvest/temppaths.h"
 #include "platform/dispatcher.h"
+#include "platform/lines.h"
+#include "platform/temppaths.h"
 
 #include <atomic>
 #include <filesystem>
@@ -49,15 +49,8 @@ public:
     // The page loop; runs on the worker's thread. A failed download skips its page.
     virtual void Execute();
 
-    // Cuts one downloaded file: nothing when it does not exist; each entry is appended on the main thread
-    // before the next is cut; the file is deleted afterwards. Worker thread.
-    void parsefile(const std::filesystem::path& file);
-
     // The source's scan over the lines of one page. Pure: tests call it directly.
     virtual void parse(const Lines& lines, const EntrySink& add) = 0;
-
-    // Number of entries this worker handed over.
-    std::size_t appended() const { return appended_; }
 
     // The pages this worker fetches, in order, with their URLs and file names.
     virtual std::vector<Page> pages() = 0;
@@ -80,7 +73,6 @@ private:
     Cut parseAndAppend();
 
     std::string tag_;
-    std::size_t appended_ = 0;
 };
 
 } // namespace vorin

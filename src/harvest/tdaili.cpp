@@ -11,10 +11,10 @@
 
 namespace vorin {
 
-tdaili::tdaili(HarvestEnv& env, std::function<void()> listtable, bool& busy)
+tdaili::tdaili(HarvestEnv& env, std::function<void()> listtable, std::function<void(bool)> setbusy)
     : env_(env)
     , listtable_(std::move(listtable))
-    , busy_(busy)
+    , setbusy_(std::move(setbusy))
 {
     startBackground(std::make_unique<Tgetnewurl>(env_, pageurls, haozsurls));
 }
@@ -67,7 +67,7 @@ void tdaili::reap(SourceWorker* worker)
 void tdaili::startWorker(std::unique_ptr<SourceWorker> worker, const std::string& status)
 {
     launch(std::move(worker), true);
-    busy_ = true;
+    setbusy_(true);
     ++threadcount;
     ++startedcount;
     if (onshowinfo)
@@ -85,7 +85,7 @@ void tdaili::workerdone()
         threadcount = 0;
     if (threadcount == 0) {
         listtable_();
-        busy_ = false;
+        setbusy_(false);
     }
 }
 

@@ -20,9 +20,10 @@ namespace vorin {
 // URL lists.
 class tdaili {
 public:
-    // listtable and busy belong to the main window; both outlive the coordinator. Starts the list-page
-    // discovery in the background at once.
-    tdaili(HarvestEnv& env, std::function<void()> listtable, bool& busy);
+    // listtable and setbusy are the main window's: the listing of a finished harvest, and its busy flag,
+    // set when a worker starts and cleared once the last has ended and the listing has returned. Starts the
+    // list-page discovery in the background at once.
+    tdaili(HarvestEnv& env, std::function<void()> listtable, std::function<void(bool)> setbusy);
     // Ends the program's harvest: aborts downloads, releases workers waiting for the main thread (by closing
     // the hand-over) and joins every thread.
     ~tdaili();
@@ -72,7 +73,7 @@ private:
 
     HarvestEnv& env_;
     std::function<void()> listtable_;
-    bool& busy_;
+    std::function<void(bool)> setbusy_;
     std::list<Running> running_;
 };
 

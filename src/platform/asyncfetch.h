@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "platform/hostport.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -22,7 +24,7 @@ class FetchEngine {
 public:
     struct Request {
         std::string url;
-        std::string proxy; // host:port; empty means direct
+        HostPort proxy; // an HTTP proxy; empty means direct
         std::string agent;
         std::chrono::milliseconds connectTimeout{3000};
         std::chrono::milliseconds totalTimeout{15000};

@@ -67,7 +67,13 @@ CURL* prepare(FetchEngine::Transfer& t)
     t.headers = curl_slist_append(t.headers, "Cache-Control: no-cache");
     curl_easy_setopt(easy, CURLOPT_URL, r.url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_PROXY, r.proxy.c_str()); // empty: direct, the environment ignored
+    // The kind is set here, never read from the address: text such as "socks5" or "https" taken from a page
+    // is a host name to libcurl, not a scheme. An empty proxy means direct, the environment ignored.
+    curl_easy_setopt(easy, CURLOPT_PROXY, r.proxy.host.c_str());
+    if (!r.proxy.host.empty()) {
+        curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(r.proxy.portNumber()));
+        curl_easy_setopt(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+    }
     curl_easy_setopt(easy, CURLOPT_USERAGENT, r.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headers);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(r.connectTimeout.count()));

@@ -9,8 +9,15 @@
 
 namespace vorin {
 
+enum class MissingFolder {
+    Create, // the program's own stores: their folder is made when first written
+    Fail,   // files the user named: a folder that is not there is an error, not something to make
+};
+
 // Writes data to path through a temporary file in the same folder that is renamed into place, so that a
-// failed write leaves the earlier file intact. Creates missing parent folders. Any thread.
-IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data);
+// failed write leaves the earlier file intact. A file that existed keeps its permission bits; a new one
+// gets 0666 under the umask. Any thread.
+IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data,
+                             MissingFolder missing = MissingFolder::Create);
 
 } // namespace vorin

@@ -35,13 +35,17 @@ mode_t currentUmask()
 
 } // namespace
 
-IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data)
+IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data, MissingFolder missing)
 {
     std::error_code ec;
-    if (path.has_parent_path())
+    if (path.has_parent_path() && missing == MissingFolder::Create)
         std::filesystem::create_directories(path.parent_path(), ec);
     if (ec)
         return IoResult::failure("mkdir " + path.parent_path().string() + ": " + ec.message());
+    struct stat existing {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+                            ? existing.st_mode & 07777
+                            : 0666 & ~currentUmask();
 
     std::string tmpl = path.string() + ".XXXXXX";
     int fd = mkstemp(tmpl.data());
@@ -65,8 +69,8 @@ IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    // mkstemp creates the file 0600; a settings or list file gets the usual rights under the user's umask.
-    ::fchmod(fd, 0666 & ~currentUmask());
+    // mkstemp creates the file 0600: the file gets its earlier rights, or the usual ones under the umask.
+    ::fchmod(fd, mode);
     if (::fsync(fd) != 0)
         return discard("fsync", errno);
     if (::close(fd) != 0) {

@@ -3,6 +3,7 @@
 #include "platform/download.h"
 
 #include "platform/curlinit.h"
+#include "platform/hostport.h"
 
 #include <cstdio>
 #include <curl/curl.h>
@@ -94,7 +95,11 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
 {
     curlGlobalInit();
     const Limits lim = limits();
-    const std::string proxy = processProxy();
+    // The stored proxy is an HTTP proxy whatever its text says; one that names no endpoint fails the
+    // download rather than letting libcurl read a scheme or a path out of it.
+    const HostPort proxy = HostPort::parse(processProxy());
+    if (!proxy.empty() && !proxy.valid())
+        return Result::Failed;
 
     std::string partName = file.string() + ".part" + std::to_string(::getpid()) + "XXXXXX";
     int fd = ::mkstemp(partName.data());
@@ -126,7 +131,11 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
         curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(lim.maxBytes));
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, ""); // whatever the server compresses with
         // An empty proxy switches proxies off, the environment's included: the process proxy alone decides.
-        curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROXY, proxy.host.c_str());
+        if (!proxy.empty()) {
+            curl_easy_setopt(curl, CURLOPT_PROXYPORT, static_cast<long>(proxy.portNumber()));
+            curl_easy_setopt(curl, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+        }
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);

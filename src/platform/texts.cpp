@@ -103,6 +103,7 @@ Texts build()
     t.hintSave = g("保存代理列表");
     t.hintWebCheck = g("网页验证");
     t.hintHome = g("访问主页（查看说明）");
+    t.endpointsError = g("站点配置文件有误，已使用默认站点：");
     return t;
 }
 

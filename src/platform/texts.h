@@ -30,6 +30,8 @@ struct Texts {
     std::string currentProxy;
     std::string proxyStopped;
     std::string proxyDisabled;
+    // A site configuration file that could not be used; the reason follows.
+    std::string endpointsError;
 
     // Source start texts of the harvest.
     std::string downFrom;

@@ -3,6 +3,7 @@
 #include "system/systemproxy.h"
 
 #include "platform/desktopproxy.h"
+#include "platform/hostport.h"
 #include "platform/registry.h"
 
 #include <cstdlib>
@@ -44,10 +45,8 @@ void enable(const std::string& hostPort)
     key.writeDword("ProxyEnable", 1);
     key.writeString("ProxyServer", hostPort);
     if (useDesktop()) {
-        auto colon = hostPort.rfind(':');
-        std::string host = colon == std::string::npos ? hostPort : hostPort.substr(0, colon);
-        int port = colon == std::string::npos ? 80 : std::atoi(hostPort.c_str() + colon + 1);
-        desktopproxy::enable(host, port);
+        const HostPort proxy = HostPort::parse(hostPort);
+        desktopproxy::enable(proxy.host, proxy.port.empty() ? 80 : proxy.portNumber());
     }
 }
 

@@ -3,48 +3,39 @@
 #include "table/gridview.h"
 
 #include "platform/texts.h"
-#include "table/trim.h"
+#include "platform/trim.h"
 
 namespace vorin::gridview {
 
-void initGrid(StringGrid& grid)
+void initGrid(ProxyGrid& grid)
 {
     static constexpr int widths[] = {40, 170, 60, 80, 220, 50, 50};
     grid.beginUpdate();
     for (int c = 0; c < 7; ++c) {
         grid.setColWidth(c, widths[c]);
-        grid.setCell(c, 0, texts().gridTitles[c]);
+        grid.setTitle(c, texts().gridTitles[c]);
     }
     grid.endUpdate();
 }
 
-std::size_t fillGrid(const ProxyTable& table, StringGrid& grid)
+std::size_t fillGrid(ProxyTable& table, ProxyGrid& grid)
 {
     const std::size_t n = table.rowCount();
     grid.beginUpdate();
-    grid.setRowCount(static_cast<int>(n) + 1);
-    table.forEach([&](std::size_t pos, const ProxyRecord& rec) {
-        int r = static_cast<int>(pos);
-        grid.setCell(ColNumber, r, std::to_string(pos));
-        grid.setCell(ColIp, r, rec.text(Field::Ip));
-        grid.setCell(ColPort, r, rec.text(Field::Port));
-        grid.setCell(ColProtocol, r, rec.text(Field::Protocol));
-        grid.setCell(ColLocation, r, rec.text(Field::Location));
-        if (rec.boolean(Field::Valid)) {
-            grid.setCell(ColMark, r, texts().markValid);
-            grid.setCell(ColSpeed, r, rec.text(Field::Speed));
-        }
+    table.updateMarks([](const ProxyRecord& rec, CheckMark& mark) {
+        if (mark == CheckMark::Failed && rec.boolean(Field::Valid))
+            mark = CheckMark::None;
     });
+    grid.setRowCount(static_cast<int>(n) + 1);
+    grid.setBlank(false);
+    grid.rowsChanged();
     grid.endUpdate();
     return n;
 }
 
-void clearGridBody(StringGrid& grid)
+void clearGridBody(ProxyGrid& grid)
 {
-    grid.beginUpdate();
-    for (int r = 1; r < grid.rowCount(); ++r)
-        grid.clearRow(r);
-    grid.endUpdate();
+    grid.setBlank(true);
 }
 
 std::string countText(std::size_t count)

@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "table/proxygrid.h"
 #include "table/proxytable.h"
-#include "table/stringgrid.h"
 
 #include <string>
 
@@ -11,27 +11,16 @@
 // functions over the table and the grid; the controller adds the status texts. Main thread only.
 namespace vorin::gridview {
 
-inline constexpr int kColumns = 8; // the eighth has no title and stays empty
-enum Column {
-    ColNumber = 0,
-    ColIp = 1,
-    ColPort = 2,
-    ColProtocol = 3,
-    ColLocation = 4,
-    ColMark = 5,
-    ColSpeed = 6,
-};
-
 // Widths and titles of columns 0 to 6.
-void initGrid(StringGrid& grid);
+void initGrid(ProxyGrid& grid);
 
-// Makes the grid hold the title row and one body row per table row and rewrites them in the table's order.
-// The mark and speed columns of rows not marked valid keep what the validation run wrote there. Returns
-// the number of rows.
-std::size_t fillGrid(const ProxyTable& table, StringGrid& grid);
+// Makes the grid show the title row and one body row per table row, in the table's order. A row the table
+// holds as valid shows as valid again, even where the run under way marked it failed; other marks stay
+// with their rows. Returns the number of rows.
+std::size_t fillGrid(ProxyTable& table, ProxyGrid& grid);
 
-// Blanks every body row; the number of rows stays.
-void clearGridBody(StringGrid& grid);
+// Blanks every body row until the next listing; the number of rows stays.
+void clearGridBody(ProxyGrid& grid);
 
 // "共有" + count + "个代理".
 std::string countText(std::size_t count);

@@ -437,6 +437,30 @@ void ProxyTable::sortOn(Field field)
     setCursor(eof_);
 }
 
+const ProxyRecord* ProxyTable::at(std::size_t position) const
+{
+    if (position < 1 || position > index_->tree.size())
+        return nullptr;
+    return &index_->tree.find_by_order(position - 1)->row->rec;
+}
+
+bool ProxyTable::setMark(Bookmark mark, CheckMark value)
+{
+    auto it = index_->bySeq.find(mark);
+    if (it == index_->bySeq.end())
+        return false;
+    it->second->rec.mark = value;
+    if (pending_ && state_ == State::Edit && current_ == it->second)
+        pending_->rec.mark = value; // the edit under way must not put the old mark back
+    return true;
+}
+
+void ProxyTable::updateMarks(const std::function<void(const ProxyRecord&, CheckMark&)>& fn)
+{
+    for (const auto& key : index_->tree)
+        fn(key.row->rec, key.row->rec.mark);
+}
+
 void ProxyTable::visitRows(const std::function<void(const ProxyRecord&)>& fn) const
 {
     for (const auto& key : index_->tree)

@@ -33,12 +33,21 @@ const std::string& fieldName(Field field);
 // The field with that GBK name; empty when no field has it.
 std::optional<Field> fieldByName(std::string_view gbkName);
 
+// What the validation run under way (or the last one) found of a row. It is row state beside the six
+// fields: no file holds it and no sort orders by it.
+enum class CheckMark : std::uint8_t {
+    None,  // not checked
+    Valid, // answered the test page
+    Failed,
+};
+
 // One row. A field that was never written is unset: it reads as the empty text, and "验证" as false.
 struct ProxyRecord {
     std::array<std::string, 4> texts; // Ip, Port, Protocol, Location, already cut to their sizes
     bool valid = false;
     std::int32_t speed = 0;
     std::array<bool, kFieldCount> isSet{};
+    CheckMark mark = CheckMark::None;
 
     bool has(Field f) const { return isSet[static_cast<int>(f)]; }
     // The field as text: texts as stored, "验证" as "True"/"False", "速度" in decimal, unset as "".
@@ -103,6 +112,15 @@ public:
     // Makes field's ascending order the current order and keeps it in force.
     void sortOn(Field field);
     std::optional<Field> sortField() const { return sortField_; }
+
+    // The row at position (from 1) in the current order without moving the cursor; nullptr past the end.
+    // O(log n).
+    const ProxyRecord* at(std::size_t position) const;
+    // Sets the bookmarked row's check mark without moving the cursor or the row; false when the row has
+    // been deleted.
+    bool setMark(Bookmark mark, CheckMark value);
+    // Lets fn change the check mark of every row (nothing else of it), in the current order.
+    void updateMarks(const std::function<void(const ProxyRecord&, CheckMark&)>& fn);
 
     // Visits every row in the current order without moving the cursor. fn(position from 1, row).
     template <typename Fn> void forEach(Fn&& fn) const

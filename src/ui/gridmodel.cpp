@@ -6,7 +6,7 @@
 
 namespace vorin {
 
-GridModel::GridModel(StringGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid)
+GridModel::GridModel(ProxyGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid)
 {
     grid_.setObserver(this);
 }

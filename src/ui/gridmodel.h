@@ -2,18 +2,18 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "table/stringgrid.h"
+#include "table/proxygrid.h"
 
 #include <QAbstractTableModel>
 
 namespace vorin {
 
-// Shows a StringGrid in a Qt table view: grid row 0 becomes the horizontal header, grid row r the model
+// Shows the proxy grid in a Qt table view: grid row 0 becomes the horizontal header, grid row r the model
 // row r - 1. A batched grid change arrives as one model reset. Main thread only.
-class GridModel final : public QAbstractTableModel, private StringGrid::Observer {
+class GridModel final : public QAbstractTableModel, private ProxyGrid::Observer {
     Q_OBJECT
 public:
-    explicit GridModel(StringGrid& grid, QObject* parent = nullptr);
+    explicit GridModel(ProxyGrid& grid, QObject* parent = nullptr);
     ~GridModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -22,7 +22,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    StringGrid& grid() { return grid_; }
+    ProxyGrid& grid() { return grid_; }
 
 Q_SIGNALS:
     // The grid's selected body row changed (from the controller's side).
@@ -33,7 +33,7 @@ private:
     void gridRowsChanged(int first, int last) override;
     void gridSelectionChanged() override;
 
-    StringGrid& grid_;
+    ProxyGrid& grid_;
 };
 
 } // namespace vorin

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "ui/mainform.h"
 
+#include "platform/hostport.h"
 #include "platform/texts.h"
 #include "ui/gridmodel.h"
 #include "ui/qtext.h"
@@ -25,6 +26,7 @@
 #include <QWebEngineHttpRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QWindow>
 
@@ -254,6 +256,10 @@ void MainForm::popupAtCursor(Popup popup)
 
 void MainForm::navigate(const std::string& url, bool bypassCache)
 {
+    // A proxy switched since the last page takes effect here, so the page on show stays until the user
+    // asks for another.
+    if (paneProfileStale_)
+        replacePaneProfile();
     if (!bypassCache) {
         eweb_->setUrl(QUrl(qs(url)));
         return;
@@ -266,26 +272,26 @@ void MainForm::navigate(const std::string& url, bool bypassCache)
 
 void MainForm::purgeCache(const std::string&)
 {
-    // Nothing to do: the pane's profile keeps no HTTP cache, so no page can come back from one.
+    // The pane's profile keeps no HTTP cache; clearing it also drops whatever the engine kept on its own.
+    if (paneProfile_)
+        paneProfile_->clearHttpCache();
 }
 
 void MainForm::setApplicationProxy(const std::string& hostPort)
 {
     QNetworkProxy proxy(QNetworkProxy::NoProxy);
     if (!hostPort.empty()) {
-        const QString text = qs(hostPort);
-        const auto colon = text.lastIndexOf(QLatin1Char(':'));
-        const QString host = colon < 0 ? text : text.left(colon);
-        const auto port = static_cast<quint16>(colon < 0 ? 80 : text.mid(colon + 1).toUInt());
-        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, host, port);
+        const HostPort p = HostPort::parse(hostPort);
+        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, qs(p.host),
+                              static_cast<quint16>(p.port.empty() ? 80 : p.portNumber()));
     }
     if (QNetworkProxy::applicationProxy() == proxy)
         return;
     QNetworkProxy::setApplicationProxy(proxy);
     // The browser engine reads the application proxy when a profile's network starts and not after, so a
-    // change takes effect through a fresh page on a fresh profile.
+    // change takes effect through a fresh profile, made when the pane next loads a page.
     if (eweb_)
-        replacePaneProfile();
+        paneProfileStale_ = true;
 }
 
 void MainForm::replacePaneProfile()
@@ -296,8 +302,11 @@ void MainForm::replacePaneProfile()
     // profile, or the engine complains.
     QWebEnginePage* oldPage = panePage_;
     QWebEngineProfile* oldProfile = paneProfile_;
+    paneProfileStale_ = false;
     paneProfile_ = new QWebEngineProfile;
     paneProfile_->setHttpCacheType(QWebEngineProfile::NoCache);
+    // The pane is a fixed 690 x 155 strip of the skin, without scroll bars.
+    paneProfile_->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     panePage_ = new QWebEnginePage(paneProfile_);
     eweb_->setPage(panePage_);
     delete oldPage;
@@ -330,6 +339,8 @@ std::optional<View::SaveChoice> MainForm::saveDialog(const std::string& filter, 
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The entries show their names alone ("*.txt", "*.html", "XML文件"), the patterns only filter.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(entries);
     if (filterIndex >= 1 && filterIndex <= entries.size())
         dialog.selectNameFilter(entries[filterIndex - 1]);

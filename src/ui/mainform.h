@@ -85,6 +85,7 @@ private:
     QWebEngineView* eweb_ = nullptr;
     QWebEnginePage* panePage_ = nullptr;       // owned here, replaced with its profile when the proxy changes
     QWebEngineProfile* paneProfile_ = nullptr; // owned here
+    bool paneProfileStale_ = false;            // the proxy changed since the profile was made
     QMenu* popsvr_ = nullptr;
     QMenu* popset_ = nullptr;
     std::array<QAction*, kSourceEntries> sourceActions_{};

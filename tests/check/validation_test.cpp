@@ -64,11 +64,10 @@ protected:
     {
         form->btncheckproxyExecute();
         auto until = std::chrono::steady_clock::now() + limit;
-        while (!form->checkdone) {
+        while (!form->checkdone()) {
             if (std::chrono::steady_clock::now() > until)
                 return false;
-            if (dispatcher.drain() == 0)
-                std::this_thread::sleep_for(1ms);
+            dispatcher.waitMessages(20ms);
         }
         return true;
     }
@@ -105,7 +104,7 @@ TEST_F(ValidationTest, KeepsOnlyTheValidProxyWithItsSpeed)
     EXPECT_EQ(cell(ColSpeed, 1), form->table().text(Field::Speed));
     EXPECT_EQ(form->grid().rowCount(), 2);
     EXPECT_FALSE(form->busy);
-    EXPECT_TRUE(form->stopcheck);
+    EXPECT_TRUE(form->run()->stopcheck());
     EXPECT_FALSE(form->autocheck);
     EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{120, 120, 120}));
 }
@@ -146,10 +145,10 @@ TEST_F(ValidationTest, MarksFailuresAndKeepsARowValidFromAnEarlierRun)
     while (cell(ColMark, 1) != g("⊙") && std::chrono::steady_clock::now() < until)
         dispatcher.drain();
     EXPECT_EQ(cell(ColSpeed, 1), "99999");
-    EXPECT_FALSE(form->checkdone);
-    while (!form->checkdone && std::chrono::steady_clock::now() < until)
+    EXPECT_FALSE(form->checkdone());
+    while (!form->checkdone() && std::chrono::steady_clock::now() < until)
         dispatcher.drain();
-    ASSERT_TRUE(form->checkdone);
+    ASSERT_TRUE(form->checkdone());
     ASSERT_EQ(form->table().rowCount(), 2u);
     EXPECT_EQ(cell(gridview::ColIp, 1), "127.0.0.31"); // the earlier speed, 77, is the fastest
     EXPECT_EQ(cell(ColSpeed, 1), "77");
@@ -186,7 +185,7 @@ TEST_F(ValidationTest, RunsThatNothingWouldEndEndAtOnce)
 {
     // An empty table.
     form->btncheckproxyExecute();
-    EXPECT_TRUE(form->checkdone);
+    EXPECT_TRUE(form->checkdone());
     EXPECT_FALSE(form->busy);
     EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有0代理可用！"));
 
@@ -202,7 +201,7 @@ TEST_F(ValidationTest, RunsThatNothingWouldEndEndAtOnce)
         form->btnstopcheckExecute();
     };
     form->btncheckproxyExecute();
-    EXPECT_TRUE(form->checkdone);
+    EXPECT_TRUE(form->checkdone());
     EXPECT_FALSE(form->busy);
     EXPECT_TRUE(form->table().isEmpty());  // the failed row and the unchecked one
     EXPECT_EQ(form->grid().rowCount(), 1); // shown as an empty grid
@@ -214,15 +213,14 @@ TEST_F(ValidationTest, CompletionsAfterTheEndChangeNothing)
     addRow(proxy(71, valid()).hostPort());
     ASSERT_TRUE(runToEnd());
     const std::string mark = cell(ColMark, 1);
-    const int count = form->checkcount;
+    const int count = form->run()->checkcount();
     FetchEngine spare;
     TKeloInetChecker late(spare, dispatcher); // never started; only its Tag matters
     late.Tag = 1;
-    form->stopcheck = false;
     form->mycomplete(&late, false);
     EXPECT_EQ(cell(ColMark, 1), mark);
-    EXPECT_EQ(form->checkcount, count);
-    EXPECT_TRUE(form->stopcheck);
+    EXPECT_EQ(form->run()->checkcount(), count);
+    EXPECT_TRUE(form->run()->stopcheck());
 }
 
 TEST_F(ValidationTest, ElapsedTimeSurvivesTheTickCounterWrapping)
@@ -244,9 +242,9 @@ TEST_F(ValidationTest, AHarvestWithAutocheckValidatesAfterTheListing)
     // The run started inside the listing, 1200 ms after the grid was shown.
     EXPECT_EQ(clock.sleeps.front(), 1200u);
     auto until = std::chrono::steady_clock::now() + 5s;
-    while (!form->checkdone && std::chrono::steady_clock::now() < until)
+    while (!form->checkdone() && std::chrono::steady_clock::now() < until)
         dispatcher.drain();
-    EXPECT_TRUE(form->checkdone);
+    EXPECT_TRUE(form->checkdone());
     EXPECT_FALSE(form->autocheck);
     EXPECT_EQ(view.statuses.back(), g(" 验证结束,共有1代理可用！"));
 }
@@ -265,9 +263,9 @@ TEST_F(ValidationTest, TheFastModeKeepsAtMostTheLimitInFlightWithoutPauses)
     ASSERT_TRUE(runToEnd());
     EXPECT_TRUE(clock.sleeps.empty());
     EXPECT_LE(shared.peakWaiting(), 3);
-    EXPECT_EQ(form->checkprogress.started, 14);
-    EXPECT_EQ(form->checkprogress.completed, 14);
-    EXPECT_EQ(form->checkprogress.valid, 12);
+    EXPECT_EQ(form->run()->progress().started, 14);
+    EXPECT_EQ(form->run()->progress().completed, 14);
+    EXPECT_EQ(form->run()->progress().valid, 12);
     EXPECT_EQ(form->table().rowCount(), 12u);
     EXPECT_FALSE(form->busy);
 }

@@ -163,7 +163,7 @@ TEST_F(CliEndToEnd, RunOfAllGroupsMatchesTheGoldenFileAndTheWindowsOwnExport)
     view.checked = {true, true, true};
     form.btndownproxyExecute();
     ASSERT_TRUE(test::pumpUntil(
-        dispatcher, [&] { return form.checkdone; }, 30s));
+        dispatcher, [&] { return form.run() && form.checkdone(); }, 30s));
     const auto windowFile = work.path() / "window.txt";
     form.savetofile(windowFile.string(), proxyfiles::Text);
     const std::string windowTxt = test::readFile(windowFile);

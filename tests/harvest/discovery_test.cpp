@@ -123,13 +123,14 @@ protected:
                    {}};
     int listings = 0;
     bool busy = false;
+    std::function<void(bool)> setbusy = [this](bool b) { busy = b; };
 };
 
 TEST_F(DiscoveryTest, AFullRunFillsBothListsInDiscoveryOrder)
 {
     serveAll();
     tdaili coordinator(
-        env, [this] { ++listings; }, busy);
+        env, [this] { ++listings; }, setbusy);
     ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
     const std::string r = server.root();
     EXPECT_EQ(coordinator.pageurls.snapshot(),
@@ -150,7 +151,7 @@ TEST_F(DiscoveryTest, AFullRunFillsBothListsInDiscoveryOrder)
 TEST_F(DiscoveryTest, FailedDownloadsLeaveBothListsEmptyAndTheSpecificGroupStartsNothing)
 {
     tdaili coordinator(
-        env, [this] { ++listings; }, busy); // every index page answers 404
+        env, [this] { ++listings; }, setbusy); // every index page answers 404
     ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.runningThreads() == 0; }));
     EXPECT_EQ(server.requests().size(), 6u);
     EXPECT_EQ(coordinator.pageurls.count(), 0u);
@@ -175,7 +176,7 @@ TEST_F(DiscoveryTest, DiscoveredSourcesRunWhileTheDiscoveryStillAppends)
     server.serve("/ip/2026/1208a.html", "<p>1.2.3.4:8080 and 5.6.7.8:3128</p>");
     server.serve("/ip/2026/1207b.html", "<p>9.9.9.9:80</p>");
     tdaili coordinator(
-        env, [this] { ++listings; }, busy);
+        env, [this] { ++listings; }, setbusy);
     ASSERT_TRUE(test::pumpUntil(dispatcher, [&] { return coordinator.pageurls.count() > 0; }));
     Strings shown;
     coordinator.onshowinfo = [&](const std::string& s) { shown.push_back(s); };

@@ -169,7 +169,8 @@ protected:
                    {}};
     int listings = 0;
     bool busy = false;
-    tdaili coordinator{env, [this] { ++listings; }, busy};
+    std::function<void(bool)> setbusy = [this](bool b) { busy = b; };
+    tdaili coordinator{env, [this] { ++listings; }, setbusy};
 };
 
 TEST_F(CoordinatorTest, ASecondClickDuringAHarvestNeitherLosesNorMixesPages)
@@ -249,7 +250,7 @@ TEST_F(CoordinatorTest, EndingTheProgramReleasesWorkersWaitingForTheMainThread)
     server.serve("/http_highanon.txt", "1.1.1.1:80\n2.2.2.2:80\n");
     server.serve("/http.txt", test::HttpFixture::Response::stalled()); // never answers
     auto local = std::make_unique<tdaili>(
-        env, [] {}, busy);
+        env, [] {}, setbusy);
     local->downproxylists();
     std::this_thread::sleep_for(200ms); // the worker now waits to append its first row
     auto start = std::chrono::steady_clock::now();

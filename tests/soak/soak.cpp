@@ -208,7 +208,7 @@ int run(const std::string& script, int seconds, int rows)
     };
     auto settled = [&] {
         return form->coordinator()->threadcount == 0 && form->coordinator()->backgroundcount == 0 &&
-               !form->busy && (form->checkdone || form->checkprogress.started == 0);
+               !form->busy && (form->checkdone() || form->run()->progress().started == 0);
     };
 
     const auto end = Clock_::now() + std::chrono::seconds(seconds);
@@ -253,7 +253,7 @@ int run(const std::string& script, int seconds, int rows)
         check(pump(settled, 180s), "validation " + std::to_string(round) + " ended");
         planned = Action::None;
         check(pump(settled, 180s), "everything settled after round " + std::to_string(round));
-        rowsChecked += form->checkprogress.completed;
+        rowsChecked += form->run() ? form->run()->progress().completed : 0;
 
         // Only valid proxies remain; a run that nobody disturbed keeps every one of them.
         std::set<std::string> validAddresses;

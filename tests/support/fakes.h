@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "app/endpoints.h"
 #include "app/view.h"
+#include "config/endpoints.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
 

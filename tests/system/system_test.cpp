@@ -44,15 +44,18 @@ protected:
         return *form;
     }
 
-    // A grid row as the validation run leaves it.
-    void gridRow(int r, const std::string& ip, const std::string& port, const std::string& mark)
+    // Table row r (the next one) as the validation run leaves it, listed and selected.
+    void gridRow(int r, const std::string& ip, const std::string& port, CheckMark mark)
     {
-        auto& grid = form->grid();
-        grid.setRowCount(r + 1);
-        grid.setCell(gridview::ColIp, r, ip);
-        grid.setCell(gridview::ColPort, r, port);
-        grid.setCell(gridview::ColMark, r, mark);
-        grid.setSelectedRow(r);
+        auto& t = form->table();
+        ASSERT_EQ(t.rowCount() + 1, static_cast<std::size_t>(r));
+        t.append();
+        t.setText(Field::Ip, ip);
+        t.setText(Field::Port, port);
+        t.post();
+        t.setMark(*t.bookmark(), mark);
+        form->showingrid();
+        form->grid().setSelectedRow(r);
     }
 
     test::TempDir dir{"system-test"};
@@ -91,7 +94,7 @@ TEST_F(SystemTest, WithoutAProxyStartUpSaysStopped)
 TEST_F(SystemTest, SetThenStopKeepsTheLastProxyDisabled)
 {
     start();
-    gridRow(1, " 127.0.0.5 ", "8080\t", g("√"));
+    gridRow(1, " 127.0.0.5 ", "8080\t", CheckMark::Valid);
     form->btnsetproxyExecute();
     EXPECT_EQ(settings().readDword("ProxyEnable"), 1u);
     EXPECT_EQ(settings().readString("ProxyServer"), "127.0.0.5:8080");
@@ -114,12 +117,12 @@ TEST_F(SystemTest, SettingAnInvalidOrEmptyRowTouchesNothing)
 {
     start();
     const auto infos = view.infos.size();
-    gridRow(1, "127.0.0.6", "80", g("⊙"));
+    gridRow(1, "127.0.0.6", "80", CheckMark::Failed);
     form->btnsetproxyExecute();
     EXPECT_EQ(view.messages, std::vector<std::string>{g("此代理无效 ")});
-    gridRow(2, "", "80", "");
+    gridRow(2, "", "80", CheckMark::None);
     form->btnsetproxyExecute();
-    gridRow(3, "127.0.0.7", "  ", "");
+    gridRow(3, "127.0.0.7", "  ", CheckMark::None);
     form->btnsetproxyExecute();
     form->grid().setSelectedRow(0);
     form->btnsetproxyExecute();
@@ -134,7 +137,7 @@ TEST_F(SystemTest, TheDesktopSettingsFollowTheSwitch)
         GTEST_SKIP() << "the GNOME proxy schema is not installed";
     setenv("VORIN_DESKTOP_PROXY", "1", 1);
     start();
-    gridRow(1, "127.0.0.8", "3128", "");
+    gridRow(1, "127.0.0.8", "3128", CheckMark::None);
     form->btnsetproxyExecute();
     auto state = desktopproxy::read();
     ASSERT_TRUE(state);

@@ -10,7 +10,7 @@ namespace {
 
 using namespace gridview;
 
-struct CountingObserver : StringGrid::Observer {
+struct CountingObserver : ProxyGrid::Observer {
     void gridReset() override { ++resets; }
     void gridRowsChanged(int, int) override { ++rowChanges; }
     int resets = 0;
@@ -34,7 +34,7 @@ protected:
     }
 
     ProxyTable table{std::make_shared<const Collator>("en_US")};
-    StringGrid grid{kColumns, 2};
+    ProxyGrid grid{table};
 };
 
 TEST_F(GridViewTest, TitlesAndWidths)
@@ -83,23 +83,29 @@ TEST_F(GridViewTest, EmptyTableLeavesOnlyTheTitleRow)
     EXPECT_EQ(countText(0), test::g("共有0个代理"));
 }
 
-TEST_F(GridViewTest, KeepsFailureMarksAcrossARedrawThatDoesNotMoveRows)
+TEST_F(GridViewTest, MarksStayWithTheirRowsWhenRowsMoveAndAValidRowShowsValidWhenListedAgain)
 {
     initGrid(grid);
-    add("1.1.1.1");
+    add("3.3.3.3");
+    add("1.1.1.1", {}, 350); // valid from an earlier run
     add("2.2.2.2");
     fillGrid(table, grid);
-    grid.setCell(ColMark, 2, test::g("⊙"));
-    grid.setCell(ColSpeed, 2, "99999");
     table.first();
+    const auto failed = *table.bookmark();
     table.next();
-    table.edit();
-    table.setText(Field::Location, test::g("上海"));
-    table.post();
-    fillGrid(table, grid);
-    EXPECT_EQ(grid.cell(ColLocation, 2), test::g("上海"));
+    const auto earlierValid = *table.bookmark();
+    table.setMark(failed, CheckMark::Failed);
+    table.setMark(earlierValid, CheckMark::Failed); // failed now, valid before
     EXPECT_EQ(grid.cell(ColMark, 2), test::g("⊙"));
     EXPECT_EQ(grid.cell(ColSpeed, 2), "99999");
+    table.sortOn(Field::Ip); // 1.1.1.1, 2.2.2.2, 3.3.3.3
+    fillGrid(table, grid);
+    EXPECT_EQ(grid.cell(ColIp, 3), "3.3.3.3");
+    EXPECT_EQ(grid.cell(ColMark, 3), test::g("⊙"));
+    EXPECT_EQ(grid.cell(ColSpeed, 3), "99999");
+    EXPECT_EQ(grid.cell(ColMark, 2), "");
+    EXPECT_EQ(grid.cell(ColMark, 1), test::g("√"));
+    EXPECT_EQ(grid.cell(ColSpeed, 1), "350");
 }
 
 TEST_F(GridViewTest, ClearingBlanksRowsButKeepsTheirNumberAndTitles)
@@ -126,19 +132,19 @@ TEST_F(GridViewTest, ARedrawIsOneNotification)
     clearGridBody(grid);
     EXPECT_EQ(observer.resets, 2);
     EXPECT_EQ(observer.rowChanges, 0);
-    grid.setCell(ColMark, 3, "x");
+    grid.rowsChanged();
     EXPECT_EQ(observer.rowChanges, 1);
     grid.setObserver(nullptr);
 }
 
-TEST(StringGrid, IgnoresCellsOutsideAndKeepsTheSelectionInside)
+TEST_F(GridViewTest, ReadsNothingOutsideAndKeepsTheSelectionInside)
 {
-    StringGrid grid(8, 2);
-    grid.setCell(9, 1, "x");
-    grid.setCell(1, 5, "x");
+    add("1.1.1.1");
     EXPECT_EQ(grid.cell(9, 1), "");
     EXPECT_EQ(grid.cell(-1, -1), "");
     grid.setRowCount(10);
+    EXPECT_EQ(grid.cell(ColIp, 1), "1.1.1.1");
+    EXPECT_EQ(grid.cell(ColIp, 5), ""); // a shown row the table no longer has
     grid.setSelectedRow(8);
     grid.setRowCount(4);
     EXPECT_EQ(grid.selectedRow(), 3);

@@ -3,13 +3,13 @@
 // The window on a real QApplication (offscreen): layout, the grid adapter, menus and the start-up texts.
 #include "platform/gbk.h"
 #include "platform/registry.h"
+#include "qtloop/qtdispatcher.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
 #include "system/systemproxy.h"
 #include "table/gridview.h"
 #include "ui/gridmodel.h"
 #include "ui/mainform.h"
-#include "ui/qtdispatcher.h"
 #include "ui/qtext.h"
 
 #include <QAbstractItemModelTester>
@@ -111,7 +111,8 @@ TEST_F(MainFormTest, StartUpRunsWhenShownAndCloseStoresTheOption)
 
 TEST_F(MainFormTest, GridModelFollowsTheGrid)
 {
-    StringGrid grid(gridview::kColumns, 2);
+    ProxyTable table(std::make_shared<const Collator>("en_US"));
+    ProxyGrid grid(table);
     gridview::initGrid(grid);
     GridModel model(grid);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -120,7 +121,6 @@ TEST_F(MainFormTest, GridModelFollowsTheGrid)
     EXPECT_EQ(model.columnCount(), 8);
     EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral(" IP地址"));
 
-    ProxyTable table(std::make_shared<const Collator>("en_US"));
     for (int i = 0; i < 3000; ++i) {
         table.append();
         table.setText(Field::Ip, "10.0.0." + std::to_string(i));
@@ -132,10 +132,14 @@ TEST_F(MainFormTest, GridModelFollowsTheGrid)
     EXPECT_EQ(model.rowCount(), 3000);
     EXPECT_EQ(model.index(0, 4).data().toString(), QStringLiteral("北京"));
 
+    // A verdict written into the table shows once the grid is told; the model copies no cells.
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    grid.setCell(gridview::ColMark, 5, gbk::fromUtf8("⊙"));
+    table.first();
+    table.moveBy(4);
+    table.setMark(*table.bookmark(), CheckMark::Failed);
+    grid.rowsChanged();
     ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed[0][0].toModelIndex().row(), 4);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 0);
     EXPECT_EQ(model.index(4, 5).data().toString(), QStringLiteral("⊙"));
 }
 
@@ -263,11 +267,9 @@ TEST_F(MainFormTest, AProxySetAtRunTimeCarriesTheNextCheck)
     form.show(); // direct: the home page on the closed loopback port fails
     loads.wait(20000);
 
-    auto& grid = form.controller().grid();
-    grid.setRowCount(2);
-    grid.setCell(gridview::ColIp, 1, proxy.address());
-    grid.setCell(gridview::ColPort, 1, std::to_string(proxy.port()));
-    grid.setSelectedRow(1);
+    form.controller().importbytes(proxy.hostPort() + "\r\n");
+    form.controller().showingrid();
+    form.controller().grid().setSelectedRow(1);
     press(form.control("BTN_STARTPROXY"));
     EXPECT_EQ(QNetworkProxy::applicationProxy().hostName(), QStringLiteral("127.0.0.2"));
     press(form.control("BTN_VAIL"));

@@ -20,8 +20,9 @@ class Endpoints {
 public:
     // The built-in table.
     static Endpoints defaults();
-    // The built-in table with the overrides of $VORIN_ENDPOINTS applied; a file that cannot be read leaves
-    // the defaults (the reason is in loadError()).
+    // The built-in table with the overrides of $VORIN_ENDPOINTS applied. A file that cannot be read, or
+    // that holds a line without "=" or a key the program does not know, is not used at all: the defaults
+    // stay and loadError() says why (UTF-8), for the front end to report.
     static Endpoints fromEnvironment();
 
     // The root for key, without a trailing slash; "" for an unknown key.
@@ -32,8 +33,11 @@ public:
     void setLabel(std::string key, std::string label);
     std::vector<std::string> keys() const;
 
-    // Applies "key=root" lines; malformed lines are skipped.
-    void applyOverrides(std::string_view text);
+    // Applies "key=root" lines; malformed lines are skipped. Returns what was wrong with the text (the
+    // first line without "=" or with a key not in the table; UTF-8), empty when nothing was.
+    std::string applyOverrides(std::string_view text);
+    // Applies a file of such lines; fails, naming the file and the line, when it cannot be read or
+    // applyOverrides finds something wrong (the good lines are applied all the same).
     IoResult applyOverrideFile(const std::string& path);
     const std::string& loadError() const { return loadError_; }
 

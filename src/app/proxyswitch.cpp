@@ -3,10 +3,9 @@
 // Making the selected proxy the system proxy, and switching the system proxy off.
 #include "app/frmvrdl.h"
 #include "platform/download.h"
+#include "platform/hostport.h"
 #include "platform/texts.h"
 #include "system/systemproxy.h"
-#include "table/gridview.h"
-#include "table/trim.h"
 
 namespace vorin {
 
@@ -43,18 +42,20 @@ void Tfrmvrdl::stopproxy()
 
 void Tfrmvrdl::btnsetproxyExecute()
 {
+    // The row is read from the table, which holds its verdict: the grid only shows it.
     const int r = grid_.selectedRow();
-    if (r < 1)
+    const ProxyRecord* row = r < 1 || grid_.blank() ? nullptr : table_.at(static_cast<std::size_t>(r));
+    if (!row)
         return;
-    const std::string& ip = grid_.cell(gridview::ColIp, r);
-    std::string_view port = trim(grid_.cell(gridview::ColPort, r));
-    if (ip.empty() || port.empty())
+    const std::string ip = row->text(Field::Ip);
+    const HostPort proxy = HostPort::trimmed(ip, row->text(Field::Port));
+    if (ip.empty() || proxy.port.empty())
         return;
-    if (grid_.cell(gridview::ColMark, r) == texts().markFailed) {
+    if (row->mark == CheckMark::Failed) {
         view_.messageBox(texts().invalidProxy);
         return;
     }
-    startproxy(std::string(trim(ip)) + ":" + std::string(port));
+    startproxy(proxy.text());
 }
 
 void Tfrmvrdl::btnstopproxyExecute()

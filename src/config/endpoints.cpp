@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
-#include "app/endpoints.h"
+#include "config/endpoints.h"
 
-#include "table/trim.h"
+#include "platform/trim.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -66,8 +67,10 @@ Endpoints Endpoints::fromEnvironment()
 {
     Endpoints e = defaults();
     if (const char* path = std::getenv("VORIN_ENDPOINTS"); path && *path) {
-        if (auto r = e.applyOverrideFile(path); !r)
+        if (auto r = e.applyOverrideFile(path); !r) {
+            e = defaults();
             e.loadError_ = r.message;
+        }
     }
     return e;
 }
@@ -103,35 +106,55 @@ std::vector<std::string> Endpoints::keys() const
     return out;
 }
 
-void Endpoints::applyOverrides(std::string_view text)
+std::string Endpoints::applyOverrides(std::string_view text)
 {
     std::istringstream in{std::string(text)};
     std::string line;
+    std::string problem;
+    int number = 0;
+    auto note = [&](const std::string& what) {
+        if (problem.empty())
+            problem = "第 " + std::to_string(number) + " 行" + what;
+    };
     while (std::getline(in, line)) {
+        ++number;
         std::string_view l = trim(line);
         if (l.empty() || l.front() == '#')
             continue;
         auto eq = l.find('=');
-        if (eq == std::string_view::npos)
+        if (eq == std::string_view::npos) {
+            note("没有“=”");
             continue;
+        }
         std::string_view key = trim(l.substr(0, eq));
         std::string_view root = trim(l.substr(eq + 1));
         constexpr std::string_view suffix = ".label";
-        if (key.size() > suffix.size() && key.substr(key.size() - suffix.size()) == suffix)
-            setLabel(std::string(key.substr(0, key.size() - suffix.size())), std::string(root));
-        else if (!key.empty())
+        const bool isLabel = key.size() > suffix.size() && key.substr(key.size() - suffix.size()) == suffix;
+        std::string_view site = isLabel ? key.substr(0, key.size() - suffix.size()) : key;
+        if (site.empty())
+            continue;
+        if (roots_.find(site) == roots_.end())
+            note("：未知的键 " + std::string(site));
+        if (isLabel)
+            setLabel(std::string(site), std::string(root));
+        else
             set(std::string(key), std::string(root));
     }
+    return problem;
 }
 
 IoResult Endpoints::applyOverrideFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return IoResult::failure("open " + path);
+    std::error_code ec;
+    if (!in || std::filesystem::is_directory(path, ec))
+        return IoResult::failure("无法读取 " + path);
     std::ostringstream buf;
     buf << in.rdbuf();
-    applyOverrides(buf.str());
+    if (in.bad())
+        return IoResult::failure("无法读取 " + path);
+    if (std::string problem = applyOverrides(buf.str()); !problem.empty())
+        return IoResult::failure(path + " " + problem);
     return IoResult::success();
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
-#include "app/endpoints.h"
+#include "config/endpoints.h"
 #include "support/fakes.h"
 
 #include <fstream>

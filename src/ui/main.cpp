@@ -2,8 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // Program entry: the application object, the main window, the message loop.
 #include "platform/clock.h"
+#include "qtloop/qtdispatcher.h"
 #include "ui/mainform.h"
-#include "ui/qtdispatcher.h"
 
 #include <QApplication>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #include "app/frmvrdl.h"
 #include "geo/iplookup.h"
 #include "platform/texts.h"
-#include "table/trim.h"
+#include "platform/trim.h"
 
 namespace vorin {
 

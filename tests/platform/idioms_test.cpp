@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
-#include "harvest/idioms.h"
-#include "harvest/lines.h"
+#include "platform/idioms.h"
+#include "platform/lines.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>

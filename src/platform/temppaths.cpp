@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
-#include "harvest/temppaths.h"
+#include "platform/temppaths.h"
 
 #include <cstdlib>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "table/trim.h"
+#include "platform/trim.h"
 
 #include <cstdint>
 #include <optional>

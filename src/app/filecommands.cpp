@@ -33,10 +33,21 @@ void Tfrmvrdl::mnimportExecute()
     showingrid();
 }
 
-void Tfrmvrdl::importfile(const std::string& path)
+bool Tfrmvrdl::importfile(const std::string& path)
 {
-    if (auto r = proxyfiles::importfile(table_, path); !r)
-        view_.messageBox(r.message);
+    std::string bytes;
+    if (auto r = proxyfiles::readList(path, bytes); !r) {
+        view_.messageBox(r.message); // the table stays as it was, and so does a run under way
+        return false;
+    }
+    importbytes(bytes);
+    return true;
+}
+
+void Tfrmvrdl::importbytes(std::string_view bytes)
+{
+    endrunquietly();
+    proxyfiles::importBytes(table_, bytes);
 }
 
 } // namespace vorin

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The two download buttons, the harvest coordinator and the rows it hands over.
+#include "app/frmvrdl.h"
+
+namespace vorin {
+
+void Tfrmvrdl::startcoordinator()
+{
+    if (coordinator_)
+        return;
+    coordinator_ = std::make_unique<tdaili>(
+        harvestEnv_, [this] { listtable(); }, [this](bool b) { busy = b; });
+    coordinator_->onshowinfo = [this](const std::string& text) { showinfo(text); };
+}
+
+void Tfrmvrdl::btndownproxyExecute()
+{
+    autocheck = true;
+    table_.open();
+    startdownload();
+}
+
+void Tfrmvrdl::actdownExecute()
+{
+    // Download only: a download-and-validate that found nothing leaves autocheck set, and this one must
+    // not validate on its behalf.
+    autocheck = false;
+    startdownload();
+}
+
+void Tfrmvrdl::startdownload()
+{
+    endrunquietly();
+    cleartable();
+    cleargrid();
+    table_.open();
+    if (!coordinator_)
+        return; // the window was never shown
+    tdaili& c = *coordinator_;
+    auto pause = [this] { clock_.sleep(300); };
+    if (view_.isChecked(MenuEntry::Mn01)) {
+        c.downcnp();
+        pause();
+        c.downproxycn();
+        pause();
+        c.downhaozs();
+        pause();
+    }
+    if (view_.isChecked(MenuEntry::Mn02)) {
+        c.downproxynet();
+        pause();
+        c.downros();
+        pause();
+        c.downproxylists();
+        pause();
+        c.downantipalivo();
+        pause();
+    }
+    if (view_.isChecked(MenuEntry::Mn03))
+        c.downurl();
+}
+
+void Tfrmvrdl::addrecord(const Entry& entry)
+{
+    table_.append();
+    table_.setText(Field::Ip, entry.ip);
+    table_.setText(Field::Port, entry.port);
+    if (entry.location)
+        table_.setText(Field::Location, *entry.location);
+    if (entry.protocol)
+        table_.setText(Field::Protocol, *entry.protocol);
+    table_.post();
+}
+
+} // namespace vorin

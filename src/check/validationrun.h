@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "check/KeloInetChecker.h"
+#include "platform/clock.h"
+#include "table/proxytable.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vorin {
+
+// One validation run over the proxy table: a checker per row, started in the grid's order a pause apart
+// (or whenever fewer than a limit are in flight), each verdict written into the table by the row's
+// bookmark (its check mark, and for a valid row "验证" and "速度"), and at the end the purge of every row
+// not valid and the listing by speed. It owns its checkers, its pacing, its counts and its end: stop()
+// ends it at the next completion as the stop button does; cancel() ends it quietly, its checks dropped,
+// nothing purged and nothing said, for a new list that takes the table. Everything runs on the main
+// thread; completions arrive through the dispatcher and nest inside whatever processes messages, so each
+// entry point keeps the run alive until it returns (the owner may let go of it meanwhile).
+class ValidationRun : public std::enable_shared_from_this<ValidationRun> {
+public:
+    // What the run needs of the window. showinfo processes pending messages before it returns.
+    class Host {
+    public:
+        virtual ~Host() = default;
+        virtual void showinfo(const std::string& text) = 0;
+        virtual void showingrid() = 0;
+        virtual void sorttable(const std::string& fieldName) = 0;
+        virtual void verdictShown() = 0; // a row's mark changed
+        virtual void runEnding() = 0;    // the run no longer counts as busy
+        virtual void runEnded() = 0;     // after the summary
+    };
+    struct Pacing {
+        int pause = 120;  // ms after each start
+        int parallel = 0; // most checks in flight at once; 0: no limit
+    };
+    struct Progress {
+        int started = 0;
+        int completed = 0;
+        int valid = 0;
+    };
+
+    ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, Host& host,
+                  std::string testUrl, Pacing pacing);
+    ~ValidationRun();
+    ValidationRun(const ValidationRun&) = delete;
+    ValidationRun& operator=(const ValidationRun&) = delete;
+
+    // Says that the run starts, then runs the start loop.
+    void start();
+    // The start loop; returns once every row has been started or the run was stopped. The run goes on in
+    // the completions.
+    void vailproxy();
+    // A checker's completion (its OnComplete).
+    void mycomplete(TKeloInetChecker* sender, bool connected);
+    // Ends the run at the next completion (at once when none is outstanding).
+    void stop();
+    // Ends the run without a word: outstanding checks are dropped, the table is left as it is.
+    void cancel();
+
+    bool checkdone() const { return checkdone_; }
+    bool stopcheck() const { return stopcheck_; }
+    bool cancelled() const { return cancelled_; }
+    int checkcount() const { return checkcount_; }
+    const Progress& progress() const { return progress_; }
+
+private:
+    void endcheck();
+    std::size_t outstandingChecks() const;
+
+    ProxyTable& table_;
+    FetchEngine& engine_;
+    Dispatcher& dispatcher_;
+    Clock& clock_;
+    Host& host_;
+    const std::string url_;
+    const Pacing pacing_;
+    bool stopcheck_ = false;
+    bool checkdone_ = false;
+    bool cancelled_ = false;
+    int checkcount_ = 0;
+    Progress progress_;
+    std::vector<ProxyTable::Bookmark> rows_; // the rows of the run, by grid row from 1
+    // Slot i holds the checker for row i (slot 0 unused); a slot is emptied once its completion is handled.
+    std::vector<std::unique_ptr<TKeloInetChecker>> checkers_;
+};
+
+} // namespace vorin

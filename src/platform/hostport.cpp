@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "platform/hostport.h"
+
+#include "platform/trim.h"
+
+#include <arpa/inet.h>
+
+namespace vorin {
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isAlnum(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isBracketedIpv6(std::string_view text)
+{
+    if (text.size() < 4 || text.front() != '[' || text.back() != ']' || text.size() > 2 + 45)
+        return false;
+    const std::string inner(text.substr(1, text.size() - 2));
+    in6_addr addr{};
+    return ::inet_pton(AF_INET6, inner.c_str(), &addr) == 1;
+}
+
+} // namespace
+
+bool isIpv4(std::string_view text)
+{
+    int parts = 0;
+    std::size_t i = 0;
+    while (true) {
+        std::size_t digits = 0;
+        int value = 0;
+        while (i < text.size() && isDigit(text[i]) && digits < 4) {
+            value = value * 10 + (text[i] - '0');
+            ++i;
+            ++digits;
+        }
+        if (digits == 0 || digits > 3 || value > 255)
+            return false;
+        ++parts;
+        if (i == text.size())
+            return parts == 4;
+        if (text[i] != '.' || parts == 4)
+            return false;
+        ++i;
+    }
+}
+
+bool isHostName(std::string_view text)
+{
+    if (text.empty() || text.size() > 253)
+        return false;
+    std::size_t start = 0;
+    bool lastAllDigits = true;
+    while (start <= text.size()) {
+        std::size_t end = text.find('.', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view label = text.substr(start, end - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+            return false;
+        lastAllDigits = true;
+        for (char c : label) {
+            if (!isAlnum(c) && c != '-')
+                return false;
+            lastAllDigits = lastAllDigits && isDigit(c);
+        }
+        start = end + 1;
+    }
+    return !lastAllDigits; // digits and dots that are no IPv4 address are no name either
+}
+
+HostPort HostPort::atFirstColon(std::string_view text)
+{
+    const auto colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return {std::string(text), {}};
+    return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
+}
+
+HostPort HostPort::parse(std::string_view text)
+{
+    text = trim(text);
+    if (!text.empty() && text.front() == '[') {
+        const auto close = text.find(']');
+        if (close != std::string_view::npos && close + 1 < text.size() && text[close + 1] == ':')
+            return {std::string(text.substr(0, close + 1)), std::string(text.substr(close + 2))};
+        return {std::string(text), {}};
+    }
+    return atFirstColon(text);
+}
+
+HostPort HostPort::trimmed(std::string_view host, std::string_view port)
+{
+    return {std::string(trim(host)), std::string(trim(port))};
+}
+
+int HostPort::portNumber() const
+{
+    if (port.empty() || port.size() > 5)
+        return 0;
+    int value = 0;
+    for (char c : port) {
+        if (!isDigit(c))
+            return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value >= 1 && value <= 65535 ? value : 0;
+}
+
+bool HostPort::valid() const
+{
+    return portNumber() != 0 && (isIpv4(host) || isBracketedIpv6(host) || isHostName(host));
+}
+
+} // namespace vorin

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorin {
+
+// A proxy's address and port as the program passes them between the table, the checker, the system
+// proxy and the list import. Both parts are text, as the table keeps them; valid() says whether they
+// name a reachable endpoint at all, so that nothing taken from a page or a file is handed to the network
+// as a scheme, a path or a proxy kind.
+struct HostPort {
+    std::string host;
+    std::string port;
+
+    // "host:port" split at its first colon, nothing trimmed; no colon: all of it is the host.
+    static HostPort atFirstColon(std::string_view text);
+    // "host:port" or "[v6]:port" split at the colon after the host; surrounding blanks trimmed.
+    static HostPort parse(std::string_view text);
+    // Both parts trimmed of blanks and control bytes, as the table's fields are read for a check.
+    static HostPort trimmed(std::string_view host, std::string_view port);
+
+    // host ":" port.
+    std::string text() const { return host + ":" + port; }
+    bool empty() const { return host.empty() && port.empty(); }
+    // The host is a dotted IPv4 address, a bracketed IPv6 address or a host name, and the port a
+    // decimal number from 1 to 65535.
+    bool valid() const;
+    // The port's number, 0 when it is not one from 1 to 65535.
+    int portNumber() const;
+
+    bool operator==(const HostPort&) const = default;
+};
+
+// Whether text is a dotted IPv4 address (four numbers 0-255 of one to three digits).
+bool isIpv4(std::string_view text);
+// Whether text is a host name: labels of letters, digits and '-', none starting or ending with '-', at
+// most 63 bytes each and 253 in all, the last not all digits.
+bool isHostName(std::string_view text);
+
+} // namespace vorin

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "platform/hostport.h"
+
+#include <gtest/gtest.h>
+
+namespace vorin {
+namespace {
+
+TEST(HostPort, OnlyAHostNameOrAnAddressWithAPortNamesAProxy)
+{
+    struct Case {
+        const char* host;
+        const char* port;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"127.0.0.1", "8080", true},
+        {"proxy-1.example.org", "3128", true},
+        {"[::1]", "80", true},
+        {"1.2.3.4", "1", true},
+        {"1.2.3.4", "65535", true},
+        {"1.2.3.4", "65536", false},
+        {"1.2.3.4", "0", false},
+        {"1.2.3.4", "80a", false},
+        {"1.2.3.4", "", false},
+        {"1.2.3.256", "80", false}, // neither an address nor a name
+        {"1.2.3", "80", false},
+        {"socks5", "//1.2.3.4:1080", false}, // what a "socks5://" line leaves in the two fields
+        {"https", "//1.2.3.4:443", false},
+        {"http://1.2.3.4", "80", false},
+        {"a/b", "80", false},
+        {"-bad.example", "80", false},
+        {"[::1", "80", false},
+        {"[zz::1]", "80", false},
+        {"", "80", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ((HostPort{c.host, c.port}.valid()), c.valid) << c.host << " " << c.port;
+}
+
+TEST(HostPort, SplitsAtTheColonAfterTheHost)
+{
+    EXPECT_EQ(HostPort::parse(" 1.2.3.4:80 "), (HostPort{"1.2.3.4", "80"}));
+    EXPECT_EQ(HostPort::parse("[::1]:8080"), (HostPort{"[::1]", "8080"}));
+    EXPECT_EQ(HostPort::parse("host"), (HostPort{"host", ""}));
+    // The import keeps its rule: the first colon, nothing trimmed.
+    EXPECT_EQ(HostPort::atFirstColon(" 1.2.3.4 : 80:x"), (HostPort{" 1.2.3.4 ", " 80:x"}));
+    EXPECT_EQ(HostPort::trimmed(" 1.2.3.4\t", " 80\r").text(), "1.2.3.4:80");
+}
+
+} // namespace
+} // namespace vorin
