@@ -40,6 +40,7 @@ public:
     // applyOverrides finds something wrong (the good lines are applied all the same).
     IoResult applyOverrideFile(const std::string& path);
     const std::string& loadError() const { return loadError_; }
+    void setLoadError(std::string why) { loadError_ = std::move(why); }
 
 private:
     std::map<std::string, std::string, std::less<>> roots_;

@@ -349,7 +349,14 @@ std::optional<View::SaveChoice> MainForm::saveDialog(const std::string& filter, 
         return std::nullopt;
     lastFolder_ = dialog.directory().absolutePath();
     const QString path = dialog.selectedFiles().constFirst();
-    return SaveChoice{path.toStdString(), static_cast<int>(entries.indexOf(dialog.selectedNameFilter())) + 1};
+    // With the details hidden the dialog may name the entry by its name alone.
+    const QString chosen = dialog.selectedNameFilter();
+    auto index = entries.indexOf(chosen);
+    for (qsizetype i = 0; index < 0 && 2 * i < parts.size(); ++i) {
+        if (parts[2 * i] == chosen)
+            index = i;
+    }
+    return SaveChoice{path.toStdString(), static_cast<int>(index) + 1};
 }
 
 std::optional<std::string> MainForm::openDialog()

@@ -240,6 +240,18 @@ TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(test::readFile(earlier), "earlier result\n");
     }
+    // A site configuration that cannot be used stops the program before it reaches any site.
+    const auto badSites = dir.path() / "bad-endpoints.conf";
+    test::writeFile(badSites, "softsite=http://127.0.0.1:9\nsoftsite http://127.0.0.1:9\n");
+    {
+        test::ScopedEnv sites{"VORIN_ENDPOINTS", badSites.string()};
+        CliResult r = runCli(work.path(), {"harvest", "--groups", "000", "--out", out});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("bad-endpoints.conf"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    std::filesystem::remove(badSites);
+
     for (const char* command : {"harvest", "validate", "locate", "run"}) {
         CliResult r = runCli(work.path(), {command, "--help"});
         EXPECT_EQ(r.status, 0);

@@ -120,6 +120,27 @@ TEST_F(FilesTest, AFailedSaveShowsTheErrorAndKeepsTheOldFile)
     EXPECT_EQ(view.messages[0].rfind(g("无法创建文件 "), 0), 0u);
     EXPECT_EQ(test::readFile(blocked / "list.txt"), "old list");
 
+    // A folder that is not there is not made: the save ends with the same message.
+    view.messages.clear();
+    view.saveAnswer = View::SaveChoice{(dir.path() / "missing" / "list.txt").string(), 1};
+    form.btnsaveproxyExecute();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].rfind(g("无法创建文件 "), 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
+
+    // A file saved over keeps its permission bits.
+    const auto kept = dir.path() / "kept.txt";
+    test::writeFile(kept, "old");
+    std::filesystem::permissions(kept, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    view.saveAnswer = View::SaveChoice{kept.string(), 1};
+    form.btnsaveproxyExecute();
+    EXPECT_NE(test::readFile(kept), "old");
+    EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::owner_write |
+                                                               std::filesystem::perms::group_read);
+
     // The dialog keeps the entry chosen last, and a.txt saved as HTML is a.html.
     view.saveAnswer = View::SaveChoice{(dir.path() / "a.txt").string(), 2};
     form.btnsaveproxyExecute();
@@ -127,7 +148,7 @@ TEST_F(FilesTest, AFailedSaveShowsTheErrorAndKeepsTheOldFile)
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "a.txt"));
     view.saveAnswer.reset();
     form.btnsaveproxyExecute();
-    EXPECT_EQ(view.preselected, (std::vector<int>{1, 1, 2}));
+    EXPECT_EQ(view.preselected, (std::vector<int>{1, 1, 1, 1, 2}));
     EXPECT_EQ(view.saveFilters[0], g("*.txt|*.txt|*.html|*.html|XML文件|*.xml"));
 }
 

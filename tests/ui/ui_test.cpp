@@ -3,6 +3,7 @@
 // The window on a real QApplication (offscreen): layout, the grid adapter, menus and the start-up texts.
 #include "platform/gbk.h"
 #include "platform/registry.h"
+#include "platform/texts.h"
 #include "qtloop/qtdispatcher.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
@@ -15,6 +16,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QNetworkProxy>
@@ -23,7 +26,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
 #include <thread>
@@ -270,14 +275,47 @@ TEST_F(MainFormTest, AProxySetAtRunTimeCarriesTheNextCheck)
     form.controller().importbytes(proxy.hostPort() + "\r\n");
     form.controller().showingrid();
     form.controller().grid().setSelectedRow(1);
+    // The page on show stays until the next one is asked for; the pane has no scroll bars.
+    QWebEnginePage* shown = form.browser()->page();
+    const QUrl shownUrl = form.browser()->url();
+    EXPECT_FALSE(shown->settings()->testAttribute(QWebEngineSettings::ShowScrollBars));
     press(form.control("BTN_STARTPROXY"));
     EXPECT_EQ(QNetworkProxy::applicationProxy().hostName(), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(form.browser()->page(), shown);
+    EXPECT_EQ(form.browser()->url(), shownUrl);
     press(form.control("BTN_VAIL"));
     EXPECT_EQ(waitForText(form.browser(), QStringLiteral("page A seen through proxy-two")),
               QStringLiteral("page A seen through proxy-two"));
     press(form.control("BTN_STOPPROXY"));
     EXPECT_EQ(QNetworkProxy::applicationProxy().type(), QNetworkProxy::NoProxy);
+    EXPECT_EQ(waitForText(form.browser(), QStringLiteral("page A seen through proxy-two")),
+              QStringLiteral("page A seen through proxy-two"));
+    EXPECT_FALSE(form.browser()->page()->settings()->testAttribute(QWebEngineSettings::ShowScrollBars));
     form.close();
+}
+
+TEST_F(MainFormTest, TheSaveDialogNamesItsEntriesAsTheFilterDoes)
+{
+    MainForm form(dispatcher, clock, testEndpoints());
+    QStringList entries;
+    int preselected = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &form, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* types = dialog ? dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+        if (!types)
+            return;
+        entries.clear();
+        for (int i = 0; i < types->count(); ++i)
+            entries << types->itemText(i);
+        preselected = types->currentIndex();
+        dialog->reject();
+    });
+    poll.start(20);
+    EXPECT_FALSE(form.saveDialog(texts().saveFilter, 2).has_value());
+    EXPECT_EQ(entries,
+              (QStringList{QStringLiteral("*.txt"), QStringLiteral("*.html"), QStringLiteral("XML文件")}));
+    EXPECT_EQ(preselected, 1);
 }
 
 } // namespace

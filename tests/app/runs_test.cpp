@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The validation run among the window's other handlers: downloads, imports and the list tools while it is
+// under way, the marks it leaves, and what a check refuses to fetch.
+#include "platform/texts.h"
+#include "support/rig.h"
+#include "table/gridview.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace vorin {
+namespace {
+
+using namespace std::chrono_literals;
+using gridview::ColMark;
+using gridview::ColSpeed;
+using test::ControllerRig;
+
+bool said(const std::vector<std::string>& statuses, const std::string& text)
+{
+    return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
+}
+
+TEST(Runs, ADownloadOrAnImportEndsTheRunUnderWayQuietly)
+{
+    enum class Action {
+        DownloadOnly,
+        DownloadAndValidate,
+        Import,
+    };
+    for (Action action : {Action::DownloadOnly, Action::DownloadAndValidate, Action::Import}) {
+        SCOPED_TRACE(static_cast<int>(action));
+        ControllerRig rig;
+        auto& slow = rig.proxy(11, ControllerRig::valid(400));
+        rig.addRow(slow.hostPort());
+        rig.addRow(slow.hostPort());
+        rig.form->checkpause = 0; // both checks out at once
+        rig.form->btncheckproxyExecute();
+        ASSERT_FALSE(rig.form->checkdone());
+        rig.view.statuses.clear();
+        rig.view.checked = {false, false, false}; // the download starts no source; the test hands rows over
+        switch (action) {
+        case Action::DownloadOnly:
+            rig.form->actdownExecute();
+            break;
+        case Action::DownloadAndValidate:
+            rig.form->btndownproxyExecute();
+            break;
+        case Action::Import:
+            rig.form->importbytes("127.0.0.12:9\r\n127.0.0.13:9\r\n");
+            break;
+        }
+        if (action != Action::Import) {
+            rig.form->addrecord({"127.0.0.12", "9", {}, {}});
+            rig.form->addrecord({"127.0.0.13", "9", {}, {}});
+        }
+        // The time the old run's answers would take to arrive (400 ms): they must change nothing.
+        EXPECT_FALSE(rig.pumpUntil([] { return false; }, 700ms));
+        EXPECT_EQ(rig.addresses(), (std::vector<std::string>{"127.0.0.12", "127.0.0.13"}));
+        rig.form->showingrid();
+        EXPECT_EQ(rig.cell(ColMark, 1), "");
+        EXPECT_EQ(rig.cell(ColMark, 2), "");
+        EXPECT_FALSE(said(rig.view.statuses, texts().checkEnded));
+        EXPECT_FALSE(rig.form->busy);
+        EXPECT_EQ(rig.form->autocheck, action == Action::DownloadAndValidate);
+        // The listing of the new harvest validates it when its button asked for that.
+        if (action != Action::Import) {
+            rig.form->listtable();
+            EXPECT_EQ(said(rig.view.statuses, texts().checkStarting), action == Action::DownloadAndValidate);
+        }
+    }
+}
+
+TEST(Runs, ImportedRowsShowNoMarksOfAnEarlierRun)
+{
+    ControllerRig rig;
+    rig.addRow(rig.proxy(21, ControllerRig::valid()).hostPort());
+    ASSERT_TRUE(rig.runToEnd());
+    ASSERT_EQ(rig.cell(ColMark, 1), test::g("√"));
+    rig.form->importbytes("127.0.0.22:80\r\n127.0.0.23:80\r\n");
+    rig.form->showingrid();
+    for (int row : {1, 2}) {
+        EXPECT_EQ(rig.cell(ColMark, row), "") << row;
+        EXPECT_EQ(rig.cell(ColSpeed, row), "") << row;
+    }
+}
+
+TEST(Runs, MarksStayWithTheirProxiesThroughASortAndADeleteDuringARun)
+{
+    ControllerRig rig;
+    auto& slow = rig.proxy(31, ControllerRig::valid(600));
+    auto& fast = rig.proxy(33, ControllerRig::valid());
+    const std::string refused = "127.0.0.32:9";
+    for (const auto& [hostPort, location] :
+         {std::pair{slow.hostPort(), "c"}, std::pair{refused, "b"}, std::pair{fast.hostPort(), "a"}}) {
+        rig.addRow(hostPort);
+        rig.form->table().edit();
+        rig.form->table().setText(Field::Location, location);
+        rig.form->table().post();
+    }
+    rig.form->showingrid();
+    rig.form->checkpause = 0;
+    rig.form->btncheckproxyExecute();
+    ASSERT_TRUE(rig.pumpUntil([&] { return rig.form->run()->progress().completed == 2; }));
+
+    rig.form->mnsortExecute(1); // by location: fast, refused, slow
+    EXPECT_EQ(rig.cell(gridview::ColIp, 1), "127.0.0.33");
+    EXPECT_EQ(rig.cell(ColMark, 1), test::g("√"));
+    EXPECT_EQ(rig.cell(ColMark, 2), test::g("⊙"));
+    EXPECT_EQ(rig.cell(ColMark, 3), ""); // still out
+
+    rig.form->grid().setSelectedRow(1);
+    rig.form->mndellistExecute(); // the fast one goes: refused, slow
+    rig.form->grid().setSelectedRow(1);
+    rig.form->btnsetproxyExecute();
+    EXPECT_EQ(rig.view.messages, std::vector<std::string>{texts().invalidProxy});
+    rig.form->grid().setSelectedRow(2);
+    rig.form->btnsetproxyExecute(); // not checked yet, so accepted
+    EXPECT_EQ(rig.form->getproxy(), slow.hostPort());
+
+    ASSERT_TRUE(rig.pumpUntil([&] { return rig.form->checkdone(); }));
+    EXPECT_EQ(rig.addresses(), std::vector<std::string>{"127.0.0.31"});
+    EXPECT_EQ(rig.cell(ColMark, 1), test::g("√"));
+}
+
+TEST(Runs, DownloadOnlyNeverValidatesAfterAnEarlierDownloadAndValidate)
+{
+    ControllerRig rig;
+    rig.view.checked = {false, false, false};
+    rig.form->btndownproxyExecute(); // finds nothing, so its listing never comes
+    rig.form->actdownExecute();      // the right click
+    rig.form->addrecord({"127.0.0.41", "9", {}, {}});
+    rig.form->listtable();
+    EXPECT_FALSE(rig.form->autocheck);
+    EXPECT_EQ(rig.form->run(), nullptr);
+    EXPECT_FALSE(said(rig.view.statuses, texts().checkStarting));
+}
+
+TEST(Runs, TextThatNamesNoProxyIsJudgedInvalidWithoutAFetch)
+{
+    // What a plain-text source makes of "http://host:port" and "socks5://host:port" lines: the scheme in
+    // the address, the rest in the port. Read as a proxy URL either would steer the check.
+    ControllerRig rig;
+    auto& site = rig.proxy(51, ControllerRig::valid());
+    const std::string rest = "//" + site.hostPort();
+    for (const char* scheme : {"http", "socks5", "https"}) {
+        rig.form->table().append();
+        rig.form->table().setText(Field::Ip, scheme);
+        rig.form->table().setText(Field::Port, rest);
+        rig.form->table().post();
+    }
+    ASSERT_TRUE(rig.runToEnd());
+    EXPECT_EQ(rig.form->run()->progress().completed, 3);
+    EXPECT_TRUE(rig.form->table().isEmpty());
+    EXPECT_TRUE(site.requests().empty());
+}
+
+TEST(Runs, ASiteConfigurationThatCannotBeUsedIsSaidAtStartUp)
+{
+    test::TempDir dir("bad-sites");
+    const auto file = dir.path() / "sites.conf";
+    const struct {
+        const char* content; // nullptr: the file is a folder
+        const char* named;
+    } cases[] = {
+        {"softsite=http://127.0.0.1:9\nsoftsite http://127.0.0.1:9\n", "2"},
+        {"softsite=http://127.0.0.1:9\nsoftsight=http://127.0.0.1:9\n", "softsight"},
+        {nullptr, "sites.conf"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(file);
+        if (c.content)
+            test::writeFile(file, c.content);
+        else
+            std::filesystem::create_directory(file);
+        test::ScopedEnv sites{"VORIN_ENDPOINTS", file.string()};
+        Endpoints e = Endpoints::fromEnvironment();
+        EXPECT_NE(e.loadError().find(c.named), std::string::npos) << e.loadError();
+        EXPECT_EQ(e.root("softsite"), Endpoints::defaults().root("softsite")); // none of the file is used
+
+        test::FakeView view;
+        test::FakeClock clock;
+        Dispatcher dispatcher;
+        test::TempDir registry("bad-sites-registry");
+        test::ScopedEnv registryEnv{"VORIN_REGISTRY_DIR", registry.path().string()};
+        // The window is built with the loopback sites, as a test must; only the error is the file's.
+        Endpoints shown = test::loopbackEndpoints();
+        shown.setLoadError(e.loadError());
+        Tfrmvrdl form(view, dispatcher, clock, shown);
+        form.frmshowExecute();
+        ASSERT_FALSE(view.statuses.empty());
+        EXPECT_EQ(view.statuses.back().rfind(texts().endpointsError, 0), 0u);
+    }
+}
+
+} // namespace
+} // namespace vorin
