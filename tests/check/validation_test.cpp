@@ -2,8 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The validation run through the controller, with fake proxies on distinct loopback addresses.
 #include "app/frmvrdl.h"
-#include "support/fakes.h"
-#include "support/httpfixture.h"
+#include "support/rig.h"
 #include "table/gridview.h"
 
 #include <gtest/gtest.h>
@@ -17,72 +16,10 @@ using test::g;
 using Response = test::HttpFixture::Response;
 using gridview::ColMark;
 using gridview::ColSpeed;
+using test::ControllerRig;
 
-class ValidationTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        TKeloInetChecker::setOverallLimit(1500ms);
-        form = std::make_unique<Tfrmvrdl>(view, dispatcher, clock, test::loopbackEndpoints(),
-                                          TempPaths(pages.path(), pages.path()));
-        form->frmshowExecute();
-        view.statuses.clear();
-    }
-    void TearDown() override
-    {
-        form.reset();
-        TKeloInetChecker::setOverallLimit(15000ms);
-    }
-
-    // A fake proxy at 127.0.0.x answering the test page with response.
-    test::HttpFixture& proxy(int x, const Response& response)
-    {
-        proxies.push_back(std::make_unique<test::HttpFixture>("127.0.0." + std::to_string(x)));
-        proxies.back()->serve("/ip2city.asp", response);
-        return *proxies.back();
-    }
-    static Response valid(int delayMs = 0)
-    {
-        return Response::with(200, g("您的IP地址") + "127.0.0.1", delayMs);
-    }
-
-    void addRow(const std::string& hostPort, std::optional<int> earlierSpeed = std::nullopt)
-    {
-        auto colon = hostPort.find(':');
-        auto& t = form->table();
-        t.append();
-        t.setText(Field::Ip, hostPort.substr(0, colon));
-        t.setText(Field::Port, hostPort.substr(colon + 1));
-        if (earlierSpeed) {
-            t.setBoolean(Field::Valid, true);
-            t.setInteger(Field::Speed, *earlierSpeed);
-        }
-        t.post();
-    }
-
-    bool runToEnd(std::chrono::milliseconds limit = 8000ms)
-    {
-        form->btncheckproxyExecute();
-        auto until = std::chrono::steady_clock::now() + limit;
-        while (!form->checkdone()) {
-            if (std::chrono::steady_clock::now() > until)
-                return false;
-            dispatcher.waitMessages(20ms);
-        }
-        return true;
-    }
-
-    std::string cell(int col, int row) { return form->grid().cell(col, row); }
-
-    test::TempDir registry{"validation-registry"};
-    test::TempDir pages{"validation-pages"};
-    test::ScopedEnv registryEnv_{"VORIN_REGISTRY_DIR", registry.path().string()};
-    test::FakeView view;
-    test::FakeClock clock;
-    Dispatcher dispatcher;
-    std::vector<std::unique_ptr<test::HttpFixture>> proxies;
-    std::unique_ptr<Tfrmvrdl> form;
-};
+// The controller with its fakes, shown; every test starts with no status text.
+class ValidationTest : public ::testing::Test, public test::ControllerRig {};
 
 TEST_F(ValidationTest, KeepsOnlyTheValidProxyWithItsSpeed)
 {
