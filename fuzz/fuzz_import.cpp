@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // Importing any list, then exporting it in every format: the table holds one row per colon line and the
-// exports hold every row.
+// exports hold every row; an entry taken for a proxy names an endpoint only.
 #include "files/jsonexport.h"
 #include "files/proxyfiles.h"
 
@@ -14,7 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::size_t lines = 0;
-    vorin::proxyfiles::forEachImportLine(text, [&](const vorin::HostPort&) { ++lines; });
+    // Every line is also a candidate proxy: one judged valid names an endpoint and nothing more (no scheme,
+    // path or credentials), and reads back the same from its text.
+    vorin::proxyfiles::forEachImportLine(text, [&](const vorin::HostPort& entry) {
+        ++lines;
+        const vorin::HostPort trimmed = vorin::HostPort::trimmed(entry.host, entry.port);
+        if (trimmed.valid() && (trimmed.host.find_first_of("/@?#") != std::string::npos ||
+                                vorin::HostPort::parse(trimmed.text()) != trimmed))
+            std::abort();
+    });
     vorin::ProxyTable table;
     vorin::proxyfiles::importBytes(table, text);
     if (table.rowCount() != lines)
