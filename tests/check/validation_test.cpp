@@ -16,7 +16,6 @@ using test::g;
 using Response = test::HttpFixture::Response;
 using gridview::ColMark;
 using gridview::ColSpeed;
-using test::ControllerRig;
 
 // The controller with its fakes, shown; every test starts with no status text.
 class ValidationTest : public ::testing::Test, public test::ControllerRig {};
