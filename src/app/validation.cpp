@@ -19,20 +19,19 @@ void Tfrmvrdl::btncheckproxyExecute()
     run_ = std::make_shared<ValidationRun>(table_, engine_, dispatcher_, clock_, host,
                                            endpoints_.root("iplookup") + "/ip2city.asp",
                                            ValidationRun::Pacing{checkpause, checkparallel});
-    auto run = run_; // a new run may take run_'s place while this one starts
-    run->start();
+    run_->start(); // the run keeps itself alive should a new one take its place meanwhile
 }
 
 void Tfrmvrdl::vailproxy()
 {
-    if (auto run = run_)
-        run->vailproxy();
+    if (run_)
+        run_->vailproxy();
 }
 
 void Tfrmvrdl::mycomplete(TKeloInetChecker* sender, bool connected)
 {
-    if (auto run = run_)
-        run->mycomplete(sender, connected);
+    if (run_)
+        run_->mycomplete(sender, connected);
 }
 
 void Tfrmvrdl::btnstopcheckExecute()

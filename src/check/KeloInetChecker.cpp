@@ -25,8 +25,7 @@ TKeloInetChecker::TKeloInetChecker(FetchEngine& engine, Dispatcher& dispatcher)
 TKeloInetChecker::~TKeloInetChecker()
 {
     token_->alive = false;
-    if (fetch_ != 0 && fetch_ != kNoFetch)
-        engine_.cancel(fetch_);
+    cancelFetch();
 }
 
 void TKeloInetChecker::setOverallLimit(std::chrono::milliseconds limit)
@@ -92,8 +91,7 @@ bool TKeloInetChecker::Start()
     const bool fetchable = req.proxy.empty() || req.proxy.valid();
     if (!AsynRequest)
         return fetchable && !FetchEngine::fetchNow(req).status.empty();
-    if (fetch_ != 0 && fetch_ != kNoFetch)
-        engine_.cancel(fetch_); // a checker serves one fetch at a time
+    cancelFetch(); // a checker serves one fetch at a time
     const std::uint64_t generation = ++generation_;
     if (!fetchable) {
         fetch_ = kNoFetch;
@@ -124,6 +122,12 @@ void TKeloInetChecker::postCompletion(Dispatcher& dispatcher, std::weak_ptr<Toke
         if (complete)
             complete(self, connected);
     });
+}
+
+void TKeloInetChecker::cancelFetch()
+{
+    if (fetch_ != 0 && fetch_ != kNoFetch)
+        engine_.cancel(fetch_);
 }
 
 bool TKeloInetChecker::running() const

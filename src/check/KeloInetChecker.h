@@ -80,6 +80,8 @@ private:
     std::string proxyText() const;
     static void postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
                                std::uint64_t generation);
+    // Drops the engine's fetch under way, if any.
+    void cancelFetch();
     // fetch_ while a verdict reached without a fetch waits for the main thread.
     static constexpr std::uint64_t kNoFetch = ~std::uint64_t{0};
 

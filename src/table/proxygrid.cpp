@@ -23,9 +23,7 @@ void ProxyGrid::setRowCount(int rows)
     rows_ = rows;
     int oldSelected = selected_;
     selected_ = std::min(std::max(selected_, 1), rows - 1);
-    ++updating_;
-    dirty_ = true;
-    endUpdate();
+    reset();
     if (observer_ && selected_ != oldSelected)
         observer_->gridSelectionChanged();
 }
@@ -74,9 +72,7 @@ void ProxyGrid::setBlank(bool blank)
     if (blank == blank_)
         return;
     blank_ = blank;
-    ++updating_;
-    dirty_ = true;
-    endUpdate();
+    reset();
 }
 
 int ProxyGrid::colWidth(int col) const
@@ -112,6 +108,14 @@ void ProxyGrid::changed(int first, int last)
     }
     if (observer_)
         observer_->gridRowsChanged(first, last);
+}
+
+void ProxyGrid::reset()
+{
+    // Inside an update the reset waits for its end, like every other change.
+    ++updating_;
+    dirty_ = true;
+    endUpdate();
 }
 
 void ProxyGrid::endUpdate()

@@ -73,6 +73,7 @@ public:
 
 private:
     void changed(int first, int last);
+    void reset();
 
     const ProxyTable& table_;
     std::array<std::string, gridview::kColumns> titles_{};
