@@ -16,9 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t lines = 0;
     // Every line is also a candidate proxy: one judged valid names an endpoint and nothing more (no scheme,
     // path or credentials), and reads back the same from its text.
-    vorin::proxyfiles::forEachImportLine(text, [&](const vorin::HostPort& entry) {
+    vorin::proxyfiles::forEachImportLine(text, [&](const vorin::ProxyEntry& entry) {
         ++lines;
-        const vorin::HostPort trimmed = vorin::HostPort::trimmed(entry.host, entry.port);
+        if (!entry.protocol.empty() && vorin::knownProtocol(entry.protocol) != entry.protocol)
+            std::abort();
+        const vorin::HostPort trimmed = vorin::HostPort::trimmed(entry.endpoint.host, entry.endpoint.port);
         if (trimmed.valid() && (trimmed.host.find_first_of("/@?#") != std::string::npos ||
                                 vorin::HostPort::parse(trimmed.text()) != trimmed))
             std::abort();

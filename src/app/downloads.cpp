@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The two download buttons, the harvest coordinator and the rows it hands over.
 #include "app/frmvrdl.h"
+#include "platform/gbk.h"
+#include "platform/texts.h"
 
 namespace vorin {
 
@@ -59,6 +61,14 @@ void Tfrmvrdl::startdownload()
     }
     if (view_.isChecked(MenuEntry::Mn03))
         c.downurl();
+    if (view_.isChecked(MenuEntry::Mn04)) {
+        SourceList list;
+        if (IoResult r = loadSources(sourcesfile, list); !r)
+            showinfo(texts().sourcesProblem + gbk::fromUtf8(r.message));
+        else if (!list.problems.empty())
+            showinfo(texts().sourcesProblem + gbk::fromUtf8(list.problems.front()));
+        c.downsources(std::move(list.sources));
+    }
 }
 
 void Tfrmvrdl::addrecord(const Entry& entry)
@@ -70,6 +80,8 @@ void Tfrmvrdl::addrecord(const Entry& entry)
         table_.setText(Field::Location, *entry.location);
     if (entry.protocol)
         table_.setText(Field::Protocol, *entry.protocol);
+    if (entry.credentials)
+        table_.setCredentials(*entry.credentials);
     table_.post();
 }
 

@@ -3,6 +3,8 @@
 // Saving the table to a file and importing a list.
 #include "app/frmvrdl.h"
 #include "files/proxyfiles.h"
+#include "platform/atomicfile.h"
+#include "platform/gbk.h"
 #include "platform/texts.h"
 
 namespace vorin {
@@ -31,6 +33,28 @@ void Tfrmvrdl::mnimportExecute()
     if (std::filesystem::exists(*chosen, ec))
         importfile(*chosen);
     showingrid();
+}
+
+void Tfrmvrdl::mneditsourcesExecute()
+{
+    SourceList list;
+    std::string text;
+    if (IoResult r = loadSources(sourcesfile, list, &text); !r) {
+        view_.messageBox(texts().sourcesProblem + gbk::fromUtf8(r.message));
+        return;
+    }
+    auto edited = view_.editText(texts().mn04, text);
+    if (!edited || *edited == text)
+        return;
+    if (IoResult w = writeFileAtomically(sourcesfile, *edited); !w) {
+        view_.messageBox(texts().cannotWrite + gbk::fromUtf8(sourcesfile));
+        return;
+    }
+    list = parseSources(*edited);
+    // The first problem is said; the lines that are sound are used all the same.
+    showinfo(list.problems.empty()
+                 ? texts().sourcesSaved + std::to_string(list.sources.size()) + texts().sourcesSavedEnd
+                 : texts().sourcesProblem + gbk::fromUtf8(list.problems.front()));
 }
 
 bool Tfrmvrdl::importfile(const std::string& path)

@@ -5,6 +5,7 @@
 #include "app/view.h"
 #include "check/validationrun.h"
 #include "config/endpoints.h"
+#include "config/sources.h"
 #include "harvest/sourceworker.h"
 #include "harvest/tdaili.h"
 #include "platform/clock.h"
@@ -102,6 +103,8 @@ public:
     void btnsaveproxyExecute();
     void savetofile(const std::string& path, int format);
     void mnimportExecute();
+    // The editor of the user's sources file, from the list tools.
+    void mneditsourcesExecute();
     bool importfile(const std::string& path);
     // The same for a list already read (a pipe).
     void importbytes(std::string_view bytes);
@@ -130,6 +133,8 @@ public:
     bool busy = false;
     bool autocheck = false;
     std::string downoption;
+    // The user's sources file (sources.txt beside the settings store unless a front end names another).
+    std::string sourcesfile = sourcesFile().string();
     // Pacing of the next validation run: the pause after each start (ms), and the most checks in flight at
     // once (0: no limit). The window keeps 120 ms and no limit; a headless front end may start checks
     // back to back and wait for a free place instead.

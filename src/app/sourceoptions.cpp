@@ -10,6 +10,8 @@ namespace {
 constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
 constexpr const char* kOptionValue = "downoption";
 constexpr const char* kDefaultOption = "100";
+// The mark of the user's-sources entry, beside the option string (whose three characters keep their meaning).
+constexpr const char* kCustomValue = "customsources";
 
 } // namespace
 
@@ -25,6 +27,8 @@ void Tfrmvrdl::refeshmemu()
     std::string marks = downoption.size() == kSourceEntries ? downoption : kDefaultOption;
     for (int i = 0; i < kSourceEntries; ++i)
         view_.setChecked(static_cast<MenuEntry>(i), marks[static_cast<std::size_t>(i)] == '1');
+    auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
+    view_.setChecked(MenuEntry::Mn04, key.readDword(kCustomValue).value_or(0) == 1);
 }
 
 void Tfrmvrdl::mn01Click(MenuEntry clicked)
@@ -39,7 +43,12 @@ void Tfrmvrdl::mn01Click(MenuEntry clicked)
 IoResult Tfrmvrdl::writeoption()
 {
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
-    return key.writeString(kOptionValue, downoption);
+    IoResult written = key.writeString(kOptionValue, downoption);
+    const bool custom = view_.isChecked(MenuEntry::Mn04);
+    // A store that never held the mark gets none while it is off, so the file stays as it was.
+    if (written && (custom || key.readDword(kCustomValue)))
+        written = key.writeDword(kCustomValue, custom ? 1 : 0);
+    return written;
 }
 
 } // namespace vorin

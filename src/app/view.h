@@ -12,8 +12,10 @@ enum class MenuEntry {
     Mn01, // "从国内网站下载"
     Mn02, // "从国外网站下载"
     Mn03, // "从特定网站下载"
+    Mn04, // "自定义来源": the user's sources file; its mark is stored apart from the option string
 };
-inline constexpr int kSourceEntries = 3;
+inline constexpr int kSourceEntries = 3; // the entries the option string "downoption" holds
+inline constexpr int kMenuEntries = 4;
 
 enum class Popup {
     Popsvr, // the source choice, opened by BTN_SETUP
@@ -56,6 +58,8 @@ public:
     };
     virtual std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) = 0;
     virtual std::optional<std::string> openDialog() = 0;
+    // A text editor for a file the user keeps (UTF-8): the edited text, or nothing when cancelled.
+    virtual std::optional<std::string> editText(const std::string& title, const std::string& utf8Text) = 0;
     // Opens url in the desktop's default browser.
     virtual void openExternal(const std::string& url) = 0;
 

@@ -86,6 +86,13 @@ int CliRunner::run()
             return kExitFailed;
         }
     }
+    if (options_.sources) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(*options_.sources, ec)) {
+            reporter_.error("无法读取 --sources " + *options_.sources);
+            return kExitFailed;
+        }
+    }
     form_.init();
     // The process proxy was read from the settings store; --proxy takes its place for this run.
     if (options_.proxy)
@@ -133,6 +140,11 @@ bool CliRunner::harvest()
     tdaili& coordinator = *form_.coordinator();
     form_.downoption = options_.groups ? *options_.groups : form_.readdownoption();
     form_.refeshmemu();
+    // The user's sources: those of --sources, or with no --groups the stored mark of the menu entry.
+    if (options_.sources)
+        form_.sourcesfile = *options_.sources;
+    view_.setChecked(MenuEntry::Mn04,
+                     options_.sources.has_value() || (!options_.groups && view_.isChecked(MenuEntry::Mn04)));
     // The domestic group's last source and the specific-site group take their pages from the discovery;
     // they start only once it has ended, so that its lists are complete.
     if (view_.isChecked(MenuEntry::Mn01) || view_.isChecked(MenuEntry::Mn03)) {

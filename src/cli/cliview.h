@@ -63,6 +63,10 @@ public:
     void showAbout(const std::string&, const std::string&) override {}
     std::optional<SaveChoice> saveDialog(const std::string&, int) override { return std::nullopt; }
     std::optional<std::string> openDialog() override { return std::nullopt; }
+    std::optional<std::string> editText(const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
     void openExternal(const std::string&) override {}
     void applyRoundOutline() override {}
     void minimize() override {}
@@ -70,7 +74,7 @@ public:
 
 private:
     Reporter& reporter_;
-    std::array<bool, kSourceEntries> marks_{};
+    std::array<bool, kMenuEntries> marks_{};
 };
 
 } // namespace vorin::cli

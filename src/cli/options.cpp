@@ -16,6 +16,7 @@ enum class Opt {
     Concurrency,
     Proxy,
     Locate,
+    Sources,
 };
 
 struct OptionInfo {
@@ -26,10 +27,11 @@ struct OptionInfo {
 const std::map<std::string, OptionInfo>& knownOptions()
 {
     static const std::map<std::string, OptionInfo> options = {
-        {"--groups", {Opt::Groups, true}}, {"--in", {Opt::In, true}},
-        {"--out", {Opt::Out, true}},       {"-o", {Opt::Out, true}},
-        {"--format", {Opt::Format, true}}, {"--concurrency", {Opt::Concurrency, true}},
-        {"--proxy", {Opt::Proxy, true}},   {"--locate", {Opt::Locate, false}},
+        {"--groups", {Opt::Groups, true}},   {"--in", {Opt::In, true}},
+        {"--out", {Opt::Out, true}},         {"-o", {Opt::Out, true}},
+        {"--format", {Opt::Format, true}},   {"--concurrency", {Opt::Concurrency, true}},
+        {"--proxy", {Opt::Proxy, true}},     {"--locate", {Opt::Locate, false}},
+        {"--sources", {Opt::Sources, true}},
     };
     return options;
 }
@@ -41,6 +43,7 @@ bool allowed(Command command, Opt opt)
     case Opt::Format:
         return true;
     case Opt::Groups:
+    case Opt::Sources:
         return command == Command::Harvest || command == Command::Run;
     case Opt::In:
         return command == Command::Validate || command == Command::Locate;
@@ -202,6 +205,11 @@ Parsed parseArguments(const std::vector<std::string>& args)
         case Opt::Locate:
             o.locate = true;
             break;
+        case Opt::Sources:
+            if (value.empty())
+                return fail("--sources 缺少文件名");
+            o.sources = value;
+            break;
         }
     }
     return p;
@@ -217,6 +225,9 @@ std::string helpText(Command command)
     const std::string groups =
         "  --groups XYZ                来源组：三个 0 或 1，依次为国内、国外、特定网站\n"
         "                              （默认取窗口程序保存的选择，未保存时为 100）\n";
+    const std::string sources =
+        "  --sources FILE              再从 FILE 列出的来源下载（每行 网址 [协议]）；\n"
+        "                              与 --groups 000 一起只用这些来源\n";
     const std::string proxy = "  --proxy HOST:PORT           程序自己的下载经由此代理（默认为系统代理）\n";
     const std::string concurrency =
         "  --concurrency N             快速模式：最多同时进行 N 个检查，不再间隔启动\n"
@@ -227,7 +238,7 @@ std::string helpText(Command command)
     case Command::Harvest:
         return "用法: vorindaili-cli harvest "
                "[选项]\n\n从所选来源下载免费代理列表，输出清理后的列表。\n\n选项:\n" +
-               groups + proxy + common;
+               groups + sources + proxy + common;
     case Command::Validate:
         return "用法: vorindaili-cli validate "
                "[选项]\n\n逐个验证列表中的代理，只输出有效的代理，最快的在前。\n\n选项:\n" +
@@ -237,8 +248,8 @@ std::string helpText(Command command)
                common;
     case Command::Run:
         return "用法: vorindaili-cli run [选项]\n\n下载代理列表，然后验证，可选再查询位置。\n\n选项:\n" +
-               groups + proxy + concurrency + "  --locate                    验证之后为有效的代理查询位置\n" +
-               common;
+               groups + sources + proxy + concurrency +
+               "  --locate                    验证之后为有效的代理查询位置\n" + common;
     case Command::None:
         break;
     }

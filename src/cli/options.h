@@ -32,9 +32,10 @@ struct Options {
     std::optional<std::string> in;     // a list to import; "-" reads standard input
     std::optional<std::string> out;    // the result file; standard output when unset
     Format format = Format::Text;
-    int concurrency = 0;              // checks in flight in the fast mode; 0 keeps the window's pacing
-    std::optional<std::string> proxy; // host:port for the program's own downloads
-    bool locate = false;              // run: look up locations after validating
+    int concurrency = 0;                // checks in flight in the fast mode; 0 keeps the window's pacing
+    std::optional<std::string> proxy;   // host:port for the program's own downloads
+    bool locate = false;                // run: look up locations after validating
+    std::optional<std::string> sources; // a sources file whose pages the harvest adds
 };
 
 // Usage errors carry a one-line message naming the problem; the program exits with status 2.

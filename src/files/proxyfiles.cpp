@@ -4,6 +4,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/gbk.h"
+#include "platform/idioms.h"
 #include "platform/localtime.h"
 #include "platform/texts.h"
 #include "platform/trim.h"
@@ -111,10 +112,14 @@ void importBytes(ProxyTable& table, std::string_view bytes)
 {
     gridview::clearTable(table);
     table.open();
-    forEachImportLine(bytes, [&](const HostPort& entry) {
+    forEachImportLine(bytes, [&](const ProxyEntry& entry) {
         table.append();
-        table.setText(Field::Ip, entry.host);
-        table.setText(Field::Port, entry.port);
+        table.setText(Field::Ip, entry.endpoint.host);
+        table.setText(Field::Port, entry.endpoint.port);
+        if (!entry.protocol.empty())
+            table.setText(Field::Protocol, idioms::UpperCase(entry.protocol));
+        if (!entry.credentials.empty())
+            table.setCredentials(entry.credentials);
         table.post();
     });
 }

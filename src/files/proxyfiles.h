@@ -33,7 +33,8 @@ IoResult savetofile(const ProxyTable& table, const std::filesystem::path& path, 
 std::string withExtension(std::string_view name, int filterEntry);
 
 // Every line of text that holds a colon, split at the first colon: address before, port after, nothing
-// trimmed. fn(HostPort) in file order.
+// trimmed; a line written as scheme://[user:password@]host:port is read as that proxy instead.
+// fn(ProxyEntry) in file order.
 template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn);
 
 // Replaces the table's rows with the file's: an unreadable file changes nothing and fails with a message

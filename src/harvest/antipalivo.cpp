@@ -35,7 +35,7 @@ void Tantipalivo::parse(const Lines& lines, const EntrySink& add)
         auto ip = patterns::findAddress(s);
         if (!ip)
             return;
-        add(Entry{s.substr(ip->pos, ip->len), codeport(s), std::nullopt, std::nullopt});
+        add(Entry{s.substr(ip->pos, ip->len), codeport(s), std::nullopt, std::nullopt, std::nullopt});
     }
 }
 

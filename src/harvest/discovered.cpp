@@ -34,7 +34,7 @@ void Tdownurl::parse(const Lines& lines, const EntrySink& add)
     std::size_t from = 0;
     while (auto m = patterns::findAddressWithPort(text, from)) {
         auto [ip, port] = splitFirstColon(std::string_view(text).substr(m->pos, m->len));
-        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt});
+        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt, std::nullopt});
         from = m->pos + m->len;
     }
 }

@@ -15,6 +15,7 @@ struct Entry {
     std::string port;
     std::optional<std::string> protocol;
     std::optional<std::string> location;
+    std::optional<std::string> credentials; // "user:password" written before the address
 };
 
 // Where a parser puts the entries it finds, in the order it finds them.

@@ -31,7 +31,7 @@ void tdownros::parse(const Lines& lines, const EntrySink& add)
             continue;
         std::string copy(line);
         auto [ip, port] = splitFirstColon(cuttag(copy, "title"));
-        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt});
+        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt, std::nullopt});
     }
 }
 
@@ -50,7 +50,7 @@ void Tproxylists::parse(const Lines& lines, const EntrySink& add)
         if (Pos(":", lines[i]) == 0)
             continue;
         auto [ip, port] = splitFirstColon(lines[i]);
-        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt});
+        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt, std::nullopt});
     }
 }
 

@@ -87,7 +87,7 @@ void Tproxycn::parse(const Lines& lines, const EntrySink& add)
             continue;
         const std::int64_t e = Pos(");alert(", line);
         auto [ip, port] = splitFirstColon(Copy(line, start, e - start - 1));
-        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt});
+        add(Entry{std::move(ip), std::move(port), std::nullopt, std::nullopt, std::nullopt});
     }
 }
 

@@ -30,7 +30,7 @@ void SourceWorker::Execute()
 
 SourceWorker::Cut SourceWorker::parseAndAppend()
 {
-    return [this](const Lines& lines) { parse(lines, [this](Entry e) { addrecord(std::move(e)); }); };
+    return [this](const Lines& lines) { parse(lines, [this](Entry e) { append(std::move(e)); }); };
 }
 
 bool SourceWorker::fetchAndCut(const Page& page)
@@ -41,8 +41,12 @@ bool SourceWorker::fetchAndCut(const Page& page)
 bool SourceWorker::fetchAndCut(const Page& page, const Cut& cut)
 {
     auto file = env_.paths.file(page.dir, page.fileName, tag_);
-    if (download::toFile(page.url, file, &env_.cancel) != download::Result::Ok)
+    const download::Result got = download::toFile(page.url, file, &env_.cancel);
+    if (got != download::Result::Ok) {
+        if (got != download::Result::Cancelled)
+            ++env_.failedPages;
         return false;
+    }
     cutFile(file, cut);
     return true;
 }
@@ -64,7 +68,7 @@ void SourceWorker::cutFile(const std::filesystem::path& file, const Cut& cut)
     cut(*lines);
 }
 
-void SourceWorker::addrecord(Entry entry)
+void SourceWorker::append(Entry entry)
 {
     // Blocks until the main thread has appended the row; throws when the program is ending, which ends the
     // worker like any error on the worker thread.

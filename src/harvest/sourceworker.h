@@ -25,6 +25,7 @@ struct HarvestEnv {
     TempPaths paths;
     std::function<void(const Entry&)> addRecord; // main thread only
     std::atomic<bool> cancel{false};
+    std::atomic<int> failedPages{0}; // pages that could not be downloaded, over every source
 };
 
 // The common shape of a list source: fetch the source's pages one after another into temporary files,
@@ -65,11 +66,12 @@ protected:
     // Loads file, runs cut over its lines and deletes it, however the cut ends. Nothing when there is no
     // file.
     static void cutFile(const std::filesystem::path& file, const Cut& cut);
+    // Hands one entry to the main thread and waits until it is appended.
+    void append(Entry entry);
 
     HarvestEnv& env_;
 
 private:
-    void addrecord(Entry entry);
     Cut parseAndAppend();
 
     std::string tag_;

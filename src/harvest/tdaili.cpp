@@ -3,6 +3,7 @@
 #include "harvest/tdaili.h"
 
 #include "harvest/antipalivo.h"
+#include "harvest/anypage.h"
 #include "harvest/discovered.h"
 #include "harvest/discovery.h"
 #include "harvest/feeds.h"
@@ -139,6 +140,13 @@ void tdaili::downurl()
     if (pageurls.count() == 0)
         return;
     startWorker(std::make_unique<Tdownurl>(env_, pageurls), texts().downUrl);
+}
+
+void tdaili::downsources(std::vector<UserSource> sources)
+{
+    if (sources.empty())
+        return;
+    startWorker(std::make_unique<Tusersources>(env_, std::move(sources)), texts().downUser);
 }
 
 } // namespace vorin

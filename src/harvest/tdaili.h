@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "config/sources.h"
 #include "harvest/sourceworker.h"
 #include "harvest/urllist.h"
 
@@ -38,6 +39,8 @@ public:
     void downproxylists();
     void downantipalivo();
     void downurl();
+    // The user's own sources (nothing when the list is empty).
+    void downsources(std::vector<UserSource> sources);
 
     // A counted worker has ended. Main thread.
     void workerdone();

@@ -19,6 +19,8 @@ bool isAlnum(char c)
     return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+} // namespace
+
 bool isBracketedIpv6(std::string_view text)
 {
     if (text.size() < 4 || text.front() != '[' || text.back() != ']' || text.size() > 2 + 45)
@@ -27,8 +29,6 @@ bool isBracketedIpv6(std::string_view text)
     in6_addr addr{};
     return ::inet_pton(AF_INET6, inner.c_str(), &addr) == 1;
 }
-
-} // namespace
 
 bool isIpv4(std::string_view text)
 {
@@ -118,6 +118,42 @@ int HostPort::portNumber() const
 bool HostPort::valid() const
 {
     return portNumber() != 0 && (isIpv4(host) || isBracketedIpv6(host) || isHostName(host));
+}
+
+std::string knownProtocol(std::string_view name)
+{
+    std::string lower;
+    for (char c : name)
+        lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    for (const char* p : {"http", "https", "socks4", "socks5"}) {
+        if (lower == p)
+            return lower;
+    }
+    return {};
+}
+
+std::optional<ProxyEntry> parseProxyEntry(std::string_view text)
+{
+    text = trim(text);
+    ProxyEntry e;
+    if (auto scheme = text.find("://"); scheme != std::string_view::npos) {
+        e.protocol = knownProtocol(text.substr(0, scheme));
+        if (e.protocol.empty())
+            return std::nullopt;
+        text.remove_prefix(scheme + 3);
+    }
+    if (auto at = text.rfind('@'); at != std::string_view::npos) {
+        e.credentials = std::string(text.substr(0, at));
+        if (e.credentials.empty() || e.credentials.find_first_of("/ \t") != std::string::npos)
+            return std::nullopt;
+        text.remove_prefix(at + 1);
+    }
+    if (!text.empty() && text.back() == '/')
+        text.remove_suffix(1); // "http://1.2.3.4:80/"
+    e.endpoint = HostPort::parse(text);
+    if (!e.endpoint.valid())
+        return std::nullopt;
+    return e;
 }
 
 } // namespace vorin

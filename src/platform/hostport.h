@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,10 +35,27 @@ struct HostPort {
     bool operator==(const HostPort&) const = default;
 };
 
+// A proxy as lists write it: [scheme://][user:password@]host:port.
+struct ProxyEntry {
+    HostPort endpoint;
+    std::string protocol;    // "http", "https", "socks4" or "socks5"; empty when no scheme was written
+    std::string credentials; // "user:password" (or "user"); empty for none
+
+    bool operator==(const ProxyEntry&) const = default;
+};
+
+// The protocol a scheme or protocol name stands for (any case), lower-case; "" when it is none of the four.
+std::string knownProtocol(std::string_view name);
+// text, trimmed, as exactly one entry with a valid endpoint and, where written, a known scheme; nothing
+// otherwise.
+std::optional<ProxyEntry> parseProxyEntry(std::string_view text);
+
 // Whether text is a dotted IPv4 address (four numbers 0-255 of one to three digits).
 bool isIpv4(std::string_view text);
 // Whether text is a host name: labels of letters, digits and '-', none starting or ending with '-', at
 // most 63 bytes each and 253 in all, the last not all digits.
 bool isHostName(std::string_view text);
+// Whether text is an IPv6 address in brackets ("[::1]").
+bool isBracketedIpv6(std::string_view text);
 
 } // namespace vorin

@@ -22,6 +22,8 @@ public:
     static std::optional<Lines> load(const std::filesystem::path& file);
 
     std::size_t size() const { return lines_.size(); }
+    // The whole text, as loaded.
+    std::string_view text() const { return text_; }
     std::string_view operator[](std::size_t i) const { return lines_[i]; }
     // Index of the first line that contains text (byte-wise, case-sensitive), or nothing.
     std::optional<std::size_t> find(std::string_view text) const;

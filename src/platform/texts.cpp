@@ -104,6 +104,12 @@ Texts build()
     t.hintWebCheck = g("网页验证");
     t.hintHome = g("访问主页（查看说明）");
     t.endpointsError = g("站点配置文件有误，已使用默认站点：");
+    t.downUser = g("正在从自定义来源下载代理列表，请稍候...");
+    t.mn04 = g("自定义来源");
+    t.menuEditSources = g("编辑自定义来源...");
+    t.sourcesSaved = g("自定义来源已保存，共有来源 ");
+    t.sourcesSavedEnd = g(" 个");
+    t.sourcesProblem = g("自定义来源文件有误：");
     return t;
 }
 

@@ -30,6 +30,13 @@ struct Texts {
     std::string currentProxy;
     std::string proxyStopped;
     std::string proxyDisabled;
+    // The user's own sources: the harvest's start text, the menu entries, the editor, the file's problems.
+    std::string downUser;
+    std::string mn04;
+    std::string menuEditSources;
+    std::string sourcesSaved;
+    std::string sourcesSavedEnd;
+    std::string sourcesProblem;
     // A site configuration file that could not be used; the reason follows.
     std::string endpointsError;
 

@@ -357,6 +357,13 @@ void ProxyTable::setInteger(Field f, std::int32_t value)
     }
 }
 
+void ProxyTable::setCredentials(std::string_view value)
+{
+    if (state_ == State::Browse)
+        edit();
+    pending_->rec.credentials = std::string(value);
+}
+
 void ProxyTable::post()
 {
     auto& tree = index_->tree;

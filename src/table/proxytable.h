@@ -48,6 +48,8 @@ struct ProxyRecord {
     std::int32_t speed = 0;
     std::array<bool, kFieldCount> isSet{};
     CheckMark mark = CheckMark::None;
+    // "user:password" for a proxy that wants them; row state like the mark, never exported.
+    std::string credentials;
 
     bool has(Field f) const { return isSet[static_cast<int>(f)]; }
     // The field as text: texts as stored, "验证" as "True"/"False", "速度" in decimal, unset as "".
@@ -103,6 +105,7 @@ public:
     void setText(std::string_view gbkFieldName, std::string_view value);
     void setBoolean(Field f, bool value);
     void setInteger(Field f, std::int32_t value);
+    void setCredentials(std::string_view value);
     void post();
     void cancel();
 

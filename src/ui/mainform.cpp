@@ -12,6 +12,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -21,8 +23,11 @@
 #include <QNetworkProxy>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QTableView>
+#include <QVBoxLayout>
 #include <QWebEngineHttpRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -171,9 +176,9 @@ void MainForm::buildMenus()
     const Texts& t = texts();
     popsvr_ = new QMenu(this);
     popsvr_->setObjectName(QStringLiteral("popsvr"));
-    const std::string* captions[] = {&t.mn01, &t.mn02, &t.mn03};
-    const char* names[] = {"mn01", "mn02", "mn03"};
-    for (int i = 0; i < kSourceEntries; ++i) {
+    const std::string* captions[] = {&t.mn01, &t.mn02, &t.mn03, &t.mn04};
+    const char* names[] = {"mn01", "mn02", "mn03", "mn04"};
+    for (int i = 0; i < kMenuEntries; ++i) {
         QAction* a = popsvr_->addAction(qs(*captions[i]));
         a->setObjectName(QString::fromLatin1(names[i]));
         a->setCheckable(true);
@@ -205,6 +210,10 @@ void MainForm::buildMenus()
     connect(n1, &QAction::triggered, this, [this] { controller_.mndellistExecute(); });
     connect(n3, &QAction::triggered, this, [this] { controller_.mnimportExecute(); });
     connect(n4, &QAction::triggered, this, [this] { controller_.mngetcityExecute(); });
+    // Added after the original entries: the editor of the user's sources file.
+    QAction* editSources = popset_->addAction(qs(t.menuEditSources));
+    editSources->setObjectName(QStringLiteral("N7"));
+    connect(editSources, &QAction::triggered, this, [this] { controller_.mneditsourcesExecute(); });
 }
 
 QWidget* MainForm::control(const char* name) const
@@ -366,6 +375,29 @@ std::optional<std::string> MainForm::openDialog()
         return std::nullopt;
     lastFolder_ = QFileInfo(path).absolutePath();
     return path.toStdString();
+}
+
+std::optional<std::string> MainForm::editText(const std::string& title, const std::string& utf8Text)
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(qs(title));
+    dialog.resize(640, 420);
+    auto* editor = new QPlainTextEdit(&dialog);
+    editor->setObjectName(QStringLiteral("sourcesEditor"));
+    editor->setPlainText(QString::fromStdString(utf8Text));
+    editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
+    // The window speaks Chinese whatever translations Qt has installed.
+    buttons->button(QDialogButtonBox::Save)->setText(QStringLiteral("保存"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(editor);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return editor->toPlainText().toStdString();
 }
 
 void MainForm::openExternal(const std::string& url)

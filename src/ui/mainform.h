@@ -52,6 +52,7 @@ public:
     void openExternal(const std::string& url) override;
     std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) override;
     std::optional<std::string> openDialog() override;
+    std::optional<std::string> editText(const std::string& title, const std::string& utf8Text) override;
     void applyRoundOutline() override;
     void minimize() override;
     void closeWindow() override;
@@ -88,7 +89,7 @@ private:
     bool paneProfileStale_ = false;            // the proxy changed since the profile was made
     QMenu* popsvr_ = nullptr;
     QMenu* popset_ = nullptr;
-    std::array<QAction*, kSourceEntries> sourceActions_{};
+    std::array<QAction*, kMenuEntries> sourceActions_{};
     QString lastFolder_; // where the file dialogs open next
 };
 

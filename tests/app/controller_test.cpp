@@ -276,5 +276,34 @@ TEST_F(ControllerTest, SortAndDeleteFromTheListTools)
     EXPECT_EQ(form.table().rowCount(), 2u);
 }
 
+TEST_F(ControllerTest, TheUsersSourcesEntryIsStoredApartAndItsEditorSavesTheFile)
+{
+    form.frmshowExecute();
+    EXPECT_FALSE(view.checked[3]);
+    form.mn01Click(MenuEntry::Mn04);
+    EXPECT_EQ(form.downoption, "100"); // the option string keeps its three characters
+    form.FormClose();
+    EXPECT_EQ(storedOption(), "100");
+    EXPECT_EQ(optionKey().readDword("customsources"), 1u);
+
+    // The editor opens the file (made from the default on first use) and saves what the user wrote.
+    const std::string file = form.sourcesfile;
+    EXPECT_EQ(std::filesystem::path(file).filename(), "sources.txt");
+    view.editAnswer = "http://127.0.0.1:9/a.txt socks5\nnot a url\n";
+    form.mneditsourcesExecute();
+    ASSERT_EQ(view.edited.size(), 1u);
+    EXPECT_EQ(view.edited[0], g("自定义来源") + "|" + defaultSourcesText());
+    EXPECT_EQ(test::readFile(file), *view.editAnswer);
+    EXPECT_EQ(view.statuses.back().rfind(g("自定义来源文件有误："), 0), 0u); // the second line is said
+    view.editAnswer = "http://127.0.0.1:9/a.txt socks5\n";
+    form.mneditsourcesExecute();
+    EXPECT_EQ(view.statuses.back(), g("自定义来源已保存，共有来源 1 个"));
+
+    test::FakeView again;
+    Tfrmvrdl next(again, dispatcher, clock, test::loopbackEndpoints());
+    next.frmshowExecute();
+    EXPECT_TRUE(again.checked[3]);
+}
+
 } // namespace
 } // namespace vorin

@@ -52,8 +52,8 @@ TEST(Runs, ADownloadOrAnImportEndsTheRunUnderWayQuietly)
             break;
         }
         if (action != Action::Import) {
-            rig.form->addrecord({"127.0.0.12", "9", {}, {}});
-            rig.form->addrecord({"127.0.0.13", "9", {}, {}});
+            rig.form->addrecord({"127.0.0.12", "9", {}, {}, {}});
+            rig.form->addrecord({"127.0.0.13", "9", {}, {}, {}});
         }
         // The time the old run's answers would take to arrive (400 ms): they must change nothing.
         EXPECT_FALSE(rig.pumpUntil([] { return false; }, 700ms));
@@ -130,7 +130,7 @@ TEST(Runs, DownloadOnlyNeverValidatesAfterAnEarlierDownloadAndValidate)
     rig.view.checked = {false, false, false};
     rig.form->btndownproxyExecute(); // finds nothing, so its listing never comes
     rig.form->actdownExecute();      // the right click
-    rig.form->addrecord({"127.0.0.41", "9", {}, {}});
+    rig.form->addrecord({"127.0.0.41", "9", {}, {}, {}});
     rig.form->listtable();
     EXPECT_FALSE(rig.form->autocheck);
     EXPECT_EQ(rig.form->run(), nullptr);

@@ -195,6 +195,33 @@ TEST_F(CliEndToEnd, FastValidationOfAListGivesEveryVerdictAsJson)
                          "</IP>\r\n<IP>" + at(2) + "</IP>\r\n<IP>" + at(3) + "</IP>\r\n</PROXY>\r\n");
 }
 
+TEST_F(CliEndToEnd, HarvestOfTheUsersOwnSourcesOnlyTakesEveryShapeOfList)
+{
+    server.serve("/mixed.txt", "127.93.0.1:8080\nsocks5://127.93.0.2:1080 u:p@127.93.0.3:3128\n");
+    server.serve("/api.json", R"({"data": [{"ip": "127.93.0.4", "port": 80, "protocols": ["socks4"]}]})");
+    server.serve("/table.html", "<table><tr><td>127.93.0.5</td><td>8000</td></tr></table>");
+    const auto sources = dir.path() / "sources.txt";
+    test::writeFile(sources, "# mine\n" + server.root() + "/mixed.txt socks4\n" + server.root() +
+                                 "/api.json\n" + server.root() + "/missing.txt\n" + server.root() +
+                                 "/table.html https\n");
+    CliResult r = runCli(work.path(),
+                         {"harvest", "--groups", "000", "--sources", sources.string(), "--format", "json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto row = [](int x, const char* port, const char* protocol) {
+        return std::string("  {\"IP地址\": \"127.93.0.") + std::to_string(x) + "\", \"端口\": \"" + port +
+               "\", \"协议\": \"" + protocol + "\", \"位置\": \"\", \"验证\": false, \"速度\": null}";
+    };
+    EXPECT_EQ(r.out, "[\n" + row(1, "8080", "SOCKS4") + ",\n" + row(2, "1080", "SOCKS5") + ",\n" +
+                         row(3, "3128", "SOCKS4") + ",\n" + row(4, "80", "SOCKS4") + ",\n" +
+                         row(5, "8000", "HTTPS") + "\n]\n");
+    // The credentials stay with the row and out of every export.
+    EXPECT_EQ(r.out.find("u:p"), std::string::npos);
+
+    r = runCli(work.path(), {"harvest", "--groups", "000", "--sources", (dir.path() / "none.txt").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("none.txt"), std::string::npos) << r.err;
+}
+
 TEST_F(CliEndToEnd, LocateFillsMissingLocationsThroughTheLookupSite)
 {
     auto answer = [](const std::string& location) {

@@ -162,6 +162,17 @@ TEST_F(FilesTest, ImportTakesEveryLineWithAColonAsItStands)
     EXPECT_EQ(rows(), (std::vector<std::string>{"1.2.3.4|8080", "1.2.3.4|8080 ext", "host|80:90",
                                                 " 1.2.3.4 | 80", "1.2.3.4|8080", "9.9.9.9|1"}));
     EXPECT_FALSE(table.current().has(Field::Speed));
+
+    // Lines written with a scheme are read as proxies; one whose scheme is none keeps the colon rule.
+    importBytes(table, "socks5://u:p@127.0.0.1:1080\r\nhttps://127.0.0.2:443/\r\nftp://127.0.0.3:21\r\n");
+    EXPECT_EQ(rows(), (std::vector<std::string>{"127.0.0.1|1080", "127.0.0.2|443", "ftp|//127.0."}));
+    table.first();
+    EXPECT_EQ(table.text(Field::Protocol), "SOCKS5");
+    EXPECT_EQ(table.current().credentials, "u:p");
+    table.next();
+    EXPECT_EQ(table.text(Field::Protocol), "HTTPS");
+    table.next();
+    EXPECT_EQ(table.text(Field::Protocol), "");
 }
 
 TEST_F(FilesTest, ImportedRowsTakeTheirPlaceInTheSortInForce)

@@ -137,8 +137,8 @@ ScopedEnv::~ScopedEnv()
 std::string FakeView::marks() const
 {
     std::string s;
-    for (bool c : checked)
-        s += c ? '1' : '0';
+    for (int i = 0; i < kSourceEntries; ++i)
+        s += checked[static_cast<std::size_t>(i)] ? '1' : '0';
     return s;
 }
 

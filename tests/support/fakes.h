@@ -135,6 +135,11 @@ public:
         return saveAnswer;
     }
     std::optional<std::string> openDialog() override { return openAnswer; }
+    std::optional<std::string> editText(const std::string& title, const std::string& text) override
+    {
+        edited.push_back(title + "|" + text);
+        return editAnswer;
+    }
     void applyRoundOutline() override { ++roundCalls; }
     void minimize() override { ++minimizeCalls; }
     void closeWindow() override { ++closeCalls; }
@@ -145,8 +150,8 @@ public:
     std::vector<std::string> statuses;
     std::vector<std::string> infos;
     std::string title;
-    std::array<bool, kSourceEntries> checked{};
-    std::array<bool, kSourceEntries> visible{true, true, true};
+    std::array<bool, kMenuEntries> checked{};
+    std::array<bool, kMenuEntries> visible{true, true, true, true};
     bool menuButtonVisible = true;
     std::vector<Popup> popups;
     std::vector<std::string> urls;
@@ -162,6 +167,8 @@ public:
     std::vector<int> preselected;
     std::optional<SaveChoice> saveAnswer;
     std::optional<std::string> openAnswer;
+    std::vector<std::string> edited;
+    std::optional<std::string> editAnswer;
     int roundCalls = 0;
     int minimizeCalls = 0;
     int closeCalls = 0;

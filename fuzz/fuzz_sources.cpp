@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The user's sources file: every source kept is an http or https URL without blanks or control bytes and
+// a known protocol; every other non-comment line is a problem, never a source.
+#include "config/sources.h"
+#include "platform/hostport.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const vorin::SourceList list = vorin::parseSources(text);
+    for (const auto& s : list.sources) {
+        std::string head = s.url.substr(0, 8);
+        for (char& c : head)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        const bool http = head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0;
+        if (!http || vorin::knownProtocol(s.protocol) != s.protocol)
+            std::abort();
+        for (char c : s.url) {
+            if (static_cast<unsigned char>(c) <= 32)
+                std::abort();
+        }
+    }
+    if (list.sources.size() + list.problems.size() > size)
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "config/sources.h"
+
+#include "platform/atomicfile.h"
+#include "platform/hostport.h"
+#include "platform/registry.h"
+#include "platform/trim.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace vorin {
+namespace {
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix)
+{
+    if (s.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = s[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+bool plainUrl(std::string_view url)
+{
+    if (!startsWithNoCase(url, "http://") && !startsWithNoCase(url, "https://"))
+        return false;
+    const std::size_t host = url.find("://") + 3;
+    if (host >= url.size() || url[host] == '/')
+        return false;
+    for (char c : url) {
+        if (static_cast<unsigned char>(c) <= 32 || c == 127)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SourceList parseSources(std::string_view text)
+{
+    SourceList list;
+    std::istringstream in{std::string(text)};
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        std::string_view l = line;
+        for (std::size_t i = 0; i < l.size(); ++i) {
+            if (l[i] == '#' && (i == 0 || l[i - 1] == ' ' || l[i - 1] == '\t')) {
+                l = l.substr(0, i);
+                break;
+            }
+        }
+        l = trim(l);
+        if (l.empty())
+            continue;
+        std::vector<std::string_view> words;
+        while (!l.empty()) {
+            std::size_t end = 0;
+            while (end < l.size() && static_cast<unsigned char>(l[end]) > 32)
+                ++end;
+            words.push_back(l.substr(0, end));
+            l = trim(l.substr(end));
+        }
+        const std::string where = "第 " + std::to_string(number) + " 行：";
+        if (words.size() > 2) {
+            list.problems.push_back(where + "应为“网址 [协议]”");
+            continue;
+        }
+        if (!plainUrl(words[0])) {
+            list.problems.push_back(where + "“" + std::string(words[0]) + "”不是 http:// 或 https:// 网址");
+            continue;
+        }
+        std::string protocol = "http";
+        if (words.size() == 2) {
+            protocol = knownProtocol(words[1]);
+            if (protocol.empty()) {
+                list.problems.push_back(where + "未知的协议“" + std::string(words[1]) +
+                                        "”（应为 http、https、socks4 或 socks5）");
+                continue;
+            }
+        }
+        list.sources.push_back({std::string(words[0]), protocol});
+    }
+    return list;
+}
+
+const std::string& defaultSourcesText()
+{
+    static const std::string text =
+        "# Vorin智能代理 的自定义来源 / custom sources of Vorin智能代理\n"
+        "#\n"
+        "# 每行一个来源：网址，后面可以写协议（http、https、socks4、socks5，默认 http）。\n"
+        "# One source a line: the page's URL, then optionally its protocol (http, https, socks4, socks5;\n"
+        "# default http). Lines starting with # are comments. The program finds host:port entries in plain\n"
+        "# text, HTML tables and JSON; an entry written as socks5://host:port keeps its own protocol.\n"
+        "#\n"
+        "# 例如 / for example:\n"
+        "#   https://example.org/proxies.txt socks5\n"
+        "\n"
+        "https://raw.githubusercontent.com/TheSpeedX/PROXY-List/master/http.txt http\n"
+        "https://raw.githubusercontent.com/TheSpeedX/PROXY-List/master/socks4.txt socks4\n"
+        "https://raw.githubusercontent.com/TheSpeedX/PROXY-List/master/socks5.txt socks5\n"
+        "https://raw.githubusercontent.com/monosans/proxy-list/main/proxies/http.txt http\n"
+        "https://raw.githubusercontent.com/clarketm/proxy-list/master/proxy-list-raw.txt http\n"
+        "# A JSON API: each object names its own protocols.\n"
+        "https://proxylist.geonode.com/api/proxy-list?limit=500&page=1&sort_by=lastChecked&sort_type=desc\n";
+    return text;
+}
+
+std::filesystem::path sourcesFile()
+{
+    return registry::hiveFile(registry::Hive::CurrentUser).parent_path() / "sources.txt";
+}
+
+IoResult loadSources(const std::filesystem::path& path, SourceList& list, std::string* text)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        if (IoResult made = writeFileAtomically(path, defaultSourcesText()); !made)
+            return IoResult::failure("无法创建 " + path.string() + "：" + made.message);
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (in)
+        bytes << in.rdbuf();
+    if (!in || in.bad() || std::filesystem::is_directory(path, ec))
+        return IoResult::failure("无法读取 " + path.string());
+    list = parseSources(bytes.str());
+    if (text)
+        *text = bytes.str();
+    return IoResult::success();
+}
+
+} // namespace vorin

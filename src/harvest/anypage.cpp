@@ -1,0 +1,322 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "harvest/anypage.h"
+
+#include "platform/idioms.h"
+#include "platform/trim.h"
+
+#include <nlohmann/json.hpp>
+
+namespace vorin {
+namespace {
+
+constexpr std::size_t kMaxCredentials = 256;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isSchemeChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c);
+}
+
+// Bytes that end a run of credentials going backwards from the '@'.
+bool endsCredentials(char c)
+{
+    return static_cast<unsigned char>(c) <= 32 || c == '/' || c == '"' || c == '\'' || c == '<' || c == '>' ||
+           c == ',' || c == ';' || c == '(' || c == ')' || c == '[' || c == ']' || c == '{' || c == '}';
+}
+
+// The length of the digits at i, at most limit + 1 (so a run past the limit shows).
+std::size_t digitsAt(std::string_view s, std::size_t i, std::size_t limit)
+{
+    std::size_t n = 0;
+    while (i + n < s.size() && isDigit(s[i + n]) && n <= limit)
+        ++n;
+    return n;
+}
+
+// An IPv4 address starting at i whose first digit follows no digit, dot or letter; its length or 0.
+std::size_t ipv4At(std::string_view s, std::size_t i)
+{
+    std::size_t p = i;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (p >= s.size() || s[p] != '.')
+                return 0;
+            ++p;
+        }
+        const std::size_t n = digitsAt(s, p, 3);
+        if (n == 0 || n > 3)
+            return 0;
+        p += n;
+    }
+    return isIpv4(s.substr(i, p - i)) ? p - i : 0;
+}
+
+// The entry whose host starts at h and ends before the colon at c, with the port after it; prefixes
+// (scheme, credentials) are read backwards from h.
+std::optional<ProxyEntry> entryAt(std::string_view s, std::size_t h, std::size_t c, std::size_t& end)
+{
+    const std::size_t n = digitsAt(s, c + 1, 5);
+    if (n == 0 || n > 5)
+        return std::nullopt;
+    end = c + 1 + n;
+    if (end < s.size() && (isDigit(s[end]) || s[end] == '.'))
+        return std::nullopt; // digits that run on, or an address that goes on
+    ProxyEntry e;
+    e.endpoint = {std::string(s.substr(h, c - h)), std::string(s.substr(c + 1, n))};
+    if (!e.endpoint.valid())
+        return std::nullopt;
+    std::size_t start = h;
+    if (start > 0 && s[start - 1] == '@') {
+        // Credentials longer than kMaxCredentials are no one's: the walk back stays bounded, so a page of
+        // one long word cannot make the scan quadratic.
+        std::size_t b = start - 1;
+        while (b > 0 && start - b <= kMaxCredentials && !endsCredentials(s[b - 1]))
+            --b;
+        if (start - b > kMaxCredentials)
+            return std::nullopt;
+        // "://" ends the credentials too: the scheme is read below.
+        std::string_view run = s.substr(b, start - 1 - b);
+        if (auto scheme = run.rfind("://"); scheme != std::string_view::npos) {
+            b += scheme + 3;
+            run = s.substr(b, start - 1 - b);
+        }
+        if (!run.empty())
+            e.credentials = std::string(run);
+        start = b;
+    }
+    if (start >= 3 && s.substr(start - 3, 3) == "://") {
+        std::size_t b = start - 3;
+        while (b > 0 && start - 3 - b < 8 && isSchemeChar(s[b - 1]))
+            --b;
+        e.protocol = knownProtocol(s.substr(b, start - 3 - b));
+        if (e.protocol.empty())
+            return std::nullopt; // ftp://, or anything else that is no proxy of ours
+    }
+    return e;
+}
+
+void scanText(std::string_view s, const std::string& protocol, const std::function<void(ProxyEntry)>& add)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const char ch = s[i];
+        std::size_t hostLen = 0;
+        if (isDigit(ch) && (i == 0 || !(isDigit(s[i - 1]) || s[i - 1] == '.' || isSchemeChar(s[i - 1])))) {
+            hostLen = ipv4At(s, i);
+        } else if (ch == '[') {
+            // An address in brackets is at most 47 bytes; the search looks no further.
+            const auto close = s.substr(i, 48).find(']');
+            if (close != std::string_view::npos && isBracketedIpv6(s.substr(i, close + 1)))
+                hostLen = close + 1;
+        }
+        if (hostLen == 0 || i + hostLen >= s.size() || s[i + hostLen] != ':') {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + hostLen;
+        if (auto e = entryAt(s, i, i + hostLen, end)) {
+            if (e->protocol.empty())
+                e->protocol = protocol;
+            add(std::move(*e));
+        }
+        i = std::max(end, i + 1);
+    }
+}
+
+// The text of a cell: its bytes with tags left out, trimmed.
+std::string cellText(std::string_view cell)
+{
+    std::string out;
+    bool inTag = false;
+    for (char c : cell) {
+        if (c == '<')
+            inTag = true;
+        else if (c == '>')
+            inTag = false;
+        else if (!inTag)
+            out += c;
+    }
+    return std::string(trim(out));
+}
+
+void scanCells(std::string_view s, const std::string& protocol, const std::function<void(ProxyEntry)>& add)
+{
+    // Each <td ...>...</td> in turn (case as written by most pages; <TD> too). Each marker's next place is
+    // searched for again only once the scan has passed it, so the scan stays linear in the page.
+    struct Next {
+        std::string_view marker;
+        std::size_t at = 0;
+        bool searched = false;
+        std::size_t from(std::string_view page, std::size_t pos)
+        {
+            if (!searched || (at != std::string_view::npos && at < pos)) {
+                at = page.find(marker, pos);
+                searched = true;
+            }
+            return at;
+        }
+    };
+    Next td{"<td"}, TD{"<TD"}, endtd{"</td"}, endTD{"</TD"};
+    std::string previous;
+    bool havePrevious = false;
+    std::size_t i = 0;
+    while (true) {
+        const std::size_t open = std::min(td.from(s, i), TD.from(s, i));
+        if (open == std::string_view::npos)
+            return;
+        const std::size_t startTag = s.find('>', open);
+        if (startTag == std::string_view::npos)
+            return;
+        const std::size_t close = std::min(endtd.from(s, startTag), endTD.from(s, startTag));
+        if (close == std::string_view::npos)
+            return;
+        std::string text = cellText(s.substr(startTag + 1, close - startTag - 1));
+        // A row ends between two cells when a </tr> lies between them.
+        const bool sameRow = havePrevious && s.substr(i, open - i).find("</tr") == std::string_view::npos &&
+                             s.substr(i, open - i).find("</TR") == std::string_view::npos;
+        if (sameRow && isIpv4(previous)) {
+            HostPort hp{previous, text};
+            if (hp.valid())
+                add(ProxyEntry{hp, protocol, {}});
+        }
+        previous = std::move(text);
+        havePrevious = true;
+        i = close + 4;
+    }
+}
+
+using Json = nlohmann::json;
+
+std::string protocolOf(const Json& object)
+{
+    for (const char* key : {"protocol", "protocols", "type"}) {
+        auto it = object.find(key);
+        if (it == object.end())
+            continue;
+        if (it->is_string()) {
+            if (auto p = knownProtocol(it->get_ref<const std::string&>()); !p.empty())
+                return p;
+        } else if (it->is_array()) {
+            for (const Json& item : *it) {
+                if (item.is_string()) {
+                    if (auto p = knownProtocol(item.get_ref<const std::string&>()); !p.empty())
+                        return p;
+                }
+            }
+        }
+    }
+    return {};
+}
+
+std::string portOf(const Json& object)
+{
+    auto it = object.find("port");
+    if (it == object.end())
+        return {};
+    if (it->is_number_unsigned())
+        return std::to_string(it->get<std::uint64_t>());
+    if (it->is_number_integer())
+        return std::to_string(it->get<std::int64_t>());
+    if (it->is_string())
+        return std::string(trim(it->get_ref<const std::string&>()));
+    return {};
+}
+
+void walkJson(const Json& value, const std::string& protocol, const std::function<void(ProxyEntry)>& add)
+{
+    if (value.is_string()) {
+        scanText(value.get_ref<const std::string&>(), protocol, add);
+    } else if (value.is_array()) {
+        for (const Json& item : value)
+            walkJson(item, protocol, add);
+    } else if (value.is_object()) {
+        bool asRecord = false;
+        for (const char* key : {"ip", "host", "address"}) {
+            auto it = value.find(key);
+            if (it == value.end() || !it->is_string())
+                continue;
+            HostPort hp{std::string(trim(it->get_ref<const std::string&>())), portOf(value)};
+            if (hp.valid()) {
+                const std::string own = protocolOf(value);
+                add(ProxyEntry{hp, own.empty() ? protocol : own, {}});
+                asRecord = true;
+            }
+            break;
+        }
+        if (asRecord)
+            return;
+        for (auto it = value.begin(); it != value.end(); ++it) {
+            const std::string keyed = it.value().is_array() ? knownProtocol(it.key()) : std::string();
+            walkJson(it.value(), keyed.empty() ? protocol : keyed, add);
+        }
+    }
+}
+
+} // namespace
+
+void cutAnyPage(std::string_view page, const std::string& defaultProtocol,
+                const std::function<void(ProxyEntry)>& add)
+{
+    const std::string_view body = trim(page);
+    if (!body.empty() && (body.front() == '{' || body.front() == '[')) {
+        // Nesting past 64 levels is no list of proxies; it is cut off so that nothing recurses deeply.
+        auto limit = [](int depth, Json::parse_event_t, Json&) { return depth <= 64; };
+        Json doc = Json::parse(body.begin(), body.end(), limit, /*allow_exceptions=*/false);
+        if (!doc.is_discarded()) {
+            walkJson(doc, defaultProtocol, add);
+            return;
+        }
+    }
+    scanText(page, defaultProtocol, add);
+    scanCells(page, defaultProtocol, add);
+}
+
+Entry toEntry(const ProxyEntry& found)
+{
+    std::string upper = idioms::UpperCase(found.protocol);
+    Entry e{found.endpoint.host, found.endpoint.port, std::nullopt, std::nullopt, std::nullopt};
+    if (!upper.empty())
+        e.protocol = std::move(upper);
+    if (!found.credentials.empty())
+        e.credentials = found.credentials;
+    return e;
+}
+
+Tusersources::Tusersources(HarvestEnv& env, std::vector<UserSource> sources)
+    : SourceWorker(env)
+    , sources_(std::move(sources))
+{
+}
+
+std::vector<SourceWorker::Page> Tusersources::pages()
+{
+    std::vector<Page> out;
+    for (std::size_t i = 0; i < sources_.size(); ++i)
+        out.push_back({sources_[i].url, TempPaths::Dir::Executable, std::to_string(i + 1) + ".src"});
+    return out;
+}
+
+void Tusersources::parse(const Lines& lines, const EntrySink& add)
+{
+    cutAnyPage(lines.text(), "http", [&](ProxyEntry e) { add(toEntry(e)); });
+}
+
+void Tusersources::Execute()
+{
+    const std::vector<Page> all = pages();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (env_.cancel.load())
+            return;
+        const std::string protocol = sources_[i].protocol;
+        fetchAndCut(all[i], [&](const Lines& lines) {
+            cutAnyPage(lines.text(), protocol, [&](ProxyEntry e) { append(toEntry(e)); });
+        });
+    }
+}
+
+} // namespace vorin
