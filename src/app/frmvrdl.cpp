@@ -22,6 +22,7 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
                   [this](const Entry& e) { addrecord(e); },
                   {}}
 {
+    judge = Judge::builtin(endpoints_);
     // The program's own fetches go through the system proxy as it stands at start-up. The view is not
     // touched here: it may still be under construction.
     download::setProcessProxy(systemproxy::read());

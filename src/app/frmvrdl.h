@@ -5,6 +5,7 @@
 #include "app/view.h"
 #include "check/validationrun.h"
 #include "config/endpoints.h"
+#include "config/judge.h"
 #include "config/sources.h"
 #include "harvest/sourceworker.h"
 #include "harvest/tdaili.h"
@@ -133,6 +134,9 @@ public:
     bool busy = false;
     bool autocheck = false;
     std::string downoption;
+    // The page and rule of the next validation run's checks: the built-in test page unless a front end
+    // names another.
+    Judge judge;
     // The user's sources file (sources.txt beside the settings store unless a front end names another).
     std::string sourcesfile = sourcesFile().string();
     // Pacing of the next validation run: the pause after each start (ms), and the most checks in flight at

@@ -16,8 +16,7 @@ void Tfrmvrdl::btncheckproxyExecute()
     if (run_)
         run_->cancel();
     ValidationRun::Host& host = *this;
-    run_ = std::make_shared<ValidationRun>(table_, engine_, dispatcher_, clock_, host,
-                                           endpoints_.root("iplookup") + "/ip2city.asp",
+    run_ = std::make_shared<ValidationRun>(table_, engine_, dispatcher_, clock_, host, judge,
                                            ValidationRun::Pacing{checkpause, checkparallel});
     run_->start(); // the run keeps itself alive should a new one take its place meanwhile
 }

@@ -2,16 +2,32 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "check/KeloInetChecker.h"
 
+#include "check/echo.h"
 #include "platform/gbk.h"
 #include "platform/hostport.h"
 #include "platform/texts.h"
 
 #include <atomic>
+#include <random>
 
 namespace vorin {
 namespace {
 
 std::atomic<long long> overallLimitMs{15000};
+
+// 128 random bits in hex: no proxy can have seen the token before this check.
+std::string freshToken()
+{
+    static thread_local std::mt19937_64 bits{std::random_device{}()};
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string token;
+    for (int half = 0; half < 2; ++half) {
+        std::uint64_t v = bits();
+        for (int i = 0; i < 16; ++i, v >>= 4)
+            token += hex[v & 15];
+    }
+    return token;
+}
 
 } // namespace
 
@@ -67,15 +83,28 @@ std::string TKeloInetChecker::proxyText() const
     return {};
 }
 
-FetchEngine::Request TKeloInetChecker::request() const
+bool TKeloInetChecker::verdict(const FetchEngine::Result& result, std::string_view marker)
+{
+    return result.status == "200" && result.bodyRead && result.body.find(marker) != std::string::npos;
+}
+
+bool TKeloInetChecker::echoVerdict(const FetchEngine::Result& result, const std::string& token)
+{
+    if (result.status != "200" || !result.bodyRead)
+        return false;
+    return echoedParam(parseEcho(result.body), kTokenParam) == token;
+}
+
+FetchEngine::Request TKeloInetChecker::request(const std::string& token) const
 {
     FetchEngine::Request r;
-    r.url = Url;
+    r.url = Echo ? withQueryParam(Url, kTokenParam, token) : Url;
     r.agent = UserAgent;
     r.proxy = HostPort::parse(proxyText());
     r.connectTimeout = std::chrono::milliseconds(timeout);
     r.totalTimeout = overallLimit();
-    r.bodyLimit = 120;
+    // An echo page lists the whole request; 64 KiB holds any judge's answer.
+    r.bodyLimit = Echo ? std::size_t{64} << 10 : MarkerBytes;
     return r;
 }
 
@@ -86,7 +115,8 @@ bool TKeloInetChecker::Start()
     if (OnStart)
         OnStart(this);
     timeout = 3000;
-    const FetchEngine::Request req = request();
+    const std::string token = Echo ? freshToken() : std::string();
+    const FetchEngine::Request req = request(token);
     // Text that names no endpoint (a scheme cut into the address, a path in the port) is never fetched.
     const bool fetchable = req.proxy.empty() || req.proxy.valid();
     if (!AsynRequest)
@@ -101,8 +131,16 @@ bool TKeloInetChecker::Start()
     // The network thread never touches the checker: it hands the verdict to the main thread.
     std::weak_ptr<Token> weak = token_;
     Dispatcher* dispatcher = &dispatcher_;
-    fetch_ = engine_.submit(req, [weak, dispatcher, generation](const FetchEngine::Result& result) {
-        postCompletion(*dispatcher, weak, verdict(result), generation);
+    // The rule travels with the fetch by value: the network thread reads nothing of the checker.
+    std::function<bool(const FetchEngine::Result&)> judge;
+    if (Echo)
+        judge = [token](const FetchEngine::Result& r) { return echoVerdict(r, token); };
+    else if (!Marker.empty())
+        judge = [marker = Marker](const FetchEngine::Result& r) { return verdict(r, marker); };
+    else
+        judge = [](const FetchEngine::Result& r) { return verdict(r); };
+    fetch_ = engine_.submit(req, [weak, dispatcher, generation, judge](const FetchEngine::Result& result) {
+        postCompletion(*dispatcher, weak, judge(result), generation);
     });
     return true;
 }

@@ -49,6 +49,13 @@ public:
     std::int32_t starttime = 0;
     std::int32_t timeout = 12500; // the connect time-out; Start sets it to 3000
     int Tag = 0;
+    // The judge's rule for checks against a page the user chose. Echo: a fresh random token goes in the
+    // query string and the check passes only when the answer (status 200) echoes it. Otherwise, with
+    // Marker set, its bytes must come within the first MarkerBytes of the body. Left as they are, the check
+    // looks for "您的IP地址" in 120 bytes.
+    bool Echo = false;
+    std::string Marker;
+    std::size_t MarkerBytes = 120;
 
     // Issues the fetch and returns at once: true when a completion will follow (asynchronous mode), false
     // when Url is empty or the fetch cannot be issued. In synchronous mode it blocks and returns whether
@@ -62,6 +69,12 @@ public:
 
     // The verdict on an answer: status text exactly "200" and the marker in the body bytes read.
     static bool verdict(const FetchEngine::Result& result);
+    // The same for a marker of the user's (bytes, searched byte by byte).
+    static bool verdict(const FetchEngine::Result& result, std::string_view marker);
+    // The verdict of an echo judge's answer on the check that sent token.
+    static bool echoVerdict(const FetchEngine::Result& result, const std::string& token);
+    // The query parameter that carries an echo check's token.
+    static constexpr const char* kTokenParam = "vorin";
 
     // The limit on a whole check besides the connect time-out, so that a proxy that accepts and never
     // answers still ends in a completion. 15 s unless set otherwise (tests).
@@ -75,7 +88,7 @@ private:
         TKeloInetChecker* self;
         bool alive = true;
     };
-    FetchEngine::Request request() const;
+    FetchEngine::Request request(const std::string& token) const;
     // The proxy the access type goes through; empty for a direct connection.
     std::string proxyText() const;
     static void postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,

@@ -10,13 +10,13 @@
 namespace vorin {
 
 ValidationRun::ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock,
-                             Host& host, std::string testUrl, Pacing pacing)
+                             Host& host, Judge judge, Pacing pacing)
     : table_(table)
     , engine_(engine)
     , dispatcher_(dispatcher)
     , clock_(clock)
     , host_(host)
-    , url_(std::move(testUrl))
+    , judge_(std::move(judge))
     , pacing_(pacing)
 {
 }
@@ -68,7 +68,10 @@ void ValidationRun::vailproxy()
         checkers_[i] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
         TKeloInetChecker& c = *checkers_[i];
         c.AccessType = TAccessType::atProxy;
-        c.Url = url_;
+        c.Url = judge_.url;
+        c.Echo = judge_.rule == Judge::Rule::Echo;
+        c.Marker = judge_.marker;
+        c.MarkerBytes = judge_.markerBytes;
         c.Proxy = HostPort::trimmed(table_.text(Field::Ip), table_.text(Field::Port)).text();
         c.UserAgent = "Internet Explorer 7.0";
         c.Tag = static_cast<int>(i);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "check/KeloInetChecker.h"
+#include "config/judge.h"
 #include "platform/clock.h"
 #include "table/proxytable.h"
 
@@ -44,7 +45,7 @@ public:
     };
 
     ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, Host& host,
-                  std::string testUrl, Pacing pacing);
+                  Judge judge, Pacing pacing);
     ~ValidationRun();
     ValidationRun(const ValidationRun&) = delete;
     ValidationRun& operator=(const ValidationRun&) = delete;
@@ -76,7 +77,7 @@ private:
     Dispatcher& dispatcher_;
     Clock& clock_;
     Host& host_;
-    const std::string url_;
+    const Judge judge_;
     const Pacing pacing_;
     bool stopcheck_ = false;
     bool checkdone_ = false;

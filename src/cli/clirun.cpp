@@ -165,6 +165,8 @@ bool CliRunner::validate()
         return false;
     phase_ = Phase::Validate;
     phaseStart_ = std::chrono::steady_clock::now();
+    if (options_.judge)
+        form_.judge = judgeOf(options_);
     if (options_.concurrency > 0) {
         form_.checkpause = 0;
         form_.checkparallel = options_.concurrency;

@@ -17,6 +17,9 @@ enum class Opt {
     Proxy,
     Locate,
     Sources,
+    Judge,
+    Marker,
+    MarkerBytes,
 };
 
 struct OptionInfo {
@@ -31,7 +34,8 @@ const std::map<std::string, OptionInfo>& knownOptions()
         {"--out", {Opt::Out, true}},         {"-o", {Opt::Out, true}},
         {"--format", {Opt::Format, true}},   {"--concurrency", {Opt::Concurrency, true}},
         {"--proxy", {Opt::Proxy, true}},     {"--locate", {Opt::Locate, false}},
-        {"--sources", {Opt::Sources, true}},
+        {"--sources", {Opt::Sources, true}}, {"--judge", {Opt::Judge, true}},
+        {"--marker", {Opt::Marker, true}},   {"--marker-bytes", {Opt::MarkerBytes, true}},
     };
     return options;
 }
@@ -48,6 +52,9 @@ bool allowed(Command command, Opt opt)
     case Opt::In:
         return command == Command::Validate || command == Command::Locate;
     case Opt::Concurrency:
+    case Opt::Judge:
+    case Opt::Marker:
+    case Opt::MarkerBytes:
         return command == Command::Validate || command == Command::Run;
     case Opt::Proxy:
         return command == Command::Harvest || command == Command::Locate || command == Command::Run;
@@ -210,9 +217,43 @@ Parsed parseArguments(const std::vector<std::string>& args)
                 return fail("--sources 缺少文件名");
             o.sources = value;
             break;
+        case Opt::Judge:
+            o.judge = value;
+            break;
+        case Opt::Marker:
+            if (value.empty())
+                return fail("--marker 不能为空");
+            o.marker = value;
+            break;
+        case Opt::MarkerBytes: {
+            auto n = parseInt(value);
+            if (!n || *n < 1 || *n > (1 << 20))
+                return fail("--marker-bytes 的取值 \"" + value + "\" 无效：应为 1 到 1048576 的整数");
+            o.markerBytes = *n;
+            break;
+        }
         }
     }
+    if ((o.marker || o.markerBytes) && !o.judge)
+        return fail("--marker 和 --marker-bytes 要与 --judge 一起使用");
+    if (o.markerBytes && !o.marker)
+        return fail("--marker-bytes 要与 --marker 一起使用");
+    if (o.judge) {
+        std::string why;
+        if (!judgeOf(o).usable(why))
+            return fail("--judge：" + why);
+    }
     return p;
+}
+
+Judge judgeOf(const Options& options)
+{
+    Judge j;
+    j.url = options.judge.value_or(std::string());
+    j.rule = options.marker ? Judge::Rule::Marker : Judge::Rule::Echo;
+    j.marker = options.marker.value_or(std::string());
+    j.markerBytes = static_cast<std::size_t>(options.markerBytes.value_or(120));
+    return j;
 }
 
 std::string helpText(Command command)
@@ -232,6 +273,12 @@ std::string helpText(Command command)
     const std::string concurrency =
         "  --concurrency N             快速模式：最多同时进行 N 个检查，不再间隔启动\n"
         "                              （默认与窗口程序相同，每 120 毫秒启动一个）\n";
+    const std::string judge =
+        "  --judge URL                 检查时访问的网页：回显请求的网页（azenv 或 httpbin "
+        "式），每次检查带一个\n"
+        "                              新的随机令牌，只有原样返回令牌的代理有效（默认为内置的测试页）\n"
+        "  --marker TEXT               与 --judge 一起：改为要求状态 200 且正文开头含有 TEXT\n"
+        "  --marker-bytes N            标记须在正文的前 N 个字节内（默认 120）\n";
     const std::string in =
         "  --in FILE                   读取代理列表（每行 地址:端口）；省略或为 - 时读标准输入\n";
     switch (command) {
@@ -242,13 +289,13 @@ std::string helpText(Command command)
     case Command::Validate:
         return "用法: vorindaili-cli validate "
                "[选项]\n\n逐个验证列表中的代理，只输出有效的代理，最快的在前。\n\n选项:\n" +
-               in + concurrency + common;
+               in + concurrency + judge + common;
     case Command::Locate:
         return "用法: vorindaili-cli locate [选项]\n\n为没有位置的代理查询位置。\n\n选项:\n" + in + proxy +
                common;
     case Command::Run:
         return "用法: vorindaili-cli run [选项]\n\n下载代理列表，然后验证，可选再查询位置。\n\n选项:\n" +
-               groups + sources + proxy + concurrency +
+               groups + sources + proxy + concurrency + judge +
                "  --locate                    验证之后为有效的代理查询位置\n" + common;
     case Command::None:
         break;

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "config/judge.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +38,9 @@ struct Options {
     std::optional<std::string> proxy;   // host:port for the program's own downloads
     bool locate = false;                // run: look up locations after validating
     std::optional<std::string> sources; // a sources file whose pages the harvest adds
+    std::optional<std::string> judge;   // validate, run: the judge page (echo rule unless a marker is given)
+    std::optional<std::string> marker;  // the judge's marker text (bytes as given)
+    std::optional<int> markerBytes;     // how far into the body the marker may start and end
 };
 
 // Usage errors carry a one-line message naming the problem; the program exits with status 2.
@@ -46,6 +51,9 @@ struct Parsed {
 
 // args are the arguments after the program name.
 Parsed parseArguments(const std::vector<std::string>& args);
+
+// The judge the options name (meaningful when judge is set).
+Judge judgeOf(const Options& options);
 
 // The help text of a command (Command::None: the program's).
 std::string helpText(Command command);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace vorin {
 namespace {
@@ -154,6 +155,81 @@ TEST(Runs, TextThatNamesNoProxyIsJudgedInvalidWithoutAFetch)
     EXPECT_EQ(rig.form->run()->progress().completed, 3);
     EXPECT_TRUE(rig.form->table().isEmpty());
     EXPECT_TRUE(site.requests().empty());
+}
+
+// The query of a request target ("vorin=..."), as a judge sees it.
+std::string queryOf(const std::string& target)
+{
+    const auto q = target.find('?');
+    return q == std::string::npos ? std::string() : target.substr(q + 1);
+}
+
+TEST(Runs, AnEchoJudgePassesOnlyProxiesThatEchoTheirFreshToken)
+{
+    ControllerRig rig;
+    using Response = test::HttpFixture::Response;
+    auto echoing = [](bool httpbin) {
+        Response r;
+        r.echo = [httpbin](const std::string& target) {
+            const std::string query = queryOf(target);
+            const std::string token = query.substr(query.find('=') + 1);
+            return httpbin
+                       ? R"({"args": {"vorin": ")" + token + R"("}, "headers": {}, "origin": "127.0.0.1"})"
+                       : "REMOTE_ADDR = 127.0.0.1\nQUERY_STRING = " + query + "\n";
+        };
+        return r;
+    };
+    const struct {
+        Response answer;
+        bool valid;
+    } proxies[] = {
+        {echoing(false), true},
+        {echoing(true), true},
+        // A copy of an earlier answer, and a page that looks right without echoing anything.
+        {Response::with(200, "REMOTE_ADDR = 127.0.0.1\nQUERY_STRING = vorin=0123456789abcdef\n"), false},
+        {Response::with(200, test::g("您的IP地址")), false},
+        {[&] {
+             Response r = echoing(false);
+             r.status = 403;
+             return r;
+         }(),
+         false},
+    };
+    std::vector<test::HttpFixture*> fakes;
+    for (std::size_t i = 0; i < std::size(proxies); ++i) {
+        fakes.push_back(&rig.proxy(61 + static_cast<int>(i), {}));
+        fakes.back()->serve("/azenv.php", proxies[i].answer);
+        rig.addRow(fakes.back()->hostPort());
+    }
+    rig.form->judge = {Judge::Rule::Echo, "http://judge.vorin.test/azenv.php", {}, 120};
+    rig.form->checkpause = 0;
+    ASSERT_TRUE(rig.runToEnd());
+    std::vector<std::string> kept = rig.addresses();
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"127.0.0.61", "127.0.0.62"}));
+    // Every check sent a token of its own.
+    std::set<std::string> tokens;
+    for (auto* fake : fakes) {
+        ASSERT_EQ(fake->requests().size(), 1u);
+        EXPECT_EQ(fake->requests()[0].rfind("http://judge.vorin.test/azenv.php?vorin=", 0), 0u);
+        tokens.insert(queryOf(fake->requests()[0]));
+    }
+    EXPECT_EQ(tokens.size(), fakes.size());
+}
+
+TEST(Runs, AMarkerJudgeOfTheUsersLooksWithinItsBytes)
+{
+    ControllerRig rig;
+    // "ALIVE" ends at byte 10, at 11, or comes with a status other than 200.
+    const std::pair<const char*, int> pages[] = {{"12345ALIVE", 200}, {"123456ALIVE", 200}, {"ALIVE", 500}};
+    for (std::size_t i = 0; i < std::size(pages); ++i) {
+        auto& fake = rig.proxy(71 + static_cast<int>(i), {});
+        fake.serve("/alive", test::HttpFixture::Response::with(pages[i].second, pages[i].first));
+        rig.addRow(fake.hostPort());
+    }
+    rig.form->judge = {Judge::Rule::Marker, "http://judge.vorin.test/alive", "ALIVE", 10};
+    ASSERT_TRUE(rig.runToEnd());
+    EXPECT_EQ(rig.addresses(), std::vector<std::string>{"127.0.0.71"});
 }
 
 TEST(Runs, ASiteConfigurationThatCannotBeUsedIsSaidAtStartUp)

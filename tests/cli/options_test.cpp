@@ -27,6 +27,16 @@ TEST(CliOptions, CommandsTakeTheirOptionsInBothSpellings)
     EXPECT_EQ(p.options.proxy, "127.0.0.1:3128");
     EXPECT_TRUE(p.options.locate);
 
+    p = parseArguments({"validate", "--judge", "http://127.0.0.1/j", "--marker=ok", "--marker-bytes", "64"});
+    ASSERT_EQ(p.error, "");
+    const Judge j = judgeOf(p.options);
+    EXPECT_EQ(j.rule, Judge::Rule::Marker);
+    EXPECT_EQ(j.url, "http://127.0.0.1/j");
+    EXPECT_EQ(j.marker, "ok");
+    EXPECT_EQ(j.markerBytes, 64u);
+    EXPECT_EQ(judgeOf(parseArguments({"run", "--judge", "https://127.0.0.1/get"}).options).rule,
+              Judge::Rule::Echo);
+
     p = parseArguments({"validate", "--in", "-", "--out", "-"});
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.options.in, "-");
@@ -67,6 +77,11 @@ TEST(CliOptions, BadUsageIsOneLineNamingTheProblem)
         {{"run", "--locate=yes"}, "\"--locate\""},
         {{"run", "stray"}, "\"stray\""},
         {{"run", "--out", ""}, "--out"},
+        {{"validate", "--marker", "ok"}, "--judge"},
+        {{"validate", "--judge", "http://127.0.0.1/j", "--marker-bytes", "50"}, "--marker"},
+        {{"validate", "--judge", "ftp://127.0.0.1/j"}, "ftp://"},
+        {{"validate", "--judge", "http://127.0.0.1/j", "--marker", "long", "--marker-bytes", "3"}, "--judge"},
+        {{"harvest", "--judge", "http://127.0.0.1/j"}, "\"--judge\""},
     };
     for (const auto& c : cases) {
         Parsed p = parseArguments(c.args);

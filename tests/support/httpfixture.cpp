@@ -148,10 +148,13 @@ void HttpFixture::handle(int fd)
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(target);
+        const std::string bare = path.substr(0, path.find('?'));
         if (auto it = responses_.find(path); it != responses_.end())
             response = it->second;
         else if (auto full = responses_.find(target); full != responses_.end())
             response = full->second;
+        else if (auto query = responses_.find(bare); query != responses_.end())
+            response = query->second;
     }
     // Sleeps without polling (a thousand connections waiting at once must not keep the cores busy), and
     // wakes when the server stops.
@@ -159,6 +162,8 @@ void HttpFixture::handle(int fd)
         std::unique_lock lock(waitMutex_);
         stopped_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_.load(); });
     };
+    if (response.echo)
+        response.body = response.echo(target);
     if (response.stall)
         wait(24 * 3600 * 1000);
     else if (response.delayMs > 0)

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -25,6 +26,9 @@ public:
         bool drop = false;     // close the connection without answering
         std::string headers;   // extra header lines, each ending in CR LF
         bool noLength = false; // no Content-Length: the body ends when the connection closes
+        // When set, the body is made from the request target (an echo judge, a proxy that passes a
+        // request on to one).
+        std::function<std::string(const std::string& target)> echo;
 
         static Response with(int status, std::string body, int delayMs = 0)
         {
@@ -59,7 +63,8 @@ public:
     std::string hostPort() const { return address_ + ":" + std::to_string(port_); }
     std::string root() const { return "http://" + hostPort(); }
 
-    // What a path answers; unknown paths answer 404.
+    // What a path answers (a path with a query is looked up as written, then without its query); unknown
+    // paths answer 404.
     void serve(const std::string& path, Response response);
     void serve(const std::string& path, std::string body)
     {
