@@ -54,6 +54,7 @@ void Tfrmvrdl::frmshowExecute()
     view_.navigate(endpoints_.root("softsite") + "/daili5");
     downoption = readdownoption();
     refeshmemu();
+    readjudge();
     view_.setEntryVisible(MenuEntry::Mn03, false);
     view_.setMenuButtonVisible(false);
     startpagestep();

@@ -106,6 +106,10 @@ public:
     void mnimportExecute();
     // The editor of the user's sources file, from the list tools.
     void mneditsourcesExecute();
+    // The judge: read from the settings store when the window is shown, chosen in the judge dialog of the
+    // list tools (and stored at once).
+    void readjudge();
+    void mnjudgeExecute();
     bool importfile(const std::string& path);
     // The same for a list already read (a pipe).
     void importbytes(std::string_view bytes);

@@ -58,6 +58,14 @@ public:
     };
     virtual std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) = 0;
     virtual std::optional<std::string> openDialog() = 0;
+    // The judge of the checks, as the settings dialog shows it: an empty url is the built-in test page, an
+    // empty marker the echo rule. The choice, or nothing when cancelled.
+    struct JudgeChoice {
+        std::string url;
+        std::string marker; // UTF-8, as typed
+        int markerBytes = 120;
+    };
+    virtual std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) = 0;
     // A text editor for a file the user keeps (UTF-8): the edited text, or nothing when cancelled.
     virtual std::optional<std::string> editText(const std::string& title, const std::string& utf8Text) = 0;
     // Opens url in the desktop's default browser.

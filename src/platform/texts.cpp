@@ -110,6 +110,11 @@ Texts build()
     t.sourcesSaved = g("自定义来源已保存，共有来源 ");
     t.sourcesSavedEnd = g(" 个");
     t.sourcesProblem = g("自定义来源文件有误：");
+    t.menuJudge = g("验证网页设置...");
+    t.judgeUnusable = g("验证网页设置无效：");
+    t.judgeBuiltin = g("验证网页：内置测试页");
+    t.judgeEcho = g("验证网页（回显令牌）：");
+    t.judgeMarker = g("验证网页（标记）：");
     return t;
 }
 

@@ -37,6 +37,12 @@ struct Texts {
     std::string sourcesSaved;
     std::string sourcesSavedEnd;
     std::string sourcesProblem;
+    // The judge dialog and what is said of its choice.
+    std::string menuJudge;
+    std::string judgeUnusable;
+    std::string judgeBuiltin;
+    std::string judgeEcho;
+    std::string judgeMarker;
     // A site configuration file that could not be used; the reason follows.
     std::string endpointsError;
 

@@ -16,8 +16,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkProxy>
@@ -25,6 +27,7 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -214,6 +217,9 @@ void MainForm::buildMenus()
     QAction* editSources = popset_->addAction(qs(t.menuEditSources));
     editSources->setObjectName(QStringLiteral("N7"));
     connect(editSources, &QAction::triggered, this, [this] { controller_.mneditsourcesExecute(); });
+    QAction* judge = popset_->addAction(qs(t.menuJudge));
+    judge->setObjectName(QStringLiteral("N8"));
+    connect(judge, &QAction::triggered, this, [this] { controller_.mnjudgeExecute(); });
 }
 
 QWidget* MainForm::control(const char* name) const
@@ -398,6 +404,40 @@ std::optional<std::string> MainForm::editText(const std::string& title, const st
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return editor->toPlainText().toStdString();
+}
+
+std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& current)
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("judgeDialog"));
+    dialog.setWindowTitle(qs(texts().menuJudge));
+    auto* url = new QLineEdit(QString::fromStdString(current.url), &dialog);
+    url->setObjectName(QStringLiteral("judgeUrl"));
+    url->setPlaceholderText(QStringLiteral("留空：内置测试页（查找“您的IP地址”）"));
+    auto* marker = new QLineEdit(QString::fromStdString(current.marker), &dialog);
+    marker->setObjectName(QStringLiteral("judgeMarker"));
+    marker->setPlaceholderText(QStringLiteral("留空：回显规则（网页须原样返回随机令牌）"));
+    auto* bytes = new QSpinBox(&dialog);
+    bytes->setObjectName(QStringLiteral("judgeBytes"));
+    bytes->setRange(1, 1 << 20);
+    bytes->setValue(current.markerBytes);
+    url->setMinimumWidth(380);
+    marker->setMinimumWidth(380);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("验证网页："), url);
+    form->addRow(QStringLiteral("标记文字："), marker);
+    form->addRow(QStringLiteral("标记须在前多少字节内："), bytes);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return JudgeChoice{url->text().trimmed().toStdString(), marker->text().toStdString(), bytes->value()};
 }
 
 void MainForm::openExternal(const std::string& url)

@@ -53,6 +53,7 @@ public:
     std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) override;
     std::optional<std::string> openDialog() override;
     std::optional<std::string> editText(const std::string& title, const std::string& utf8Text) override;
+    std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) override;
     void applyRoundOutline() override;
     void minimize() override;
     void closeWindow() override;

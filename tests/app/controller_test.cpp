@@ -305,5 +305,47 @@ TEST_F(ControllerTest, TheUsersSourcesEntryIsStoredApartAndItsEditorSavesTheFile
     EXPECT_TRUE(again.checked[3]);
 }
 
+TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
+{
+    form.frmshowExecute();
+    const std::string builtinUrl = form.judge.url;
+    EXPECT_EQ(form.judge.rule, Judge::Rule::Marker);
+
+    struct Case {
+        View::JudgeChoice chosen;
+        Judge::Rule rule;
+        bool usable;
+    };
+    const Case cases[] = {
+        {{"http://127.0.0.1:9/azenv.php", "", 120}, Judge::Rule::Echo, true},
+        {{"http://127.0.0.1:9/alive", "活着", 64}, Judge::Rule::Marker, true},
+        {{"file:///etc/passwd", "", 120}, Judge::Rule::Marker, false}, // refused: the earlier judge stays
+        {{"", "", 120}, Judge::Rule::Marker, true},                    // back to the built-in page
+    };
+    for (const Case& c : cases) {
+        const Judge before = form.judge;
+        view.messages.clear();
+        view.judgeAnswer = c.chosen;
+        form.mnjudgeExecute();
+        if (!c.usable) {
+            EXPECT_EQ(view.messages.size(), 1u) << c.chosen.url;
+            EXPECT_EQ(form.judge.url, before.url);
+            continue;
+        }
+        EXPECT_TRUE(view.messages.empty()) << c.chosen.url;
+        EXPECT_EQ(form.judge.rule, c.rule) << c.chosen.url;
+        EXPECT_EQ(form.judge.url, c.chosen.url.empty() ? builtinUrl : c.chosen.url);
+        // A window started afterwards checks against the same judge.
+        test::FakeView again;
+        Tfrmvrdl next(again, dispatcher, clock, test::loopbackEndpoints());
+        next.frmshowExecute();
+        EXPECT_EQ(next.judge.url, form.judge.url);
+        EXPECT_EQ(next.judge.rule, form.judge.rule);
+        EXPECT_EQ(next.judge.marker, form.judge.marker);
+        EXPECT_EQ(next.judge.markerBytes, form.judge.markerBytes);
+    }
+    EXPECT_EQ(view.judgeShown.back().url, "http://127.0.0.1:9/alive"); // the dialog opens on the current one
+}
+
 } // namespace
 } // namespace vorin

@@ -135,6 +135,11 @@ public:
         return saveAnswer;
     }
     std::optional<std::string> openDialog() override { return openAnswer; }
+    std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) override
+    {
+        judgeShown.push_back(current);
+        return judgeAnswer;
+    }
     std::optional<std::string> editText(const std::string& title, const std::string& text) override
     {
         edited.push_back(title + "|" + text);
@@ -168,6 +173,8 @@ public:
     std::optional<SaveChoice> saveAnswer;
     std::optional<std::string> openAnswer;
     std::vector<std::string> edited;
+    std::vector<JudgeChoice> judgeShown;
+    std::optional<JudgeChoice> judgeAnswer;
     std::optional<std::string> editAnswer;
     int roundCalls = 0;
     int minimizeCalls = 0;

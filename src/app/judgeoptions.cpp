@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The judge of the window's checks: its stored form and the dialog that chooses it.
+#include "app/frmvrdl.h"
+#include "platform/gbk.h"
+#include "platform/registry.h"
+#include "platform/texts.h"
+
+namespace vorin {
+namespace {
+
+// Values of their own beside the source option; an empty URL is the built-in test page.
+constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
+constexpr const char* kJudgeUrl = "judgeurl";
+constexpr const char* kJudgeMarker = "judgemarker";
+constexpr const char* kJudgeBytes = "judgebytes";
+
+Judge judgeFrom(const View::JudgeChoice& c, const Endpoints& endpoints)
+{
+    if (c.url.empty())
+        return Judge::builtin(endpoints);
+    Judge j;
+    j.url = c.url;
+    j.rule = c.marker.empty() ? Judge::Rule::Echo : Judge::Rule::Marker;
+    j.marker = c.marker;
+    j.markerBytes = static_cast<std::size_t>(c.markerBytes > 0 ? c.markerBytes : 120);
+    return j;
+}
+
+} // namespace
+
+void Tfrmvrdl::readjudge()
+{
+    auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
+    View::JudgeChoice c;
+    // The store holds GBK text; the URL and the marker are the user's UTF-8.
+    c.url = gbk::toUtf8(key.readString(kJudgeUrl).value_or(std::string()));
+    c.marker = gbk::toUtf8(key.readString(kJudgeMarker).value_or(std::string()));
+    c.markerBytes = static_cast<int>(key.readDword(kJudgeBytes).value_or(120));
+    Judge stored = judgeFrom(c, endpoints_);
+    std::string why;
+    if (c.url.empty() || stored.usable(why))
+        judge = std::move(stored);
+    else
+        showinfo(texts().judgeUnusable + gbk::fromUtf8(why));
+}
+
+void Tfrmvrdl::mnjudgeExecute()
+{
+    const bool builtin = judge.url == Judge::builtin(endpoints_).url && judge.rule == Judge::Rule::Marker &&
+                         judge.marker.empty();
+    View::JudgeChoice current{builtin ? std::string() : judge.url, judge.marker,
+                              static_cast<int>(judge.markerBytes)};
+    auto chosen = view_.judgeDialog(current);
+    if (!chosen)
+        return;
+    Judge next = judgeFrom(*chosen, endpoints_);
+    std::string why;
+    if (!chosen->url.empty() && !next.usable(why)) {
+        view_.messageBox(texts().judgeUnusable + gbk::fromUtf8(why));
+        return;
+    }
+    judge = std::move(next);
+    auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
+    (void)(key.writeString(kJudgeUrl, gbk::fromUtf8(chosen->url)) &&
+           key.writeString(kJudgeMarker, gbk::fromUtf8(chosen->marker)) &&
+           key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)));
+    if (chosen->url.empty())
+        showinfo(texts().judgeBuiltin);
+    else
+        showinfo((judge.rule == Judge::Rule::Echo ? texts().judgeEcho : texts().judgeMarker) +
+                 gbk::fromUtf8(judge.url));
+}
+
+} // namespace vorin
