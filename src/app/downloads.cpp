@@ -82,6 +82,10 @@ void Tfrmvrdl::addrecord(const Entry& entry)
         table_.setText(Field::Protocol, *entry.protocol);
     if (entry.credentials)
         table_.setCredentials(*entry.credentials);
+    if (entry.ownProtocol && entry.protocol) {
+        if (auto p = protocolByName(*entry.protocol))
+            table_.setEntryProtocol(bit(*p));
+    }
     table_.post();
 }
 

@@ -118,6 +118,11 @@ public:
     // Location lookup.
     std::string getcitybyip(const std::string& address);
     void mngetcityExecute();
+    // The offline location, from the list tools: every row's country (and city, with geoipfile) from the
+    // local databases, of its exit address where an echo judge saw one; rows without a location get it.
+    // Returns false (having said why, and put the reason in UTF-8 into why when given) when no database
+    // can be opened.
+    bool mnofflinecityExecute(std::string* why = nullptr);
 
     // The start-page offer at the end of start-up; partnerpage is the page the program calls its own.
     void startpagestep();
@@ -148,6 +153,10 @@ public:
     // back to back and wait for a free place instead.
     int checkpause = 120;
     int checkparallel = 0;
+    // The protocols a bare host:port is checked in (an entry written with a scheme is checked in its own).
+    ProtocolSet checkprotocols = bit(Protocol::Http);
+    // A MaxMind-format database for the offline location's cities; empty: countries only.
+    std::string geoipfile;
 
 private:
     // ValidationRun::Host

@@ -3,6 +3,8 @@
 // The list tool that fills every missing location.
 #include "app/frmvrdl.h"
 #include "geo/iplookup.h"
+#include "geo/offline.h"
+#include "platform/gbk.h"
 #include "platform/texts.h"
 #include "platform/trim.h"
 
@@ -39,6 +41,44 @@ void Tfrmvrdl::mngetcityExecute()
         clock_.sleep(10);
     }
     showingrid();
+}
+
+bool Tfrmvrdl::mnofflinecityExecute(std::string* why)
+{
+    std::string problem;
+    auto locator = OfflineLocator::open(geoipfile, problem);
+    if (!locator) {
+        showinfo(texts().offlineProblem + gbk::fromUtf8(problem));
+        if (why)
+            *why = problem;
+        return false;
+    }
+    table_.open();
+    // The rows are named by bookmark: a location written here moves its row when the table is sorted on
+    // the location. Nothing here processes messages, so no completion moves anything meanwhile.
+    std::vector<ProxyTable::Bookmark> rows;
+    for (bool more = table_.first(); more; more = table_.next())
+        rows.push_back(*table_.bookmark());
+    for (ProxyTable::Bookmark row : rows) {
+        if (!table_.gotoBookmark(row))
+            continue;
+        const ProxyRecord& r = table_.current();
+        // Where an echo judge saw the request come from is where the proxy's users appear to be.
+        const std::string address =
+            r.facts.exitIp.empty() ? std::string(trim(r.text(Field::Ip))) : r.facts.exitIp;
+        const Place place = locator->locate(address);
+        const bool located = !trim(r.text(Field::Location)).empty();
+        table_.edit();
+        table_.setCountry(place.country);
+        if (!located) {
+            const std::string text = place.text();
+            table_.setText(Field::Location, text.empty() ? texts().unknownLocation : gbk::fromUtf8(text));
+        }
+        table_.post();
+    }
+    showingrid();
+    showinfo(texts().offlineDone + std::to_string(rows.size()) + texts().offlineDoneEnd);
+    return true;
 }
 
 } // namespace vorin

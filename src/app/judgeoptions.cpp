@@ -14,6 +14,8 @@ constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
 constexpr const char* kJudgeUrl = "judgeurl";
 constexpr const char* kJudgeMarker = "judgemarker";
 constexpr const char* kJudgeBytes = "judgebytes";
+constexpr const char* kCheckProtocols = "checkprotocols"; // "http,socks5"
+constexpr const char* kGeoipFile = "geoipfile";
 
 Judge judgeFrom(const View::JudgeChoice& c, const Endpoints& endpoints)
 {
@@ -37,6 +39,10 @@ void Tfrmvrdl::readjudge()
     c.url = gbk::toUtf8(key.readString(kJudgeUrl).value_or(std::string()));
     c.marker = gbk::toUtf8(key.readString(kJudgeMarker).value_or(std::string()));
     c.markerBytes = static_cast<int>(key.readDword(kJudgeBytes).value_or(120));
+    // A list that names no protocol the program knows keeps the default.
+    checkprotocols =
+        parseProtocols(key.readString(kCheckProtocols).value_or("http")).value_or(bit(Protocol::Http));
+    geoipfile = gbk::toUtf8(key.readString(kGeoipFile).value_or(std::string()));
     Judge stored = judgeFrom(c, endpoints_);
     std::string why;
     if (c.url.empty() || stored.usable(why))
@@ -50,7 +56,7 @@ void Tfrmvrdl::mnjudgeExecute()
     const bool builtin = judge.url == Judge::builtin(endpoints_).url && judge.rule == Judge::Rule::Marker &&
                          judge.marker.empty();
     View::JudgeChoice current{builtin ? std::string() : judge.url, judge.marker,
-                              static_cast<int>(judge.markerBytes)};
+                              static_cast<int>(judge.markerBytes), checkprotocols, geoipfile};
     auto chosen = view_.judgeDialog(current);
     if (!chosen)
         return;
@@ -61,15 +67,21 @@ void Tfrmvrdl::mnjudgeExecute()
         return;
     }
     judge = std::move(next);
+    checkprotocols = chosen->protocols != 0 ? chosen->protocols : bit(Protocol::Http);
+    geoipfile = chosen->geoipFile;
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
     (void)(key.writeString(kJudgeUrl, gbk::fromUtf8(chosen->url)) &&
            key.writeString(kJudgeMarker, gbk::fromUtf8(chosen->marker)) &&
-           key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)));
-    if (chosen->url.empty())
-        showinfo(texts().judgeBuiltin);
-    else
-        showinfo((judge.rule == Judge::Rule::Echo ? texts().judgeEcho : texts().judgeMarker) +
-                 gbk::fromUtf8(judge.url));
+           key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)) &&
+           key.writeString(kCheckProtocols, protocolNames(checkprotocols)) &&
+           key.writeString(kGeoipFile, gbk::fromUtf8(geoipfile)));
+    std::string said = chosen->url.empty()
+                           ? texts().judgeBuiltin
+                           : (judge.rule == Judge::Rule::Echo ? texts().judgeEcho : texts().judgeMarker) +
+                                 gbk::fromUtf8(judge.url);
+    if (checkprotocols != bit(Protocol::Http))
+        said += texts().protocolsChosen + protocolNames(checkprotocols);
+    showinfo(said);
 }
 
 } // namespace vorin

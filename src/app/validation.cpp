@@ -17,7 +17,7 @@ void Tfrmvrdl::btncheckproxyExecute()
         run_->cancel();
     ValidationRun::Host& host = *this;
     run_ = std::make_shared<ValidationRun>(table_, engine_, dispatcher_, clock_, host, judge,
-                                           ValidationRun::Pacing{checkpause, checkparallel});
+                                           ValidationRun::Pacing{checkpause, checkparallel}, checkprotocols);
     run_->start(); // the run keeps itself alive should a new one take its place meanwhile
 }
 

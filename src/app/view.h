@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "platform/hostport.h"
+
 #include <optional>
 #include <string>
 
@@ -59,11 +61,14 @@ public:
     virtual std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) = 0;
     virtual std::optional<std::string> openDialog() = 0;
     // The judge of the checks, as the settings dialog shows it: an empty url is the built-in test page, an
-    // empty marker the echo rule. The choice, or nothing when cancelled.
+    // empty marker the echo rule; with it the protocols a bare entry is checked in and the city database
+    // of the offline location. The choice, or nothing when cancelled.
     struct JudgeChoice {
         std::string url;
         std::string marker; // UTF-8, as typed
         int markerBytes = 120;
+        ProtocolSet protocols = bit(Protocol::Http);
+        std::string geoipFile; // UTF-8 path; empty: countries only
     };
     virtual std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) = 0;
     // A text editor for a file the user keeps (UTF-8): the edited text, or nothing when cancelled.

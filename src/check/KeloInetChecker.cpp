@@ -101,6 +101,12 @@ FetchEngine::Request TKeloInetChecker::request(const std::string& token) const
     r.url = Echo ? withQueryParam(Url, kTokenParam, token) : Url;
     r.agent = UserAgent;
     r.proxy = HostPort::parse(proxyText());
+    if (AccessType == TAccessType::atProxy) {
+        r.kind = Kind;
+        const auto colon = Credentials.find(':');
+        r.proxyUser = Credentials.substr(0, colon);
+        r.proxyPassword = colon == std::string::npos ? std::string() : Credentials.substr(colon + 1);
+    }
     r.connectTimeout = std::chrono::milliseconds(timeout);
     r.totalTimeout = overallLimit();
     // An echo page lists the whole request; 64 KiB holds any judge's answer.
@@ -132,10 +138,19 @@ bool TKeloInetChecker::Start()
     std::weak_ptr<Token> weak = token_;
     Dispatcher* dispatcher = &dispatcher_;
     // The rule travels with the fetch by value: the network thread reads nothing of the checker.
+    if (Echo) {
+        fetch_ = engine_.submit(req, [weak, dispatcher, generation, token, self = SelfAddress,
+                                      own = JudgeHeaders](const FetchEngine::Result& result) {
+            const bool passed = echoVerdict(result, token);
+            EchoFacts facts;
+            if (passed)
+                facts = echoFacts(parseEcho(result.body), self, own);
+            postCompletion(*dispatcher, weak, passed, generation, std::move(facts));
+        });
+        return true;
+    }
     std::function<bool(const FetchEngine::Result&)> judge;
-    if (Echo)
-        judge = [token](const FetchEngine::Result& r) { return echoVerdict(r, token); };
-    else if (!Marker.empty())
+    if (!Marker.empty())
         judge = [marker = Marker](const FetchEngine::Result& r) { return verdict(r, marker); };
     else
         judge = [](const FetchEngine::Result& r) { return verdict(r); };
@@ -146,16 +161,17 @@ bool TKeloInetChecker::Start()
 }
 
 void TKeloInetChecker::postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                                      std::uint64_t generation)
+                                      std::uint64_t generation, EchoFacts facts)
 {
     // Any thread; touches nothing of the checker itself. On the main thread the token says whether the
     // checker still exists and the generation whether it still waits for this answer.
-    dispatcher.post([weak = std::move(weak), connected, generation] {
+    dispatcher.post([weak = std::move(weak), connected, generation, facts = std::move(facts)]() mutable {
         auto token = weak.lock();
         if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
             return;
         TKeloInetChecker* self = token->self;
         self->fetch_ = 0;
+        self->facts_ = std::move(facts);
         auto complete = self->OnComplete; // the handler may destroy the checker
         if (complete)
             complete(self, connected);

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "check/echo.h"
 #include "platform/asyncfetch.h"
 #include "platform/dispatcher.h"
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vorin {
 
@@ -56,6 +58,17 @@ public:
     bool Echo = false;
     std::string Marker;
     std::size_t MarkerBytes = 120;
+    // How the proxy is spoken to (HTTP unless set), and "user:password" for one that wants credentials.
+    Protocol Kind = Protocol::Http;
+    std::string Credentials;
+    // Echo checks: the program's own address as the judge sees it, and the header keys of the judge's
+    // answer to the program itself; with them the check's facts tell the anonymity.
+    std::string SelfAddress;
+    std::vector<std::string> JudgeHeaders;
+
+    // What the last echo check's answer said (its exit address and anonymity, the echoed header keys);
+    // set before OnComplete is raised.
+    const EchoFacts& facts() const { return facts_; }
 
     // Issues the fetch and returns at once: true when a completion will follow (asynchronous mode), false
     // when Url is empty or the fetch cannot be issued. In synchronous mode it blocks and returns whether
@@ -92,7 +105,7 @@ private:
     // The proxy the access type goes through; empty for a direct connection.
     std::string proxyText() const;
     static void postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                               std::uint64_t generation);
+                               std::uint64_t generation, EchoFacts facts = {});
     // Drops the engine's fetch under way, if any.
     void cancelFetch();
     // fetch_ while a verdict reached without a fetch waits for the main thread.
@@ -103,6 +116,7 @@ private:
     std::shared_ptr<Token> token_;
     std::uint64_t fetch_ = 0;      // the fetch under way, 0 when none
     std::uint64_t generation_ = 0; // counts Starts, so an answer to an earlier one is told apart
+    EchoFacts facts_;
 };
 
 } // namespace vorin

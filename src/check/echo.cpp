@@ -6,6 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <arpa/inet.h>
+
 namespace vorin {
 namespace {
 
@@ -119,6 +122,110 @@ std::optional<std::string> echoedParam(const EchoAnswer& answer, std::string_vie
             return value;
     }
     return std::nullopt;
+}
+
+std::string headerKey(std::string_view name)
+{
+    std::string key;
+    for (char c : name)
+        key += c == '-' ? '_' : (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (key.rfind("HTTP_", 0) == 0)
+        key.erase(0, 5);
+    return key;
+}
+
+namespace {
+
+// The headers by which a proxy gives itself or its client away.
+bool proxyHeader(std::string_view key)
+{
+    static constexpr std::string_view keys[] = {
+        "VIA",
+        "X_FORWARDED_FOR",
+        "FORWARDED",
+        "FORWARDED_FOR",
+        "X_FORWARDED",
+        "X_REAL_IP",
+        "CLIENT_IP",
+        "X_CLIENT_IP",
+        "PROXY_CONNECTION",
+        "X_PROXY_CONNECTION",
+        "X_PROXY_ID",
+        "X_CLUSTER_CLIENT_IP",
+        "X_ORIGINATING_IP",
+        "X_BLUECOAT_VIA",
+        "PROXY_CLIENT_IP",
+        "WL_PROXY_CLIENT_IP",
+        "TRUE_CLIENT_IP",
+        "X_PROXYUSER_IP",
+    };
+    for (std::string_view k : keys) {
+        if (key == k)
+            return true;
+    }
+    return false;
+}
+
+// Whether address appears in text as a whole address: text is cut at every byte that cannot be part of
+// one, and a port after an IPv4 address ("1.2.3.4:80") is left out. 127.0.0.1 is not in 127.0.0.15.
+bool containsAddress(std::string_view text, std::string_view address)
+{
+    if (address.empty())
+        return false;
+    auto part = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == '.' ||
+               c == ':';
+    };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && !part(text[i]))
+            ++i;
+        std::size_t j = i;
+        while (j < text.size() && part(text[j]))
+            ++j;
+        std::string_view token = text.substr(i, j - i);
+        if (const auto colon = token.find(':'); colon != std::string_view::npos &&
+                                                token.find('.') != std::string_view::npos &&
+                                                token.find(':', colon + 1) == std::string_view::npos)
+            token = token.substr(0, colon);
+        if (token == address)
+            return true;
+        i = j;
+    }
+    return false;
+}
+
+} // namespace
+
+EchoFacts echoFacts(const EchoAnswer& answer, std::string_view self, const std::vector<std::string>& judgeOwn)
+{
+    EchoFacts facts;
+    std::string_view exit = answer.remoteAddr;
+    if (const auto comma = exit.rfind(','); comma != std::string_view::npos)
+        exit.remove_prefix(comma + 1);
+    // Only an address is taken: the text goes on into files and the location lookup.
+    const std::string candidate(trim(exit));
+    unsigned char buf[16];
+    if (::inet_pton(AF_INET, candidate.c_str(), buf) == 1 ||
+        ::inet_pton(AF_INET6, candidate.c_str(), buf) == 1)
+        facts.exitIp = candidate;
+    bool transparent = containsAddress(answer.remoteAddr, self);
+    bool marked = false;
+    for (const auto& [name, value] : answer.headers) {
+        std::string key = headerKey(name);
+        // Host names the judge, not the client: a judge addressed by the program's own address names it.
+        transparent = transparent || (key != "HOST" && containsAddress(value, self));
+        if (proxyHeader(key) && std::find(judgeOwn.begin(), judgeOwn.end(), key) == judgeOwn.end())
+            marked = true;
+        facts.headerKeys.push_back(std::move(key));
+    }
+    if (answer.shape == EchoAnswer::Shape::None || self.empty())
+        facts.anonymity = Anonymity::Unknown;
+    else
+        facts.anonymity = transparent ? Anonymity::Transparent
+                          : marked    ? Anonymity::Anonymous
+                                      : Anonymity::Elite;
+    return facts;
 }
 
 std::string withQueryParam(const std::string& url, std::string_view name, std::string_view value)

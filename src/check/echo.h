@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "table/proxytable.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +31,23 @@ struct EchoAnswer {
 EchoAnswer parseEcho(std::string_view body);
 // The value of the query parameter name the answer echoes, if it does.
 std::optional<std::string> echoedParam(const EchoAnswer& answer, std::string_view name);
+// What an echo says of the proxy it came through.
+struct EchoFacts {
+    std::string exitIp; // the address the request reached the judge from; "" when none
+    Anonymity anonymity = Anonymity::Unknown;
+    std::vector<std::string> headerKeys; // the echoed headers' names as headerKey gives them
+};
+// A header's name as both shapes can be compared: upper case, '-' as '_', azenv's "HTTP_" dropped
+// ("X-Forwarded-For" and "HTTP_X_FORWARDED_FOR" are both "X_FORWARDED_FOR").
+std::string headerKey(std::string_view name);
+// The exit address (REMOTE_ADDR, or the last address of httpbin's origin, which lists a forwarded chain
+// first), and the anonymity: transparent when self (the program's own address as the judge saw it without
+// a proxy) appears in the echo as a whole address, anonymous when a header that proxies add appears that
+// the judge's answer to the program itself did not have (judgeOwn, header keys), elite otherwise. Without
+// self the anonymity stays unknown.
+EchoFacts echoFacts(const EchoAnswer& answer, std::string_view self,
+                    const std::vector<std::string>& judgeOwn);
+
 // url with name=value added to its query string.
 std::string withQueryParam(const std::string& url, std::string_view name, std::string_view value);
 

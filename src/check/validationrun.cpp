@@ -3,14 +3,16 @@
 #include "check/validationrun.h"
 
 #include "platform/hostport.h"
+#include "platform/idioms.h"
 #include "platform/texts.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace vorin {
 
 ValidationRun::ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock,
-                             Host& host, Judge judge, Pacing pacing)
+                             Host& host, Judge judge, Pacing pacing, ProtocolSet protocols)
     : table_(table)
     , engine_(engine)
     , dispatcher_(dispatcher)
@@ -18,6 +20,7 @@ ValidationRun::ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher&
     , host_(host)
     , judge_(std::move(judge))
     , pacing_(pacing)
+    , protocols_(protocols != 0 ? protocols : bit(Protocol::Http))
 {
 }
 
@@ -34,6 +37,32 @@ void ValidationRun::start()
         vailproxy();
 }
 
+ProtocolSet ValidationRun::protocolsOf(const ProxyRecord& row) const
+{
+    return row.entryProtocol != 0 ? row.entryProtocol : protocols_;
+}
+
+void ValidationRun::probeSelf()
+{
+    TKeloInetChecker probe(engine_, dispatcher_);
+    probe.AccessType = TAccessType::atDirectConnect;
+    probe.Url = judge_.url;
+    probe.Echo = true;
+    probe.UserAgent = "Internet Explorer 7.0";
+    bool answered = false;
+    probe.OnComplete = [&](TKeloInetChecker* sender, bool connected) {
+        answered = true;
+        if (connected) {
+            self_ = sender->facts().exitIp;
+            judgeHeaders_ = sender->facts().headerKeys;
+        }
+    };
+    if (probe.Start()) {
+        while (!answered && !stopcheck_)
+            dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    }
+}
+
 void ValidationRun::vailproxy()
 {
     auto keep = shared_from_this();
@@ -42,49 +71,40 @@ void ValidationRun::vailproxy()
     // and the list tools may sort or delete while the run goes on.
     table_.open();
     rows_.clear();
+    found_.assign(1, RowChecks{});
+    int planned = 0;
     for (bool more = table_.first(); more; more = table_.next()) {
         rows_.push_back(*table_.bookmark());
-        table_.setMark(rows_.back(), CheckMark::None); // a mark of an earlier run is no verdict of this one
+        // A mark of an earlier run is no verdict of this one, nor are its facts.
+        table_.setMark(rows_.back(), CheckMark::None);
+        table_.setFacts(rows_.back(), CheckFacts{});
+        RowChecks row;
+        for (Protocol p : kProtocols)
+            row.pending += (protocolsOf(table_.current()) & bit(p)) != 0;
+        planned += row.pending;
+        found_.push_back(row);
     }
     host_.verdictShown();
-    checkcount_ = static_cast<int>(rows_.size());
+    checkcount_ = planned;
+    progress_.planned = planned;
     host_.showinfo(texts().checkRunning);
+    if (judge_.rule == Judge::Rule::Echo && !rows_.empty())
+        probeSelf(); // a stop meanwhile ends the run below, with no check started
     table_.open();
-    for (std::size_t i = 1; i <= rows_.size(); ++i) {
-        // With a limit on checks in flight, the next start waits for a completion to free a place.
-        while (pacing_.parallel > 0 && !stopcheck_ &&
-               progress_.started - progress_.completed >= pacing_.parallel)
-            dispatcher_.waitMessages(std::chrono::milliseconds(200));
-        if (stopcheck_)
-            break;
-        // The row is found again on every pass: a completion handled in the last pause may have moved the
-        // table's cursor, and the list tools may have deleted the row.
-        if (!table_.gotoBookmark(rows_[i - 1])) {
-            --checkcount_;
-            continue;
+    for (std::size_t i = 1; i <= rows_.size() && !stopcheck_; ++i) {
+        // The row is found again before every check: a completion handled in the last pause may have moved
+        // the table's cursor, and the list tools may have deleted the row.
+        for (Protocol p : kProtocols) {
+            if (stopcheck_)
+                break;
+            if (!table_.gotoBookmark(rows_[i - 1])) {
+                checkcount_ -= found_[i].pending;
+                found_[i].pending = 0;
+                break;
+            }
+            if (protocolsOf(table_.current()) & bit(p))
+                startCheck(i, p);
         }
-        if (checkers_.size() <= i)
-            checkers_.resize(i + 1);
-        checkers_[i] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
-        TKeloInetChecker& c = *checkers_[i];
-        c.AccessType = TAccessType::atProxy;
-        c.Url = judge_.url;
-        c.Echo = judge_.rule == Judge::Rule::Echo;
-        c.Marker = judge_.marker;
-        c.MarkerBytes = judge_.markerBytes;
-        c.Proxy = HostPort::trimmed(table_.text(Field::Ip), table_.text(Field::Port)).text();
-        c.UserAgent = "Internet Explorer 7.0";
-        c.Tag = static_cast<int>(i);
-        c.OnComplete = [this](TKeloInetChecker* sender, bool connected) { mycomplete(sender, connected); };
-        c.timeout = 2500;
-        c.starttime = static_cast<std::int32_t>(clock_.tickCount());
-        if (c.Start())
-            ++progress_.started;
-        else
-            --checkcount_;
-        if (pacing_.pause > 0)
-            clock_.sleep(static_cast<std::uint32_t>(pacing_.pause));
-        dispatcher_.processMessages();
     }
     // A run that no completion is left to end (an empty table, checks that could not start, a stop after
     // every started check has reported) ends here instead of leaving the run open.
@@ -92,38 +112,120 @@ void ValidationRun::vailproxy()
         endcheck();
 }
 
+void ValidationRun::startCheck(std::size_t row, Protocol protocol)
+{
+    // With a limit on checks in flight, the next start waits for a completion to free a place.
+    while (pacing_.parallel > 0 && !stopcheck_ && progress_.started - progress_.completed >= pacing_.parallel)
+        dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    if (stopcheck_ || !table_.gotoBookmark(rows_[row - 1]))
+        return; // a row deleted while waiting is counted off when the loop next looks for it
+    const std::size_t slot = checkers_.empty() ? 1 : checkers_.size();
+    checkers_.resize(slot + 1);
+    slotRow_.resize(slot + 1);
+    slotProtocol_.resize(slot + 1);
+    slotRow_[slot] = row;
+    slotProtocol_[slot] = protocol;
+    checkers_[slot] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    TKeloInetChecker& c = *checkers_[slot];
+    c.AccessType = TAccessType::atProxy;
+    c.Url = judge_.url;
+    c.Echo = judge_.rule == Judge::Rule::Echo;
+    c.Marker = judge_.marker;
+    c.MarkerBytes = judge_.markerBytes;
+    c.Kind = protocol;
+    c.Credentials = table_.current().credentials;
+    c.SelfAddress = self_;
+    c.JudgeHeaders = judgeHeaders_;
+    c.Proxy = HostPort::trimmed(table_.text(Field::Ip), table_.text(Field::Port)).text();
+    c.UserAgent = "Internet Explorer 7.0";
+    c.Tag = static_cast<int>(slot);
+    c.OnComplete = [this](TKeloInetChecker* sender, bool connected) { mycomplete(sender, connected); };
+    c.timeout = 2500;
+    c.starttime = static_cast<std::int32_t>(clock_.tickCount());
+    if (c.Start()) {
+        ++progress_.started;
+    } else {
+        --checkcount_;
+        --found_[row].pending;
+    }
+    if (pacing_.pause > 0)
+        clock_.sleep(static_cast<std::uint32_t>(pacing_.pause));
+    dispatcher_.processMessages();
+}
+
 void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
 {
     auto keep = shared_from_this();
-    const int r = sender->Tag;
+    const int s = sender->Tag;
     // The slot is emptied once the completion has been handled; the checker is not used after this.
     std::unique_ptr<TKeloInetChecker> finished;
-    if (r >= 0 && static_cast<std::size_t>(r) < checkers_.size() &&
-        checkers_[static_cast<std::size_t>(r)].get() == sender)
-        finished = std::move(checkers_[static_cast<std::size_t>(r)]);
+    if (s >= 0 && static_cast<std::size_t>(s) < checkers_.size() &&
+        checkers_[static_cast<std::size_t>(s)].get() == sender)
+        finished = std::move(checkers_[static_cast<std::size_t>(s)]);
     if (checkdone_) {
         stopcheck_ = true;
         return;
     }
     --checkcount_;
     ++progress_.completed;
-    progress_.valid += connected;
-    if (r >= 1 && static_cast<std::size_t>(r) <= rows_.size()) {
-        const ProxyTable::Bookmark row = rows_[static_cast<std::size_t>(r - 1)];
-        table_.open();
-        if (table_.setMark(row, connected ? CheckMark::Valid : CheckMark::Failed) && connected &&
-            table_.gotoBookmark(row)) {
-            const std::uint32_t elapsed = clock_.tickCount() - static_cast<std::uint32_t>(sender->starttime);
+    if (finished)
+        record(slotRow_[static_cast<std::size_t>(s)], slotProtocol_[static_cast<std::size_t>(s)], connected,
+               *finished);
+    if (checkcount_ < 1 || stopcheck_)
+        endcheck();
+}
+
+namespace {
+
+// The less anonymous of two findings; an unknown one gives way to a known one.
+Anonymity leastAnonymous(Anonymity a, Anonymity b)
+{
+    if (a == Anonymity::Unknown)
+        return b;
+    if (b == Anonymity::Unknown)
+        return a;
+    return std::min(a, b);
+}
+
+} // namespace
+
+void ValidationRun::record(std::size_t r, Protocol protocol, bool connected, const TKeloInetChecker& check)
+{
+    if (r < 1 || r > rows_.size())
+        return;
+    RowChecks& row = found_[r];
+    --row.pending;
+    const ProxyTable::Bookmark mark = rows_[r - 1];
+    table_.open();
+    if (connected) {
+        const std::uint32_t elapsed = clock_.tickCount() - static_cast<std::uint32_t>(check.starttime);
+        const bool fastest = !row.valid || elapsed < row.best;
+        if (!row.valid)
+            ++progress_.valid;
+        row.valid = true;
+        row.facts.passed |= bit(protocol);
+        row.facts.anonymity = leastAnonymous(row.facts.anonymity, check.facts().anonymity);
+        if (fastest) {
+            row.best = elapsed;
+            if (!check.facts().exitIp.empty())
+                row.facts.exitIp = check.facts().exitIp;
+        }
+        if (table_.setMark(mark, CheckMark::Valid) && table_.setFacts(mark, row.facts) && fastest &&
+            table_.gotoBookmark(mark)) {
+            const bool bare = table_.current().entryProtocol == 0;
             table_.edit();
             table_.setBoolean(Field::Valid, true);
             table_.setText(Field::Speed, std::to_string(elapsed));
+            // Checked in protocols the user chose, a bare entry's protocol is the fastest that passed.
+            if (bare && protocols_ != bit(Protocol::Http))
+                table_.setText(Field::Protocol, idioms::UpperCase(protocolName(protocol)));
             table_.post();
         }
+    } else if (row.pending == 0 && !row.valid) {
         // A failure leaves the row's fields alone: "验证" and "速度" of an earlier run stay.
-        host_.verdictShown();
+        table_.setMark(mark, CheckMark::Failed);
     }
-    if (checkcount_ < 1 || stopcheck_)
-        endcheck();
+    host_.verdictShown();
 }
 
 void ValidationRun::endcheck()

@@ -39,13 +39,14 @@ public:
         int parallel = 0; // most checks in flight at once; 0: no limit
     };
     struct Progress {
-        int started = 0;
-        int completed = 0;
-        int valid = 0;
+        int planned = 0;   // checks the run will make (a row is checked once per protocol)
+        int started = 0;   // checks started
+        int completed = 0; // checks completed
+        int valid = 0;     // rows found valid
     };
 
     ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, Host& host,
-                  Judge judge, Pacing pacing);
+                  Judge judge, Pacing pacing, ProtocolSet protocols = bit(Protocol::Http));
     ~ValidationRun();
     ValidationRun(const ValidationRun&) = delete;
     ValidationRun& operator=(const ValidationRun&) = delete;
@@ -67,8 +68,25 @@ public:
     bool cancelled() const { return cancelled_; }
     int checkcount() const { return checkcount_; }
     const Progress& progress() const { return progress_; }
+    // The program's own address as the echo judge saw it at the start; empty for other judges, or when
+    // the judge did not answer.
+    const std::string& selfAddress() const { return self_; }
 
 private:
+    // What the checks of one row have found so far.
+    struct RowChecks {
+        int pending = 0; // checks not yet completed
+        bool valid = false;
+        std::uint32_t best = 0; // the fastest passing check's time
+        CheckFacts facts;
+    };
+    // Asks the echo judge, directly, for the program's own address (and the headers it adds itself); a
+    // stop or cancel ends the wait.
+    void probeSelf();
+    // The protocols a row is checked in: its own, or those the run asks for.
+    ProtocolSet protocolsOf(const ProxyRecord& row) const;
+    void startCheck(std::size_t row, Protocol protocol);
+    void record(std::size_t row, Protocol protocol, bool connected, const TKeloInetChecker& check);
     void endcheck();
     std::size_t outstandingChecks() const;
 
@@ -79,14 +97,21 @@ private:
     Host& host_;
     const Judge judge_;
     const Pacing pacing_;
+    const ProtocolSet protocols_;
+    std::string self_;
+    std::vector<std::string> judgeHeaders_;
     bool stopcheck_ = false;
     bool checkdone_ = false;
     bool cancelled_ = false;
     int checkcount_ = 0;
     Progress progress_;
     std::vector<ProxyTable::Bookmark> rows_; // the rows of the run, by grid row from 1
-    // Slot i holds the checker for row i (slot 0 unused); a slot is emptied once its completion is handled.
+    std::vector<RowChecks> found_;           // by grid row from 1 (slot 0 unused)
+    // Slot i holds the checker of the i-th check started (slot 0 unused), which checks row slotRow_[i] in
+    // slotProtocol_[i]; a slot is emptied once its completion is handled.
     std::vector<std::unique_ptr<TKeloInetChecker>> checkers_;
+    std::vector<std::size_t> slotRow_;
+    std::vector<Protocol> slotProtocol_;
 };
 
 } // namespace vorin

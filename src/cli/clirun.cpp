@@ -111,15 +111,13 @@ int CliRunner::run()
     case Command::Locate:
         if (!load())
             return kExitFailed;
-        phase_ = Phase::Locate;
-        form_.mngetcityExecute();
+        if (!locate())
+            return kExitFailed;
         break;
     case Command::Run:
         ok = harvest() && validate();
-        if (ok && options_.locate && !interrupted_) {
-            phase_ = Phase::Locate;
-            form_.mngetcityExecute();
-        }
+        if (ok && options_.locate && !interrupted_ && !locate())
+            return kExitFailed;
         break;
     case Command::None:
         return kExitUsage;
@@ -167,6 +165,8 @@ bool CliRunner::validate()
     phaseStart_ = std::chrono::steady_clock::now();
     if (options_.judge)
         form_.judge = judgeOf(options_);
+    if (options_.protocols)
+        form_.checkprotocols = *options_.protocols;
     if (options_.concurrency > 0) {
         form_.checkpause = 0;
         form_.checkparallel = options_.concurrency;
@@ -176,6 +176,21 @@ bool CliRunner::validate()
     while (!form_.checkdone())
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
     return true;
+}
+
+bool CliRunner::locate()
+{
+    phase_ = Phase::Locate;
+    if (!options_.offline) {
+        form_.mngetcityExecute();
+        return true;
+    }
+    form_.geoipfile = options_.geoip.value_or(std::string());
+    std::string why;
+    if (form_.mnofflinecityExecute(&why))
+        return true;
+    reporter_.error("无法离线查询位置：" + why);
+    return false;
 }
 
 bool CliRunner::load()
@@ -258,9 +273,12 @@ void CliRunner::tick()
     }
     case Phase::Validate: {
         const ValidationRun::Progress p = form_.run() ? form_.run()->progress() : ValidationRun::Progress{};
-        reporter_.progress("检查 已开始 " + std::to_string(p.started) + "/" +
-                           std::to_string(form_.table().rowCount()) + "，已完成 " +
-                           std::to_string(p.completed) + "，有效 " + std::to_string(p.valid) + elapsed);
+        // A row is checked once for each protocol asked for: the count is of checks.
+        const std::size_t planned =
+            p.planned > 0 ? static_cast<std::size_t>(p.planned) : form_.table().rowCount();
+        reporter_.progress("检查 已开始 " + std::to_string(p.started) + "/" + std::to_string(planned) +
+                           "，已完成 " + std::to_string(p.completed) + "，有效 " + std::to_string(p.valid) +
+                           elapsed);
         break;
     }
     case Phase::Locate:

@@ -42,6 +42,9 @@ private:
     bool harvest();
     bool validate();
     bool load();
+    // The location step: the lookup site's, or with --offline the local databases'; false when those
+    // cannot be opened (said on standard error).
+    bool locate();
     int write();
     // Waits in the event loop until done() holds or the run is interrupted; false when interrupted.
     bool waitUntil(const std::function<bool()>& done);

@@ -20,6 +20,9 @@ enum class Opt {
     Judge,
     Marker,
     MarkerBytes,
+    Protocols,
+    Offline,
+    Geoip,
 };
 
 struct OptionInfo {
@@ -30,12 +33,21 @@ struct OptionInfo {
 const std::map<std::string, OptionInfo>& knownOptions()
 {
     static const std::map<std::string, OptionInfo> options = {
-        {"--groups", {Opt::Groups, true}},   {"--in", {Opt::In, true}},
-        {"--out", {Opt::Out, true}},         {"-o", {Opt::Out, true}},
-        {"--format", {Opt::Format, true}},   {"--concurrency", {Opt::Concurrency, true}},
-        {"--proxy", {Opt::Proxy, true}},     {"--locate", {Opt::Locate, false}},
-        {"--sources", {Opt::Sources, true}}, {"--judge", {Opt::Judge, true}},
-        {"--marker", {Opt::Marker, true}},   {"--marker-bytes", {Opt::MarkerBytes, true}},
+        {"--groups", {Opt::Groups, true}},
+        {"--in", {Opt::In, true}},
+        {"--out", {Opt::Out, true}},
+        {"-o", {Opt::Out, true}},
+        {"--format", {Opt::Format, true}},
+        {"--concurrency", {Opt::Concurrency, true}},
+        {"--proxy", {Opt::Proxy, true}},
+        {"--locate", {Opt::Locate, false}},
+        {"--sources", {Opt::Sources, true}},
+        {"--judge", {Opt::Judge, true}},
+        {"--marker", {Opt::Marker, true}},
+        {"--marker-bytes", {Opt::MarkerBytes, true}},
+        {"--protocols", {Opt::Protocols, true}},
+        {"--offline", {Opt::Offline, false}},
+        {"--geoip", {Opt::Geoip, true}},
     };
     return options;
 }
@@ -55,7 +67,11 @@ bool allowed(Command command, Opt opt)
     case Opt::Judge:
     case Opt::Marker:
     case Opt::MarkerBytes:
+    case Opt::Protocols:
         return command == Command::Validate || command == Command::Run;
+    case Opt::Offline:
+    case Opt::Geoip:
+        return command == Command::Locate || command == Command::Run;
     case Opt::Proxy:
         return command == Command::Harvest || command == Command::Locate || command == Command::Run;
     case Opt::Locate:
@@ -232,12 +248,33 @@ Parsed parseArguments(const std::vector<std::string>& args)
             o.markerBytes = *n;
             break;
         }
+        case Opt::Protocols: {
+            auto set = parseProtocols(value);
+            if (!set)
+                return fail("--protocols 的取值 \"" + value +
+                            "\" 无效：应为 http、https、socks4、socks5 中的一个或几个，"
+                            "以逗号分隔");
+            o.protocols = *set;
+            break;
+        }
+        case Opt::Offline:
+            o.offline = true;
+            break;
+        case Opt::Geoip:
+            if (value.empty())
+                return fail("--geoip 缺少文件名");
+            o.geoip = value;
+            break;
         }
     }
     if ((o.marker || o.markerBytes) && !o.judge)
         return fail("--marker 和 --marker-bytes 要与 --judge 一起使用");
     if (o.markerBytes && !o.marker)
         return fail("--marker-bytes 要与 --marker 一起使用");
+    if (o.geoip && !o.offline)
+        return fail("--geoip 要与 --offline 一起使用");
+    if (o.command == Command::Run && o.offline && !o.locate)
+        return fail("--offline 要与 --locate 一起使用");
     if (o.judge) {
         std::string why;
         if (!judgeOf(o).usable(why))
@@ -278,9 +315,18 @@ std::string helpText(Command command)
         "式），每次检查带一个\n"
         "                              新的随机令牌，只有原样返回令牌的代理有效（默认为内置的测试页）\n"
         "  --marker TEXT               与 --judge 一起：改为要求状态 200 且正文开头含有 TEXT\n"
-        "  --marker-bytes N            标记须在正文的前 N 个字节内（默认 120）\n";
+        "  --marker-bytes N            标记须在正文的前 N 个字节内（默认 120）\n"
+        "  --protocols LIST            未注明协议的代理依次用这些协议检查：http、https（CONNECT 隧道）、\n"
+        "                              socks4、socks5，以逗号分隔（默认 http）；写成 socks5://主机:端口\n"
+        "                              的代理只用它自己的协议检查\n";
+    const std::string offline =
+        "  --offline                   不访问网络，用本机的数据库查询位置：国家来自 geoip-database，\n"
+        "                              城市来自 --geoip 指定的 MaxMind 格式数据库；有回显网页给出的\n"
+        "                              出口地址时查询出口地址\n"
+        "  --geoip FILE                与 --offline 一起：城市数据库（.mmdb）\n";
     const std::string in =
-        "  --in FILE                   读取代理列表（每行 地址:端口）；省略或为 - 时读标准输入\n";
+        "  --in FILE                   读取代理列表（每行 地址:端口，或 协议://[用户:密码@]地址:端口）；\n"
+        "                              省略或为 - 时读标准输入\n";
     switch (command) {
     case Command::Harvest:
         return "用法: vorindaili-cli harvest "
@@ -292,11 +338,11 @@ std::string helpText(Command command)
                in + concurrency + judge + common;
     case Command::Locate:
         return "用法: vorindaili-cli locate [选项]\n\n为没有位置的代理查询位置。\n\n选项:\n" + in + proxy +
-               common;
+               offline + common;
     case Command::Run:
         return "用法: vorindaili-cli run [选项]\n\n下载代理列表，然后验证，可选再查询位置。\n\n选项:\n" +
                groups + sources + proxy + concurrency + judge +
-               "  --locate                    验证之后为有效的代理查询位置\n" + common;
+               "  --locate                    验证之后为有效的代理查询位置\n" + offline + common;
     case Command::None:
         break;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/judge.h"
+#include "platform/hostport.h"
 
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ struct Options {
     std::optional<std::string> judge;   // validate, run: the judge page (echo rule unless a marker is given)
     std::optional<std::string> marker;  // the judge's marker text (bytes as given)
     std::optional<int> markerBytes;     // how far into the body the marker may start and end
+    std::optional<ProtocolSet> protocols; // validate, run: the protocols a bare entry is checked in
+    bool offline = false;                 // locate, run --locate: the local databases instead of the site
+    std::optional<std::string> geoip;     // with offline: a MaxMind-format city database
 };
 
 // Usage errors carry a one-line message naming the problem; the program exits with status 2.

@@ -87,7 +87,7 @@ SourceList parseSources(std::string_view text)
                 continue;
             }
         }
-        list.sources.push_back({std::string(words[0]), protocol});
+        list.sources.push_back({std::string(words[0]), protocol, words.size() == 2});
     }
     return list;
 }

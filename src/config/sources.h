@@ -14,7 +14,9 @@ namespace vorin {
 // A source the user listed: its page, and the protocol of the entries on it that name none.
 struct UserSource {
     std::string url;
-    std::string protocol; // "http", "https", "socks4" or "socks5"
+    std::string protocol;  // "http", "https", "socks4" or "socks5"
+    bool declared = false; // the line named the protocol; otherwise its bare entries are checked in each
+                           // protocol a run asks for
 };
 
 // The user's sources file, plain UTF-8 text beside HKCU.reg: one source a line, "URL [protocol]"; '#' at the

@@ -9,7 +9,9 @@
 
 // The table as JSON for scripts, in UTF-8: an array, in table order, of one object per row with the six
 // fields under their own names. Texts are strings ("" when unset), "验证" is true or false, "速度" is the
-// number of milliseconds or null when unset.
+// number of milliseconds or null when unset. After them, what the checks found: "protocols" (the protocols
+// that passed, lower-case), "anonymity" ("transparent", "anonymous", "elite" or null), "exit_ip" (or null)
+// and "country" (the ISO code the offline location found, or null).
 namespace vorin::proxyfiles {
 
 std::string jsonBytes(const ProxyTable& table);

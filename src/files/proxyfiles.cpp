@@ -116,8 +116,11 @@ void importBytes(ProxyTable& table, std::string_view bytes)
         table.append();
         table.setText(Field::Ip, entry.endpoint.host);
         table.setText(Field::Port, entry.endpoint.port);
-        if (!entry.protocol.empty())
+        if (!entry.protocol.empty()) {
             table.setText(Field::Protocol, idioms::UpperCase(entry.protocol));
+            if (auto p = protocolByName(entry.protocol))
+                table.setEntryProtocol(bit(*p));
+        }
         if (!entry.credentials.empty())
             table.setCredentials(entry.credentials);
         table.post();

@@ -276,10 +276,11 @@ void cutAnyPage(std::string_view page, const std::string& defaultProtocol,
     scanCells(page, defaultProtocol, add);
 }
 
-Entry toEntry(const ProxyEntry& found)
+Entry toEntry(const ProxyEntry& found, const std::string& fallback)
 {
-    std::string upper = idioms::UpperCase(found.protocol);
+    std::string upper = idioms::UpperCase(found.protocol.empty() ? fallback : found.protocol);
     Entry e{found.endpoint.host, found.endpoint.port, std::nullopt, std::nullopt, std::nullopt};
+    e.ownProtocol = !found.protocol.empty();
     if (!upper.empty())
         e.protocol = std::move(upper);
     if (!found.credentials.empty())
@@ -303,7 +304,7 @@ std::vector<SourceWorker::Page> Tusersources::pages()
 
 void Tusersources::parse(const Lines& lines, const EntrySink& add)
 {
-    cutAnyPage(lines.text(), "http", [&](ProxyEntry e) { add(toEntry(e)); });
+    cutAnyPage(lines.text(), "", [&](ProxyEntry e) { add(toEntry(e, "http")); });
 }
 
 void Tusersources::Execute()
@@ -312,9 +313,10 @@ void Tusersources::Execute()
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (env_.cancel.load())
             return;
-        const std::string protocol = sources_[i].protocol;
+        // A protocol the line names is the entries' own; without one they are bare http entries.
+        const std::string protocol = sources_[i].declared ? sources_[i].protocol : std::string();
         fetchAndCut(all[i], [&](const Lines& lines) {
-            cutAnyPage(lines.text(), protocol, [&](ProxyEntry e) { append(toEntry(e)); });
+            cutAnyPage(lines.text(), protocol, [&](ProxyEntry e) { append(toEntry(e, "http")); });
         });
     }
 }

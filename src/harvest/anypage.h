@@ -20,12 +20,13 @@ namespace vorin {
 // - JSON: such strings anywhere (an array under a key named http, https, socks4 or socks5 gives them that
 //   protocol), and objects with an address field (ip, host, address) and a port field (port, number or
 //   text), with the protocol from protocol, protocols or type where present.
-// Entries without a protocol of their own get defaultProtocol. Pure; any thread.
+// Entries without a protocol of their own get defaultProtocol (none when it is empty). Pure; any thread.
 void cutAnyPage(std::string_view page, const std::string& defaultProtocol,
                 const std::function<void(ProxyEntry)>& add);
 
-// The row a found proxy becomes: the address, the port, the protocol in capitals, the credentials.
-Entry toEntry(const ProxyEntry& found);
+// The row a found proxy becomes: the address, the port, the protocol in capitals, the credentials. An
+// entry without a protocol gets fallback's, which is not its own.
+Entry toEntry(const ProxyEntry& found, const std::string& fallback = {});
 
 // The user's own sources, fetched in order and cut with cutAnyPage. A page that cannot be downloaded is
 // skipped and counted like any source's.

@@ -16,6 +16,7 @@ struct Entry {
     std::optional<std::string> protocol;
     std::optional<std::string> location;
     std::optional<std::string> credentials; // "user:password" written before the address
+    bool ownProtocol = false; // the protocol is the entry's own (a scheme, a list's field), not a default
 };
 
 // Where a parser puts the entries it finds, in the order it finds them.

@@ -24,7 +24,15 @@ class FetchEngine {
 public:
     struct Request {
         std::string url;
-        HostPort proxy; // an HTTP proxy; empty means direct
+        HostPort proxy; // empty means direct
+        // How the proxy is spoken to, always set here and never read from its text: Http sends the request
+        // to the proxy, Https asks it for a CONNECT tunnel and sends the request inside, Socks4 and Socks5
+        // resolve the target's name here and ask the proxy for a connection to the address.
+        Protocol kind = Protocol::Http;
+        // Credentials for the proxy (HTTP basic, SOCKS5 user name and password, SOCKS4 user id); none when
+        // the user name is empty.
+        std::string proxyUser;
+        std::string proxyPassword;
         std::string agent;
         std::chrono::milliseconds connectTimeout{3000};
         std::chrono::milliseconds totalTimeout{15000};

@@ -72,7 +72,27 @@ CURL* prepare(FetchEngine::Transfer& t)
     curl_easy_setopt(easy, CURLOPT_PROXY, r.proxy.host.c_str());
     if (!r.proxy.host.empty()) {
         curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(r.proxy.portNumber()));
-        curl_easy_setopt(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+        long type = CURLPROXY_HTTP;
+        switch (r.kind) {
+        case Protocol::Http:
+            break;
+        case Protocol::Https:
+            curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+            break;
+        case Protocol::Socks4:
+            type = CURLPROXY_SOCKS4;
+            break;
+        case Protocol::Socks5:
+            type = CURLPROXY_SOCKS5;
+            break;
+        }
+        curl_easy_setopt(easy, CURLOPT_PROXYTYPE, type);
+        if (!r.proxyUser.empty()) {
+            // Apart, not as "user:password": a colon in the password stays the password's.
+            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, r.proxyUser.c_str());
+            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, r.proxyPassword.c_str());
+            curl_easy_setopt(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
+        }
     }
     curl_easy_setopt(easy, CURLOPT_USERAGENT, r.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headers);

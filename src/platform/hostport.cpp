@@ -132,6 +132,64 @@ std::string knownProtocol(std::string_view name)
     return {};
 }
 
+const char* protocolName(Protocol p)
+{
+    switch (p) {
+    case Protocol::Http:
+        return "http";
+    case Protocol::Https:
+        return "https";
+    case Protocol::Socks4:
+        return "socks4";
+    case Protocol::Socks5:
+        return "socks5";
+    }
+    return "";
+}
+
+std::optional<Protocol> protocolByName(std::string_view name)
+{
+    const std::string lower = knownProtocol(name);
+    for (Protocol p : kProtocols) {
+        if (lower == protocolName(p))
+            return p;
+    }
+    return std::nullopt;
+}
+
+std::optional<ProtocolSet> parseProtocols(std::string_view list)
+{
+    ProtocolSet set = 0;
+    while (true) {
+        const auto comma = list.find(',');
+        std::string_view name = list.substr(0, comma);
+        while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
+            name.remove_prefix(1);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+            name.remove_suffix(1);
+        const auto p = protocolByName(name);
+        if (!p)
+            return std::nullopt;
+        set |= bit(*p);
+        if (comma == std::string_view::npos)
+            return set;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+std::string protocolNames(ProtocolSet set, std::string_view separator)
+{
+    std::string out;
+    for (Protocol p : kProtocols) {
+        if (set & bit(p)) {
+            if (!out.empty())
+                out += separator;
+            out += protocolName(p);
+        }
+    }
+    return out;
+}
+
 std::optional<ProxyEntry> parseProxyEntry(std::string_view text)
 {
     text = trim(text);

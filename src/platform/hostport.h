@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,31 @@ struct ProxyEntry {
 
 // The protocol a scheme or protocol name stands for (any case), lower-case; "" when it is none of the four.
 std::string knownProtocol(std::string_view name);
+
+// The four protocols a proxy may speak, as bits of a set: http (a GET through the proxy), https (a CONNECT
+// tunnel through it), socks4 and socks5.
+enum class Protocol : std::uint8_t {
+    Http = 1,
+    Https = 2,
+    Socks4 = 4,
+    Socks5 = 8,
+};
+using ProtocolSet = std::uint8_t;
+inline constexpr Protocol kProtocols[] = {Protocol::Http, Protocol::Https, Protocol::Socks4,
+                                          Protocol::Socks5};
+inline constexpr ProtocolSet bit(Protocol p)
+{
+    return static_cast<ProtocolSet>(p);
+}
+// The protocol's lower-case name ("socks5").
+const char* protocolName(Protocol p);
+// The protocol a name stands for (any case); nothing when it is none of the four.
+std::optional<Protocol> protocolByName(std::string_view name);
+// "http,socks5" (any case, blanks allowed) as a set; nothing when a name is none of the four or the list is
+// empty.
+std::optional<ProtocolSet> parseProtocols(std::string_view list);
+// The set's names, lower-case, in the order of kProtocols, joined by separator.
+std::string protocolNames(ProtocolSet set, std::string_view separator = ",");
 // text, trimmed, as exactly one entry with a valid endpoint and, where written, a known scheme; nothing
 // otherwise.
 std::optional<ProxyEntry> parseProxyEntry(std::string_view text);

@@ -115,6 +115,18 @@ Texts build()
     t.judgeBuiltin = g("验证网页：内置测试页");
     t.judgeEcho = g("验证网页（回显令牌）：");
     t.judgeMarker = g("验证网页（标记）：");
+    t.menuOffline = g("离线查询位置");
+    t.offlineDone = g("离线查询位置结束，共查询 ");
+    t.offlineDoneEnd = g(" 个代理");
+    t.offlineProblem = g("无法离线查询位置：");
+    t.protocolsChosen = g("，检查协议：");
+    t.tipProtocols = g("通过的协议：");
+    t.tipAnonymity = g("匿名程度：");
+    t.tipExit = g("出口地址：");
+    t.tipCountry = g("国家或地区：");
+    t.anonymityTransparent = g("透明");
+    t.anonymityAnonymous = g("匿名");
+    t.anonymityElite = g("高匿");
     return t;
 }
 

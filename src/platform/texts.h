@@ -43,6 +43,21 @@ struct Texts {
     std::string judgeBuiltin;
     std::string judgeEcho;
     std::string judgeMarker;
+    // The offline location: its menu entry, the end of a pass (the count of rows between), its failure.
+    std::string menuOffline;
+    std::string offlineDone;
+    std::string offlineDoneEnd;
+    std::string offlineProblem;
+    // The row's tooltip: what the checks and the offline location found.
+    std::string tipProtocols;
+    std::string tipAnonymity;
+    std::string tipExit;
+    std::string tipCountry;
+    std::string anonymityTransparent;
+    std::string anonymityAnonymous;
+    std::string anonymityElite;
+    // The settings dialog's summary of the protocols a bare entry is checked in.
+    std::string protocolsChosen;
     // A site configuration file that could not be used; the reason follows.
     std::string endpointsError;
 

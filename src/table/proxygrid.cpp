@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "table/proxygrid.h"
 
+#include "platform/idioms.h"
 #include "platform/texts.h"
 
 #include <algorithm>
@@ -47,6 +48,8 @@ std::string ProxyGrid::cell(int col, int row) const
     case ColPort:
         return rec->text(Field::Port);
     case ColProtocol:
+        if (rec->facts.passed & ~bit(Protocol::Http))
+            return idioms::UpperCase(protocolNames(rec->facts.passed, "/"));
         return rec->text(Field::Protocol);
     case ColLocation:
         return rec->text(Field::Location);
@@ -57,6 +60,40 @@ std::string ProxyGrid::cell(int col, int row) const
     default:
         return {};
     }
+}
+
+std::string ProxyGrid::tip(int row) const
+{
+    const ProxyRecord* rec =
+        blank_ || row < 1 || row >= rows_ ? nullptr : table_.at(static_cast<std::size_t>(row));
+    if (!rec)
+        return {};
+    const Texts& t = texts();
+    std::string out;
+    auto line = [&](const std::string& label, const std::string& value) {
+        if (value.empty())
+            return;
+        if (!out.empty())
+            out += '\n';
+        out += label + value;
+    };
+    line(t.tipProtocols, idioms::UpperCase(protocolNames(rec->facts.passed, "/")));
+    switch (rec->facts.anonymity) {
+    case Anonymity::Transparent:
+        line(t.tipAnonymity, t.anonymityTransparent);
+        break;
+    case Anonymity::Anonymous:
+        line(t.tipAnonymity, t.anonymityAnonymous);
+        break;
+    case Anonymity::Elite:
+        line(t.tipAnonymity, t.anonymityElite);
+        break;
+    case Anonymity::Unknown:
+        break;
+    }
+    line(t.tipExit, rec->facts.exitIp);
+    line(t.tipCountry, rec->country);
+    return out;
 }
 
 void ProxyGrid::setTitle(int col, std::string text)

@@ -49,7 +49,12 @@ public:
     void setRowCount(int rows);
 
     // Out-of-range cells read as "".
+    // Column 3 shows the row's 协议 field, or, once a check in another protocol than http has passed, the
+    // protocols that passed ("HTTP/SOCKS5").
     std::string cell(int col, int row) const;
+    // What the checks and the offline location found of body row row, a line each (protocols, anonymity,
+    // exit address, country); "" when nothing was found.
+    std::string tip(int row) const;
     void setTitle(int col, std::string text);
 
     // A blank body shows its rows empty until the next listing (while a new harvest comes in).

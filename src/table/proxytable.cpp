@@ -364,6 +364,35 @@ void ProxyTable::setCredentials(std::string_view value)
     pending_->rec.credentials = std::string(value);
 }
 
+const char* anonymityName(Anonymity a)
+{
+    switch (a) {
+    case Anonymity::Transparent:
+        return "transparent";
+    case Anonymity::Anonymous:
+        return "anonymous";
+    case Anonymity::Elite:
+        return "elite";
+    case Anonymity::Unknown:
+        break;
+    }
+    return nullptr;
+}
+
+void ProxyTable::setEntryProtocol(ProtocolSet value)
+{
+    if (state_ == State::Browse)
+        edit();
+    pending_->rec.entryProtocol = value;
+}
+
+void ProxyTable::setCountry(std::string_view isoCode)
+{
+    if (state_ == State::Browse)
+        edit();
+    pending_->rec.country = std::string(isoCode);
+}
+
 void ProxyTable::post()
 {
     auto& tree = index_->tree;
@@ -459,6 +488,17 @@ bool ProxyTable::setMark(Bookmark mark, CheckMark value)
     it->second->rec.mark = value;
     if (pending_ && state_ == State::Edit && current_ == it->second)
         pending_->rec.mark = value; // the edit under way must not put the old mark back
+    return true;
+}
+
+bool ProxyTable::setFacts(Bookmark mark, const CheckFacts& value)
+{
+    auto it = index_->bySeq.find(mark);
+    if (it == index_->bySeq.end())
+        return false;
+    it->second->rec.facts = value;
+    if (pending_ && state_ == State::Edit && current_ == it->second)
+        pending_->rec.facts = value;
     return true;
 }
 

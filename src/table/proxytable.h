@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "platform/hostport.h"
 #include "table/collator.h"
 
 #include <array>
@@ -41,6 +42,26 @@ enum class CheckMark : std::uint8_t {
     Failed,
 };
 
+// How much of the program's own address a proxy lets through, as an echo judge sees it.
+enum class Anonymity : std::uint8_t {
+    Unknown,     // not checked against an echo judge, or the judge could not tell
+    Transparent, // the program's own address appears in the echo
+    Anonymous,   // it does not, but a header that proxies add does
+    Elite,       // neither
+};
+
+// "transparent", "anonymous", "elite"; nullptr for Unknown.
+const char* anonymityName(Anonymity a);
+
+// What the checks of a run found of a row beyond its verdict; row state like the mark.
+struct CheckFacts {
+    ProtocolSet passed = 0; // the protocols whose check passed
+    Anonymity anonymity = Anonymity::Unknown;
+    std::string exitIp; // the address the judge saw the request come from; empty when unknown
+
+    bool operator==(const CheckFacts&) const = default;
+};
+
 // One row. A field that was never written is unset: it reads as the empty text, and "验证" as false.
 struct ProxyRecord {
     std::array<std::string, 4> texts; // Ip, Port, Protocol, Location, already cut to their sizes
@@ -50,6 +71,11 @@ struct ProxyRecord {
     CheckMark mark = CheckMark::None;
     // "user:password" for a proxy that wants them; row state like the mark, never exported.
     std::string credentials;
+    // The one protocol the entry named itself (a scheme, a list's own field); 0 for a bare host:port,
+    // which a run checks in each protocol asked for.
+    ProtocolSet entryProtocol = 0;
+    CheckFacts facts;
+    std::string country; // ISO 3166 code of the row's location, found offline; empty when unknown
 
     bool has(Field f) const { return isSet[static_cast<int>(f)]; }
     // The field as text: texts as stored, "验证" as "True"/"False", "速度" in decimal, unset as "".
@@ -106,6 +132,8 @@ public:
     void setBoolean(Field f, bool value);
     void setInteger(Field f, std::int32_t value);
     void setCredentials(std::string_view value);
+    void setEntryProtocol(ProtocolSet value);
+    void setCountry(std::string_view isoCode);
     void post();
     void cancel();
 
@@ -122,6 +150,8 @@ public:
     // Sets the bookmarked row's check mark without moving the cursor or the row; false when the row has
     // been deleted.
     bool setMark(Bookmark mark, CheckMark value);
+    // The same for the row's check facts.
+    bool setFacts(Bookmark mark, const CheckFacts& value);
     // Lets fn change the check mark of every row (nothing else of it), in the current order.
     void updateMarks(const std::function<void(const ProxyRecord&, CheckMark&)>& fn);
 

@@ -28,7 +28,13 @@ int GridModel::columnCount(const QModelIndex& parent) const
 
 QVariant GridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid())
+        return {};
+    if (role == Qt::ToolTipRole) {
+        const std::string tip = grid_.tip(index.row() + 1);
+        return tip.empty() ? QVariant() : QVariant(qs(tip));
+    }
+    if (role != Qt::DisplayRole)
         return {};
     return qs(grid_.cell(index.column(), index.row() + 1));
 }

@@ -9,6 +9,7 @@
 #include "ui/skin.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
@@ -17,6 +18,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -220,6 +222,9 @@ void MainForm::buildMenus()
     QAction* judge = popset_->addAction(qs(t.menuJudge));
     judge->setObjectName(QStringLiteral("N8"));
     connect(judge, &QAction::triggered, this, [this] { controller_.mnjudgeExecute(); });
+    QAction* offline = popset_->addAction(qs(t.menuOffline));
+    offline->setObjectName(QStringLiteral("N9"));
+    connect(offline, &QAction::triggered, this, [this] { controller_.mnofflinecityExecute(); });
 }
 
 QWidget* MainForm::control(const char* name) const
@@ -423,10 +428,37 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     bytes->setValue(current.markerBytes);
     url->setMinimumWidth(380);
     marker->setMinimumWidth(380);
+    // The protocols a bare host:port is checked in; an entry written with a scheme keeps its own.
+    auto* protocols = new QHBoxLayout;
+    std::vector<std::pair<Protocol, QCheckBox*>> boxes;
+    for (Protocol p : kProtocols) {
+        auto* box = new QCheckBox(QString::fromLatin1(protocolName(p)).toUpper(), &dialog);
+        box->setObjectName(QStringLiteral("protocol_") + QString::fromLatin1(protocolName(p)));
+        box->setChecked((current.protocols & bit(p)) != 0);
+        protocols->addWidget(box);
+        boxes.emplace_back(p, box);
+    }
+    protocols->addStretch();
+    auto* geoip = new QLineEdit(QString::fromStdString(current.geoipFile), &dialog);
+    geoip->setObjectName(QStringLiteral("geoipFile"));
+    geoip->setPlaceholderText(QStringLiteral("留空：只查国家（系统自带的国家数据库）"));
+    auto* browse = new QPushButton(QStringLiteral("浏览..."), &dialog);
+    connect(browse, &QPushButton::clicked, &dialog, [&dialog, geoip] {
+        const QString path =
+            QFileDialog::getOpenFileName(&dialog, QStringLiteral("城市数据库"), geoip->text(),
+                                         QStringLiteral("MaxMind 数据库 (*.mmdb);;所有文件 (*)"));
+        if (!path.isEmpty())
+            geoip->setText(path);
+    });
+    auto* geoipRow = new QHBoxLayout;
+    geoipRow->addWidget(geoip, 1);
+    geoipRow->addWidget(browse);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("验证网页："), url);
     form->addRow(QStringLiteral("标记文字："), marker);
     form->addRow(QStringLiteral("标记须在前多少字节内："), bytes);
+    form->addRow(QStringLiteral("未注明协议的代理检查："), protocols);
+    form->addRow(QStringLiteral("城市数据库（MaxMind 格式）："), geoipRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
@@ -437,7 +469,11 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return JudgeChoice{url->text().trimmed().toStdString(), marker->text().toStdString(), bytes->value()};
+    ProtocolSet chosen = 0;
+    for (const auto& [p, box] : boxes)
+        chosen |= box->isChecked() ? bit(p) : 0;
+    return JudgeChoice{url->text().trimmed().toStdString(), marker->text().toStdString(), bytes->value(),
+                       chosen != 0 ? chosen : bit(Protocol::Http), geoip->text().trimmed().toStdString()};
 }
 
 void MainForm::openExternal(const std::string& url)

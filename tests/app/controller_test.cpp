@@ -317,10 +317,14 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         bool usable;
     };
     const Case cases[] = {
-        {{"http://127.0.0.1:9/azenv.php", "", 120}, Judge::Rule::Echo, true},
-        {{"http://127.0.0.1:9/alive", "活着", 64}, Judge::Rule::Marker, true},
-        {{"file:///etc/passwd", "", 120}, Judge::Rule::Marker, false}, // refused: the earlier judge stays
-        {{"", "", 120}, Judge::Rule::Marker, true},                    // back to the built-in page
+        {{"http://127.0.0.1:9/azenv.php", "", 120, bit(Protocol::Http) | bit(Protocol::Socks5),
+          "/tmp/c.mmdb"},
+         Judge::Rule::Echo,
+         true},
+        {{"http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Https), ""}, Judge::Rule::Marker, true},
+        // Refused: the earlier judge stays.
+        {{"file:///etc/passwd", "", 120, bit(Protocol::Socks4), ""}, Judge::Rule::Marker, false},
+        {{"", "", 120, bit(Protocol::Http), ""}, Judge::Rule::Marker, true}, // back to the built-in page
     };
     for (const Case& c : cases) {
         const Judge before = form.judge;
@@ -343,6 +347,8 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         EXPECT_EQ(next.judge.rule, form.judge.rule);
         EXPECT_EQ(next.judge.marker, form.judge.marker);
         EXPECT_EQ(next.judge.markerBytes, form.judge.markerBytes);
+        EXPECT_EQ(next.checkprotocols, c.chosen.protocols);
+        EXPECT_EQ(next.geoipfile, c.chosen.geoipFile);
     }
     EXPECT_EQ(view.judgeShown.back().url, "http://127.0.0.1:9/alive"); // the dialog opens on the current one
 }

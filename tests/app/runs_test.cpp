@@ -3,11 +3,13 @@
 // The validation run among the window's other handlers: downloads, imports and the list tools while it is
 // under way, the marks it leaves, and what a check refuses to fetch.
 #include "platform/texts.h"
+#include "support/fakeproxy.h"
 #include "support/rig.h"
 #include "table/gridview.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 namespace vorin {
@@ -267,6 +269,101 @@ TEST(Runs, ASiteConfigurationThatCannotBeUsedIsSaidAtStartUp)
         form.frmshowExecute();
         ASSERT_FALSE(view.statuses.empty());
         EXPECT_EQ(view.statuses.back().rfind(texts().endpointsError, 0), 0u);
+    }
+}
+
+// Every kind of proxy against both shapes of echo judge: what passes, in which protocols, how anonymous,
+// and from which exit address. Bare entries are checked in http and https (a CONNECT tunnel); entries
+// written with a scheme only in their own.
+TEST(Runs, EchoJudgesTellProtocolsAnonymityAndExitOfEveryKindOfProxy)
+{
+    using Kind = test::FakeProxy::Kind;
+    using A = Anonymity;
+    struct Case {
+        const char* what;
+        test::FakeProxy::Options proxy;
+        std::string entry;  // {} is the proxy's host:port
+        ProtocolSet passed; // 0: invalid
+        Anonymity anonymity;
+        const char* exit;
+    };
+    const ProtocolSet both = bit(Protocol::Http) | bit(Protocol::Https);
+    auto opts = [](Kind kind, std::string from, std::string headers = {}, bool get = true,
+                   bool connect = true, std::string cached = {}, std::string credentials = {}) {
+        return test::FakeProxy::Options{kind, from, headers, get, connect, cached, credentials};
+    };
+    const Case cases[] = {
+        {"transparent", opts(Kind::Http, "127.0.0.4", "X-Forwarded-For: {client}\r\n"), "{}", both,
+         A::Transparent, "127.0.0.4"},
+        {"anonymous", opts(Kind::Http, "127.0.0.3", "Via: 1.1 fake\r\n"), "{}", both, A::Anonymous,
+         "127.0.0.3"},
+        // 127.0.0.1, the program's own address, is no part of 127.0.0.150.
+        {"elite", opts(Kind::Http, "127.0.0.150"), "{}", both, A::Elite, "127.0.0.150"},
+        {"stored copy",
+         opts(Kind::Http, "127.0.0.8", "", true, false,
+              "REMOTE_ADDR = 127.0.0.8\nQUERY_STRING = vorin=0123\n"),
+         "{}", 0, A::Unknown, ""},
+        {"CONNECT only", opts(Kind::Http, "127.0.0.7", "", false, true), "{}", bit(Protocol::Https), A::Elite,
+         "127.0.0.7"},
+        {"socks4", opts(Kind::Socks4, "127.0.0.5"), "socks4://{}", bit(Protocol::Socks4), A::Elite,
+         "127.0.0.5"},
+        {"socks5", opts(Kind::Socks5, "127.0.0.6"), "socks5://{}", bit(Protocol::Socks5), A::Elite,
+         "127.0.0.6"},
+        {"socks5 named http", opts(Kind::Socks5, "127.0.0.6"), "http://{}", 0, A::Unknown, ""},
+        {"http with credentials", opts(Kind::Http, "127.0.0.9", "", true, true, "", "u:p:w"),
+         "http://u:p:w@{}", bit(Protocol::Http), A::Elite, "127.0.0.9"},
+        {"http without", opts(Kind::Http, "127.0.0.9", "", true, true, "", "u:pw"), "{}", 0, A::Unknown, ""},
+        {"https with credentials", opts(Kind::Http, "127.0.0.10", "", false, true, "", "u:pw"),
+         "https://u:pw@{}", bit(Protocol::Https), A::Elite, "127.0.0.10"},
+        {"socks4 with user id", opts(Kind::Socks4, "127.0.0.11", "", true, true, "", "u"), "socks4://u@{}",
+         bit(Protocol::Socks4), A::Elite, "127.0.0.11"},
+        {"socks5 with credentials", opts(Kind::Socks5, "127.0.0.12", "", true, true, "", "u:pw"),
+         "socks5://u:pw@{}", bit(Protocol::Socks5), A::Elite, "127.0.0.12"},
+        {"socks5 without", opts(Kind::Socks5, "127.0.0.12", "", true, true, "", "u:pw"), "socks5://{}", 0,
+         A::Unknown, ""},
+        {"socks5 wrong password", opts(Kind::Socks5, "127.0.0.12", "", true, true, "", "u:pw"),
+         "socks5://u:no@{}", 0, A::Unknown, ""},
+    };
+    for (const bool httpbin : {false, true}) {
+        ControllerRig rig;
+        test::HttpFixture judge;
+        judge.serve("/echo", httpbin ? test::httpbinJudge() : test::azenvJudge());
+        std::vector<std::unique_ptr<test::FakeProxy>> proxies;
+        std::string list;
+        for (const Case& c : cases) {
+            proxies.push_back(std::make_unique<test::FakeProxy>(c.proxy));
+            std::string entry = c.entry;
+            entry.replace(entry.find("{}"), 2, proxies.back()->hostPort());
+            list += entry + "\r\n";
+        }
+        rig.form->importbytes(list);
+        rig.form->judge = {Judge::Rule::Echo, judge.root() + "/echo", {}, 120};
+        rig.form->checkprotocols = both;
+        rig.form->checkpause = 0;
+        ASSERT_TRUE(rig.runToEnd(20s));
+        EXPECT_EQ(rig.form->run()->selfAddress(), "127.0.0.1");
+        std::map<std::string, const ProxyRecord*> kept;
+        rig.form->table().forEach([&](std::size_t, const ProxyRecord& r) { kept[r.text(Field::Port)] = &r; });
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const Case& c = cases[i];
+            const std::string port = proxies[i]->hostPort().substr(10);
+            const auto found = kept.find(port);
+            SCOPED_TRACE(std::string(c.what) + (httpbin ? " (httpbin)" : " (azenv)"));
+            ASSERT_EQ(found != kept.end(), c.passed != 0);
+            if (found == kept.end())
+                continue;
+            const ProxyRecord& r = *found->second;
+            EXPECT_EQ(protocolNames(r.facts.passed), protocolNames(c.passed));
+            EXPECT_EQ(r.facts.anonymity, c.anonymity);
+            EXPECT_EQ(r.facts.exitIp, c.exit);
+        }
+        // The offline location places a proxy where its exit is (127.0.0.128/25 is Germany in the test
+        // database, the entry address 127.0.0.1 Japan).
+        rig.form->geoipfile = VORIN_TEST_CITY_DB;
+        ASSERT_TRUE(rig.form->mnofflinecityExecute());
+        rig.form->table().forEach([&](std::size_t, const ProxyRecord& r) {
+            EXPECT_EQ(r.country, r.facts.exitIp == "127.0.0.150" ? "DE" : "JP") << r.facts.exitIp;
+        });
     }
 }
 

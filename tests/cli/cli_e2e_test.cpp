@@ -185,7 +185,8 @@ TEST_F(CliEndToEnd, FastValidationOfAListGivesEveryVerdictAsJson)
     const std::string masked = std::regex_replace(r.out, std::regex("\"速度\": [0-9]+"), "\"速度\": N");
     auto row = [](int x) {
         return "  {\"IP地址\": \"127.92.0." + std::to_string(x) +
-               "\", \"端口\": \"8080\", \"协议\": \"\", \"位置\": \"\", \"验证\": true, \"速度\": N}";
+               "\", \"端口\": \"8080\", \"协议\": \"\", \"位置\": \"\", \"验证\": true, \"速度\": N, "
+               "\"protocols\": [\"http\"], \"anonymity\": null, \"exit_ip\": null, \"country\": null}";
     };
     EXPECT_EQ(masked, "[\n" + row(1) + ",\n" + row(2) + ",\n" + row(3) + "\n]\n");
     // The same list through standard input, with the window's pacing.
@@ -209,7 +210,9 @@ TEST_F(CliEndToEnd, HarvestOfTheUsersOwnSourcesOnlyTakesEveryShapeOfList)
     ASSERT_EQ(r.status, 0) << r.err;
     auto row = [](int x, const char* port, const char* protocol) {
         return std::string("  {\"IP地址\": \"127.93.0.") + std::to_string(x) + "\", \"端口\": \"" + port +
-               "\", \"协议\": \"" + protocol + "\", \"位置\": \"\", \"验证\": false, \"速度\": null}";
+               "\", \"协议\": \"" + protocol +
+               "\", \"位置\": \"\", \"验证\": false, \"速度\": null, "
+               "\"protocols\": [], \"anonymity\": null, \"exit_ip\": null, \"country\": null}";
     };
     EXPECT_EQ(r.out, "[\n" + row(1, "8080", "SOCKS4") + ",\n" + row(2, "1080", "SOCKS5") + ",\n" +
                          row(3, "3128", "SOCKS4") + ",\n" + row(4, "80", "SOCKS4") + ",\n" +
@@ -234,11 +237,31 @@ TEST_F(CliEndToEnd, LocateFillsMissingLocationsThroughTheLookupSite)
     EXPECT_EQ(r.out,
               "[\n"
               "  {\"IP地址\": \"127.0.0.7\", \"端口\": \"80\", \"协议\": \"\", \"位置\": \"本机 回环\", "
-              "\"验证\": false, \"速度\": null},\n"
+              "\"验证\": false, \"速度\": null, "
+              "\"protocols\": [], \"anonymity\": null, \"exit_ip\": null, \"country\": null},\n"
               "  {\"IP地址\": \"127.0.0.8\", \"端口\": \"81\", \"协议\": \"\", \"位置\": \"未知\", "
-              "\"验证\": false, \"速度\": null}\n"
+              "\"验证\": false, \"速度\": null, "
+              "\"protocols\": [], \"anonymity\": null, \"exit_ip\": null, \"country\": null}\n"
               "]\n");
     EXPECT_NE(r.err.find("正在获取地址：127.0.0.8"), std::string::npos) << r.err;
+}
+
+TEST_F(CliEndToEnd, OfflineLocateNamesCountryAndCityWithoutTheNetwork)
+{
+    const std::string db = VORIN_TEST_CITY_DB;
+    CliResult r = runCli(work.path(), {"locate", "--offline", "--geoip", db, "--format", "json"},
+                         "127.0.0.7:80\n127.0.0.200:81\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"位置\": \"日本 东京\", \"验证\": false, \"速度\": null, \"protocols\": [], "
+                         "\"anonymity\": null, \"exit_ip\": null, \"country\": \"JP\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"位置\": \"德国 Wittenberg\""), std::string::npos) << r.out;
+    EXPECT_TRUE(server.requests().empty()); // the lookup site was never asked
+
+    r = runCli(work.path(), {"locate", "--offline", "--geoip", "missing.mmdb"}, "127.0.0.7:80\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("missing.mmdb"), std::string::npos) << r.err;
 }
 
 TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)

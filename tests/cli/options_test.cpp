@@ -110,9 +110,11 @@ TEST(CliOutput, JsonHoldsEveryFieldInUtf8WithNullForAnUnsetSpeed)
         proxyfiles::jsonBytes(table),
         "[\n"
         "  {\"IP地址\": \"1.2.3.4\", \"端口\": \"80\", \"协议\": \"\", \"位置\": \"北京\\\"\\\\\\t\\u0001\", "
-        "\"验证\": true, \"速度\": 123},\n"
+        "\"验证\": true, \"速度\": 123, "
+        "\"protocols\": [], \"anonymity\": null, \"exit_ip\": null, \"country\": null},\n"
         "  {\"IP地址\": \"5.6.7.8\", \"端口\": \"3128\", \"协议\": \"HTTP\", \"位置\": \"\", "
-        "\"验证\": false, \"速度\": null}\n"
+        "\"验证\": false, \"速度\": null, "
+        "\"protocols\": [], \"anonymity\": null, \"exit_ip\": null, \"country\": null}\n"
         "]\n");
     ProxyTable empty;
     EXPECT_EQ(proxyfiles::jsonBytes(empty), "[]\n");

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "app/frmvrdl.h"
 #include "geo/iplookup.h"
+#include "geo/offline.h"
 #include "platform/download.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
@@ -115,6 +116,33 @@ TEST_F(GetCityTest, AFailedLookupGivesUnknownAndSortedTablesAreWalkedWhole)
     form->table().forEach(
         [&](std::size_t, const ProxyRecord& r) { unknown += r.text(Field::Location) == g("未知"); });
     EXPECT_EQ(unknown, 5);
+}
+
+TEST(OfflineLocation, CountryFromDebiansDatabaseCityFromTheUsersAndNeverAHostName)
+{
+    std::string why;
+    auto locator = OfflineLocator::open(VORIN_TEST_CITY_DB, why);
+    ASSERT_TRUE(locator) << why;
+    struct Case {
+        const char* address;
+        const char* country;
+        const char* text; // the row's location, UTF-8
+    };
+    const Case cases[] = {
+        {"127.0.0.5", "JP", "日本 东京"},         // the city database, its Chinese name
+        {"127.0.0.200", "DE", "德国 Wittenberg"}, // no Chinese name: the English one
+        {"8.8.8.8", "US", "美国"},                // Debian's country database alone (looked up, never asked)
+        {"localhost", "", ""},                    // a host name is not resolved
+        {"127.0.0.5:80", "", ""},
+    };
+    for (const Case& c : cases) {
+        const Place p = locator->locate(c.address);
+        EXPECT_EQ(p.country, c.country) << c.address;
+        EXPECT_EQ(p.text(), c.text) << c.address;
+    }
+    EXPECT_FALSE(OfflineLocator::open("/nonexistent/city.mmdb", why));
+    EXPECT_NE(why.find("/nonexistent/city.mmdb"), std::string::npos);
+    EXPECT_FALSE(OfflineLocator::open("", why, "/nonexistent"));
 }
 
 } // namespace

@@ -164,6 +164,19 @@ void HttpFixture::handle(int fd)
     };
     if (response.echo)
         response.body = response.echo(target);
+    if (response.reflect) {
+        sockaddr_in peer{};
+        socklen_t peerLen = sizeof peer;
+        char text[INET_ADDRSTRLEN] = "";
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) == 0)
+            ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+        const auto lineEnd = request.find("\r\n");
+        const auto headEnd = request.find("\r\n\r\n");
+        const std::string headers = lineEnd == std::string::npos || headEnd == std::string::npos
+                                        ? std::string()
+                                        : request.substr(lineEnd + 2, headEnd - lineEnd);
+        response.body = response.reflect(target, headers, text);
+    }
     if (response.stall)
         wait(24 * 3600 * 1000);
     else if (response.delayMs > 0)

@@ -29,6 +29,11 @@ public:
         // When set, the body is made from the request target (an echo judge, a proxy that passes a
         // request on to one).
         std::function<std::string(const std::string& target)> echo;
+        // The same with the request's header lines (as received, CR LF each) and the address it came from,
+        // for echo judges.
+        std::function<std::string(const std::string& target, const std::string& headers,
+                                  const std::string& peer)>
+            reflect;
 
         static Response with(int status, std::string body, int delayMs = 0)
         {
