@@ -206,8 +206,9 @@ EchoFacts echoFacts(const EchoAnswer& answer, std::string_view self, const std::
     // Only an address is taken: the text goes on into files and the location lookup.
     const std::string candidate(trim(exit));
     unsigned char buf[16];
-    if (::inet_pton(AF_INET, candidate.c_str(), buf) == 1 ||
-        ::inet_pton(AF_INET6, candidate.c_str(), buf) == 1)
+    // (inet_pton reads up to a NUL byte: one inside the text would let the rest through.)
+    if (candidate.find('\0') == std::string::npos && (::inet_pton(AF_INET, candidate.c_str(), buf) == 1 ||
+                                                      ::inet_pton(AF_INET6, candidate.c_str(), buf) == 1))
         facts.exitIp = candidate;
     bool transparent = containsAddress(answer.remoteAddr, self);
     bool marked = false;

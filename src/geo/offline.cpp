@@ -121,8 +121,9 @@ Place OfflineLocator::locate(std::string_view address) const
     Place place;
     const std::string ip(address);
     unsigned char buf[16];
-    const bool v4 = ::inet_pton(AF_INET, ip.c_str(), buf) == 1;
-    const bool v6 = !v4 && ::inet_pton(AF_INET6, ip.c_str(), buf) == 1;
+    const bool whole = ip.find('\0') == std::string::npos; // inet_pton would stop at a NUL byte
+    const bool v4 = whole && ::inet_pton(AF_INET, ip.c_str(), buf) == 1;
+    const bool v6 = whole && !v4 && ::inet_pton(AF_INET6, ip.c_str(), buf) == 1;
     if (!v4 && !v6)
         return place; // a host name is never resolved here
     Databases& db = *db_;

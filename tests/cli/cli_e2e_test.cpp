@@ -4,6 +4,7 @@
 // its output compared with a golden file and with the window's own export of the same run.
 #include "app/frmvrdl.h"
 #include "files/proxyfiles.h"
+#include "support/fakeproxy.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
 
@@ -194,6 +195,36 @@ TEST_F(CliEndToEnd, FastValidationOfAListGivesEveryVerdictAsJson)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<PROXY>\r\n<IP>" + at(1) +
                          "</IP>\r\n<IP>" + at(2) + "</IP>\r\n<IP>" + at(3) + "</IP>\r\n</PROXY>\r\n");
+}
+
+TEST_F(CliEndToEnd, AnEchoJudgeAndProtocolsGiveTheNewFactsInJson)
+{
+    using Kind = test::FakeProxy::Kind;
+    test::HttpFixture judge;
+    judge.serve("/get", test::httpbinJudge());
+    test::FakeProxy socks(Kind::Socks5, "127.0.0.94");
+    test::FakeProxy http(Kind::Http, "127.0.0.95", "Via: 1.1 fake\r\n");
+    const std::string list = socks.hostPort() + "\n" + http.hostPort() + "\n";
+    CliResult r = runCli(work.path(),
+                         {"validate", "--judge", judge.root() + "/get", "--protocols", "http,socks5",
+                          "--concurrency", "4", "--format", "json"},
+                         list);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string masked = std::regex_replace(r.out, std::regex("\"速度\": [0-9]+"), "\"速度\": N");
+    auto row = [](const std::string& hostPort, const char* protocol, const std::string& facts) {
+        return "\"IP地址\": \"127.0.0.1\", \"端口\": \"" + hostPort.substr(10) + "\", \"协议\": \"" +
+               protocol + "\", \"位置\": \"\", \"验证\": true, \"速度\": N, " + facts +
+               ", \"country\": null}";
+    };
+    EXPECT_NE(masked.find(row(socks.hostPort(), "SOCKS5",
+                              R"("protocols": ["socks5"], "anonymity": "elite", "exit_ip": "127.0.0.94")")),
+              std::string::npos)
+        << masked;
+    EXPECT_NE(masked.find(row(http.hostPort(), "HTTP",
+                              R"("protocols": ["http"], "anonymity": "anonymous", "exit_ip": "127.0.0.95")")),
+              std::string::npos)
+        << masked;
+    EXPECT_EQ(runCli(work.path(), {"validate", "--protocols", "http,gopher"}).status, 2);
 }
 
 TEST_F(CliEndToEnd, HarvestOfTheUsersOwnSourcesOnlyTakesEveryShapeOfList)

@@ -33,6 +33,11 @@ public:
     };
 
     explicit FakeProxy(Options options);
+    // A proxy of kind that wants no credentials, connecting onwards from upstreamFrom.
+    FakeProxy(Kind kind, const std::string& upstreamFrom, const std::string& addHeaders = {})
+        : FakeProxy(Options{kind, upstreamFrom, addHeaders, true, true, {}, {}})
+    {
+    }
     ~FakeProxy();
     FakeProxy(const FakeProxy&) = delete;
     FakeProxy& operator=(const FakeProxy&) = delete;
