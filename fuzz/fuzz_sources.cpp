@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The user's sources file: every source kept is an http or https URL without blanks or control bytes and
-// a known protocol; every other non-comment line is a problem, never a source.
+// a known protocol; every other non-comment line is a problem, never a source. A protocol list read from
+// the same text names only the four protocols.
 #include "config/sources.h"
 #include "platform/hostport.h"
 
@@ -26,6 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (list.sources.size() + list.problems.size() > size)
+        std::abort();
+    // The same text as a stored protocol list ("checkprotocols", which a user may edit): known bits only.
+    if (const auto set = vorin::parseProtocols(text); set && (*set == 0 || (*set & ~0x0f) != 0))
         std::abort();
     return 0;
 }

@@ -48,5 +48,34 @@ TEST(Echo, TheTokenJoinsTheQueryString)
     EXPECT_EQ(withQueryParam("http://j/get#top", "vorin", "t"), "http://j/get?vorin=t");
 }
 
+TEST(Echo, FactsCompareWholeAddressesAndLeaveOutWhatTheJudgeAddsItself)
+{
+    const std::vector<std::string> judgeOwn = {"X_FORWARDED_FOR"}; // the judge's own front adds this one
+    struct Case {
+        const char* body;
+        Anonymity anonymity;
+        const char* exit;
+    };
+    const Case cases[] = {
+        {"REMOTE_ADDR = 127.0.0.15\nHTTP_HOST = 127.0.0.1:80\n", Anonymity::Elite, "127.0.0.15"},
+        {"REMOTE_ADDR = 127.0.0.15\nHTTP_X_FORWARDED_FOR = 127.0.0.15\n", Anonymity::Elite, "127.0.0.15"},
+        {"REMOTE_ADDR = 127.0.0.15\nHTTP_FORWARDED = for=127.0.0.1:5000\n", Anonymity::Transparent,
+         "127.0.0.15"},
+        {"REMOTE_ADDR = 127.0.0.15\nHTTP_VIA = 1.1 squid\n", Anonymity::Anonymous, "127.0.0.15"},
+        {R"({"headers": {"Proxy-Connection": "keep-alive"}, "origin": "127.0.0.9, 127.0.0.15"})",
+         Anonymity::Anonymous, "127.0.0.15"},
+        {R"({"headers": {}, "origin": "127.0.0.1, 127.0.0.15"})", Anonymity::Transparent, "127.0.0.15"},
+        {R"({"headers": {}, "origin": "not an address"})", Anonymity::Elite, ""},
+        {"<html>nothing echoed</html>", Anonymity::Unknown, ""},
+    };
+    for (const Case& c : cases) {
+        const EchoFacts f = echoFacts(parseEcho(c.body), "127.0.0.1", judgeOwn);
+        EXPECT_EQ(f.anonymity, c.anonymity) << c.body;
+        EXPECT_EQ(f.exitIp, c.exit) << c.body;
+    }
+    // Without the program's own address nothing is said of the anonymity.
+    EXPECT_EQ(echoFacts(parseEcho("REMOTE_ADDR = 127.0.0.15\n"), "", {}).anonymity, Anonymity::Unknown);
+}
+
 } // namespace
 } // namespace vorin

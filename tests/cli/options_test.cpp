@@ -82,6 +82,11 @@ TEST(CliOptions, BadUsageIsOneLineNamingTheProblem)
         {{"validate", "--judge", "ftp://127.0.0.1/j"}, "ftp://"},
         {{"validate", "--judge", "http://127.0.0.1/j", "--marker", "long", "--marker-bytes", "3"}, "--judge"},
         {{"harvest", "--judge", "http://127.0.0.1/j"}, "\"--judge\""},
+        {{"validate", "--protocols", "http,,socks5"}, "\"http,,socks5\""},
+        {{"harvest", "--protocols", "http"}, "\"--protocols\""},
+        {{"locate", "--geoip", "c.mmdb"}, "--offline"},
+        {{"run", "--offline"}, "--locate"},
+        {{"validate", "--offline"}, "\"--offline\""},
     };
     for (const auto& c : cases) {
         Parsed p = parseArguments(c.args);
