@@ -2,7 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The user's sources file: every source kept is an http or https URL without blanks or control bytes and
 // a known protocol; every other non-comment line is a problem, never a source. A protocol list read from
-// the same text names only the four protocols.
+// the same text names only the four protocols, and a judge URL made of it is usable only as http(s).
+#include "config/judge.h"
 #include "config/sources.h"
 #include "platform/hostport.h"
 
@@ -31,5 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same text as a stored protocol list ("checkprotocols", which a user may edit): known bits only.
     if (const auto set = vorin::parseProtocols(text); set && (*set == 0 || (*set & ~0x0f) != 0))
         std::abort();
+    // The same text as a judge URL the user typed or stored: usable only as http(s) without blanks.
+    vorin::Judge judge;
+    judge.rule = vorin::Judge::Rule::Echo;
+    judge.url = std::string(text);
+    std::string why;
+    if (judge.usable(why)) {
+        if (judge.url.rfind("http://", 0) != 0 && judge.url.rfind("https://", 0) != 0)
+            std::abort();
+        for (char c : judge.url) {
+            if (static_cast<unsigned char>(c) <= 32 || c == 127)
+                std::abort();
+        }
+    }
     return 0;
 }

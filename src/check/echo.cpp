@@ -26,22 +26,6 @@ void addQuery(std::string_view query, std::vector<std::pair<std::string, std::st
     }
 }
 
-// A line of an azenv page with its tags left out ("<br>", "<pre>"), trimmed.
-std::string plainLine(std::string_view line)
-{
-    std::string out;
-    bool inTag = false;
-    for (char c : line) {
-        if (c == '<')
-            inTag = true;
-        else if (c == '>')
-            inTag = false;
-        else if (!inTag)
-            out += c;
-    }
-    return std::string(trim(out));
-}
-
 bool parseHttpbin(std::string_view body, EchoAnswer& answer)
 {
     using Json = nlohmann::json;
@@ -88,7 +72,7 @@ EchoAnswer parseEcho(std::string_view body)
         while (from <= raw.size()) {
             std::size_t br = raw.find("<br", from);
             const std::string line =
-                plainLine(raw.substr(from, br == std::string_view::npos ? br : br - from));
+                untagged(raw.substr(from, br == std::string_view::npos ? br : br - from));
             from = br == std::string_view::npos ? raw.size() + 1 : br + 3;
             const auto eq = line.find(" = ");
             if (eq == std::string::npos)

@@ -81,6 +81,7 @@ void ValidationRun::vailproxy()
         RowChecks row;
         for (Protocol p : kProtocols)
             row.pending += (protocolsOf(table_.current()) & bit(p)) != 0;
+        row.unstarted = row.pending;
         planned += row.pending;
         found_.push_back(row);
     }
@@ -98,8 +99,7 @@ void ValidationRun::vailproxy()
             if (stopcheck_)
                 break;
             if (!table_.gotoBookmark(rows_[i - 1])) {
-                checkcount_ -= found_[i].pending;
-                found_[i].pending = 0;
+                dropUnstarted(i);
                 break;
             }
             if (protocolsOf(table_.current()) & bit(p))
@@ -117,8 +117,13 @@ void ValidationRun::startCheck(std::size_t row, Protocol protocol)
     // With a limit on checks in flight, the next start waits for a completion to free a place.
     while (pacing_.parallel > 0 && !stopcheck_ && progress_.started - progress_.completed >= pacing_.parallel)
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
-    if (stopcheck_ || !table_.gotoBookmark(rows_[row - 1]))
-        return; // a row deleted while waiting is counted off when the loop next looks for it
+    if (stopcheck_)
+        return;
+    if (!table_.gotoBookmark(rows_[row - 1])) {
+        dropUnstarted(row); // deleted while waiting
+        return;
+    }
+    --found_[row].unstarted;
     const std::size_t slot = checkers_.empty() ? 1 : checkers_.size();
     checkers_.resize(slot + 1);
     slotRow_.resize(slot + 1);
@@ -151,6 +156,15 @@ void ValidationRun::startCheck(std::size_t row, Protocol protocol)
     if (pacing_.pause > 0)
         clock_.sleep(static_cast<std::uint32_t>(pacing_.pause));
     dispatcher_.processMessages();
+}
+
+void ValidationRun::dropUnstarted(std::size_t row)
+{
+    // Checks already out still complete and count themselves off; only those never started are dropped.
+    RowChecks& r = found_[row];
+    checkcount_ -= r.unstarted;
+    r.pending -= r.unstarted;
+    r.unstarted = 0;
 }
 
 void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)

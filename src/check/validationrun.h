@@ -75,7 +75,8 @@ public:
 private:
     // What the checks of one row have found so far.
     struct RowChecks {
-        int pending = 0; // checks not yet completed
+        int pending = 0;   // checks not yet completed
+        int unstarted = 0; // of those, checks not yet started
         bool valid = false;
         std::uint32_t best = 0; // the fastest passing check's time
         CheckFacts facts;
@@ -86,6 +87,8 @@ private:
     // The protocols a row is checked in: its own, or those the run asks for.
     ProtocolSet protocolsOf(const ProxyRecord& row) const;
     void startCheck(std::size_t row, Protocol protocol);
+    // Counts off the checks of a deleted row that were never started.
+    void dropUnstarted(std::size_t row);
     void record(std::size_t row, Protocol protocol, bool connected, const TKeloInetChecker& check);
     void endcheck();
     std::size_t outstandingChecks() const;

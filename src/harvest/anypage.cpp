@@ -128,22 +128,6 @@ void scanText(std::string_view s, const std::string& protocol, const std::functi
     }
 }
 
-// The text of a cell: its bytes with tags left out, trimmed.
-std::string cellText(std::string_view cell)
-{
-    std::string out;
-    bool inTag = false;
-    for (char c : cell) {
-        if (c == '<')
-            inTag = true;
-        else if (c == '>')
-            inTag = false;
-        else if (!inTag)
-            out += c;
-    }
-    return std::string(trim(out));
-}
-
 void scanCells(std::string_view s, const std::string& protocol, const std::function<void(ProxyEntry)>& add)
 {
     // Each <td ...>...</td> in turn (case as written by most pages; <TD> too). Each marker's next place is
@@ -175,7 +159,7 @@ void scanCells(std::string_view s, const std::string& protocol, const std::funct
         const std::size_t close = std::min(endtd.from(s, startTag), endTD.from(s, startTag));
         if (close == std::string_view::npos)
             return;
-        std::string text = cellText(s.substr(startTag + 1, close - startTag - 1));
+        std::string text = untagged(s.substr(startTag + 1, close - startTag - 1));
         // A row ends between two cells when a </tr> lies between them.
         const bool sameRow = havePrevious && s.substr(i, open - i).find("</tr") == std::string_view::npos &&
                              s.substr(i, open - i).find("</TR") == std::string_view::npos;

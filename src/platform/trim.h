@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace vorin {
@@ -16,6 +17,22 @@ inline std::string_view trim(std::string_view s)
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
         --e;
     return s.substr(b, e - b);
+}
+
+// The bytes of a piece of HTML with its tags ("<br>", "<td class=x>") left out, trimmed.
+inline std::string untagged(std::string_view html)
+{
+    std::string out;
+    bool inTag = false;
+    for (char c : html) {
+        if (c == '<')
+            inTag = true;
+        else if (c == '>')
+            inTag = false;
+        else if (!inTag)
+            out += c;
+    }
+    return std::string(trim(out));
 }
 
 } // namespace vorin

@@ -127,6 +127,36 @@ TEST(Runs, MarksStayWithTheirProxiesThroughASortAndADeleteDuringARun)
     EXPECT_EQ(rig.cell(ColMark, 1), test::g("√"));
 }
 
+TEST(Runs, ARowDeletedBetweenItsProtocolsCountsOffOnlyTheChecksNeverStarted)
+{
+    ControllerRig rig;
+    // The slow row is deleted once its http check has reached the proxy, while its https check waits for
+    // a place (one check in flight at a time).
+    auto deleting = ControllerRig::valid(300);
+    deleting.echo = [&rig, page = deleting.body](const std::string&) {
+        rig.dispatcher.post([&rig] {
+            rig.form->grid().setSelectedRow(1);
+            rig.form->mndellistExecute();
+        });
+        return page;
+    };
+    auto& slow = rig.proxy(35, deleting);
+    auto& fast = rig.proxy(36, ControllerRig::valid());
+    rig.addRow(slow.hostPort());
+    rig.addRow(fast.hostPort());
+    rig.form->showingrid();
+    rig.form->checkpause = 0;
+    rig.form->checkparallel = 1;
+    rig.form->checkprotocols = bit(Protocol::Http) | bit(Protocol::Https);
+    rig.form->btncheckproxyExecute();
+    // The check still out counts itself off when it completes; the one never started is dropped, so the
+    // run ends once the fast row's two checks (the fixture opens no tunnel) are done.
+    ASSERT_TRUE(rig.pumpUntil([&] { return rig.form->checkdone(); }));
+    ASSERT_EQ(rig.addresses(), std::vector<std::string>{"127.0.0.36"});
+    EXPECT_EQ(rig.form->table().at(1)->facts.passed, bit(Protocol::Http));
+    EXPECT_EQ(rig.form->run()->progress().completed, 3);
+}
+
 TEST(Runs, DownloadOnlyNeverValidatesAfterAnEarlierDownloadAndValidate)
 {
     ControllerRig rig;
