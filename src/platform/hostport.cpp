@@ -125,8 +125,8 @@ std::string knownProtocol(std::string_view name)
     std::string lower;
     for (char c : name)
         lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    for (const char* p : {"http", "https", "socks4", "socks5"}) {
-        if (lower == p)
+    for (Protocol p : kProtocols) {
+        if (lower == protocolName(p))
             return lower;
     }
     return {};
@@ -151,7 +151,7 @@ std::optional<Protocol> protocolByName(std::string_view name)
 {
     const std::string lower = knownProtocol(name);
     for (Protocol p : kProtocols) {
-        if (lower == protocolName(p))
+        if (!lower.empty() && lower == protocolName(p))
             return p;
     }
     return std::nullopt;
