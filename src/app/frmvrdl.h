@@ -149,10 +149,19 @@ public:
     // The user's sources file (sources.txt beside the settings store unless a front end names another).
     std::string sourcesfile = sourcesFile().string();
     // Pacing of the next validation run: the pause after each start (ms), and the most checks in flight at
-    // once (0: no limit). The window keeps 120 ms and no limit; a headless front end may start checks
-    // back to back and wait for a free place instead.
+    // once (0: no limit). The window keeps 120 ms and no limit unless the settings dialog asks for checks
+    // in flight (fastchecks); a headless front end may start checks back to back and wait for a free place
+    // instead.
     int checkpause = 120;
     int checkparallel = 0;
+    // Sets the pacing from the settings dialog's checks in flight: 0 is the pause of 120 ms, N > 0 starts
+    // a check whenever fewer than N are out.
+    void setfastchecks(int inFlight);
+    int fastchecks() const { return checkpause == 0 ? checkparallel : 0; }
+    // A fast run's progress: the rows whose verdicts came since the last call shown again, and the count of
+    // checks done and rows valid in the status line. The window calls it a few times a second; it does
+    // nothing in a paced run, which says what it always said.
+    void showprogress();
     // The protocols a bare host:port is checked in (an entry written with a scheme is checked in its own).
     ProtocolSet checkprotocols = bit(Protocol::Http);
     // A MaxMind-format database for the offline location's cities; empty: countries only.

@@ -6,6 +6,8 @@
 #include "platform/registry.h"
 #include "platform/texts.h"
 
+#include <algorithm>
+
 namespace vorin {
 namespace {
 
@@ -16,6 +18,10 @@ constexpr const char* kJudgeMarker = "judgemarker";
 constexpr const char* kJudgeBytes = "judgebytes";
 constexpr const char* kCheckProtocols = "checkprotocols"; // "http,socks5"
 constexpr const char* kGeoipFile = "geoipfile";
+constexpr const char* kFastChecks = "fastchecks"; // checks in flight; 0 or absent: the 120 ms pacing
+
+// More checks in flight than any descriptor limit allows are no use; the run cuts them further.
+constexpr std::uint32_t kMostFastChecks = 65536;
 
 Judge judgeFrom(const View::JudgeChoice& c, const Endpoints& endpoints)
 {
@@ -43,6 +49,8 @@ void Tfrmvrdl::readjudge()
     checkprotocols =
         parseProtocols(key.readString(kCheckProtocols).value_or("http")).value_or(bit(Protocol::Http));
     geoipfile = gbk::toUtf8(key.readString(kGeoipFile).value_or(std::string()));
+    setfastchecks(
+        static_cast<int>(std::min<std::uint32_t>(key.readDword(kFastChecks).value_or(0), kMostFastChecks)));
     Judge stored = judgeFrom(c, endpoints_);
     std::string why;
     if (c.url.empty() || stored.usable(why))
@@ -55,8 +63,12 @@ void Tfrmvrdl::mnjudgeExecute()
 {
     const bool builtin = judge.url == Judge::builtin(endpoints_).url && judge.rule == Judge::Rule::Marker &&
                          judge.marker.empty();
-    View::JudgeChoice current{builtin ? std::string() : judge.url, judge.marker,
-                              static_cast<int>(judge.markerBytes), checkprotocols, geoipfile};
+    View::JudgeChoice current{builtin ? std::string() : judge.url,
+                              judge.marker,
+                              static_cast<int>(judge.markerBytes),
+                              checkprotocols,
+                              geoipfile,
+                              fastchecks()};
     auto chosen = view_.judgeDialog(current);
     if (!chosen)
         return;
@@ -69,18 +81,22 @@ void Tfrmvrdl::mnjudgeExecute()
     judge = std::move(next);
     checkprotocols = chosen->protocols != 0 ? chosen->protocols : bit(Protocol::Http);
     geoipfile = chosen->geoipFile;
+    setfastchecks(std::clamp(chosen->fastChecks, 0, static_cast<int>(kMostFastChecks)));
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
     (void)(key.writeString(kJudgeUrl, gbk::fromUtf8(chosen->url)) &&
            key.writeString(kJudgeMarker, gbk::fromUtf8(chosen->marker)) &&
            key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)) &&
            key.writeString(kCheckProtocols, protocolNames(checkprotocols)) &&
-           key.writeString(kGeoipFile, gbk::fromUtf8(geoipfile)));
+           key.writeString(kGeoipFile, gbk::fromUtf8(geoipfile)) &&
+           key.writeDword(kFastChecks, static_cast<std::uint32_t>(fastchecks())));
     std::string said = chosen->url.empty()
                            ? texts().judgeBuiltin
                            : (judge.rule == Judge::Rule::Echo ? texts().judgeEcho : texts().judgeMarker) +
                                  gbk::fromUtf8(judge.url);
     if (checkprotocols != bit(Protocol::Http))
         said += texts().protocolsChosen + protocolNames(checkprotocols);
+    if (fastchecks() > 0)
+        said += texts().fastChosen + std::to_string(fastchecks()) + texts().checkCappedEnd;
     showinfo(said);
 }
 

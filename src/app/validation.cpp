@@ -3,6 +3,7 @@
 // The check and stop buttons: the controller holds one validation run at a time and answers its host
 // calls; the run itself (checks, pacing, verdicts, purge) is ValidationRun's.
 #include "app/frmvrdl.h"
+#include "platform/texts.h"
 
 namespace vorin {
 
@@ -45,6 +46,27 @@ void Tfrmvrdl::endrunquietly()
         return;
     run_->cancel();
     busy = false;
+}
+
+void Tfrmvrdl::setfastchecks(int inFlight)
+{
+    checkpause = inFlight > 0 ? 0 : 120;
+    checkparallel = inFlight > 0 ? inFlight : 0;
+}
+
+void Tfrmvrdl::showprogress()
+{
+    if (!run_ || run_->checkdone() || !run_->fast())
+        return;
+    if (run_->takeChanged())
+        grid_.rowsChanged();
+    const ValidationRun::Progress& p = run_->progress();
+    const Texts& t = texts();
+    std::string text = t.progressDone + std::to_string(p.completed) + " / " + std::to_string(p.planned) +
+                       t.progressValid + std::to_string(p.valid);
+    if (run_->capped())
+        text += t.progressCapped + std::to_string(run_->limit()) + t.checkCappedEnd;
+    view_.setStatusText(text);
 }
 
 void Tfrmvrdl::verdictShown()

@@ -145,7 +145,7 @@ bool TKeloInetChecker::Start()
             EchoFacts facts;
             if (passed)
                 facts = echoFacts(parseEcho(result.body), self, own);
-            postCompletion(*dispatcher, weak, passed, generation, std::move(facts));
+            postCompletion(*dispatcher, weak, passed, generation, std::move(facts), result.localFailure);
         });
         return true;
     }
@@ -155,27 +155,29 @@ bool TKeloInetChecker::Start()
     else
         judge = [](const FetchEngine::Result& r) { return verdict(r); };
     fetch_ = engine_.submit(req, [weak, dispatcher, generation, judge](const FetchEngine::Result& result) {
-        postCompletion(*dispatcher, weak, judge(result), generation);
+        postCompletion(*dispatcher, weak, judge(result), generation, {}, result.localFailure);
     });
     return true;
 }
 
 void TKeloInetChecker::postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                                      std::uint64_t generation, EchoFacts facts)
+                                      std::uint64_t generation, EchoFacts facts, bool localFailure)
 {
     // Any thread; touches nothing of the checker itself. On the main thread the token says whether the
     // checker still exists and the generation whether it still waits for this answer.
-    dispatcher.post([weak = std::move(weak), connected, generation, facts = std::move(facts)]() mutable {
-        auto token = weak.lock();
-        if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
-            return;
-        TKeloInetChecker* self = token->self;
-        self->fetch_ = 0;
-        self->facts_ = std::move(facts);
-        auto complete = self->OnComplete; // the handler may destroy the checker
-        if (complete)
-            complete(self, connected);
-    });
+    dispatcher.post(
+        [weak = std::move(weak), connected, generation, facts = std::move(facts), localFailure]() mutable {
+            auto token = weak.lock();
+            if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
+                return;
+            TKeloInetChecker* self = token->self;
+            self->fetch_ = 0;
+            self->facts_ = std::move(facts);
+            self->localFailure_ = localFailure;
+            auto complete = self->OnComplete; // the handler may destroy the checker
+            if (complete)
+                complete(self, connected);
+        });
 }
 
 void TKeloInetChecker::cancelFetch()

@@ -69,6 +69,9 @@ public:
     // What the last echo check's answer said (its exit address and anonymity, the echoed header keys);
     // set before OnComplete is raised.
     const EchoFacts& facts() const { return facts_; }
+    // Whether the last check failed on this machine (no descriptor or local port left) rather than at the
+    // proxy; set before OnComplete is raised. Such a failure is no verdict on the proxy.
+    bool localFailure() const { return localFailure_; }
 
     // Issues the fetch and returns at once: true when a completion will follow (asynchronous mode), false
     // when Url is empty or the fetch cannot be issued. In synchronous mode it blocks and returns whether
@@ -105,7 +108,7 @@ private:
     // The proxy the access type goes through; empty for a direct connection.
     std::string proxyText() const;
     static void postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                               std::uint64_t generation, EchoFacts facts = {});
+                               std::uint64_t generation, EchoFacts facts = {}, bool localFailure = false);
     // Drops the engine's fetch under way, if any.
     void cancelFetch();
     // fetch_ while a verdict reached without a fetch waits for the main thread.
@@ -117,6 +120,7 @@ private:
     std::uint64_t fetch_ = 0;      // the fetch under way, 0 when none
     std::uint64_t generation_ = 0; // counts Starts, so an answer to an earlier one is told apart
     EchoFacts facts_;
+    bool localFailure_ = false;
 };
 
 } // namespace vorin

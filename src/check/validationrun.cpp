@@ -22,6 +22,21 @@ ValidationRun::ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher&
     , pacing_(pacing)
     , protocols_(protocols != 0 ? protocols : bit(Protocol::Http))
 {
+    if (pacing_.parallel > 0) {
+        const int cap = descriptorCap();
+        limit_ = std::min(pacing_.parallel, cap);
+        capped_ = pacing_.parallel > cap;
+    }
+}
+
+int ValidationRun::descriptorCap()
+{
+    // Each check holds a socket, and while it resolves a judge's name two descriptors more; a reserve is
+    // kept for the window, its files and the engine's own.
+    const std::size_t fds = FetchEngine::descriptorLimit();
+    const std::size_t reserve = 64 + fds / 8;
+    const std::size_t room = fds > reserve + 16 ? fds - reserve : 16;
+    return static_cast<int>(std::min<std::size_t>(room, 1u << 30));
 }
 
 ValidationRun::~ValidationRun()
@@ -89,6 +104,8 @@ void ValidationRun::vailproxy()
     checkcount_ = planned;
     progress_.planned = planned;
     host_.showinfo(texts().checkRunning);
+    if (capped_)
+        host_.showinfo(texts().checkCapped + std::to_string(limit_) + texts().checkCappedEnd);
     if (judge_.rule == Judge::Rule::Echo && !rows_.empty())
         probeSelf(); // a stop meanwhile ends the run below, with no check started
     table_.open();
@@ -106,6 +123,7 @@ void ValidationRun::vailproxy()
                 startCheck(i, p);
         }
     }
+    restartRetries();
     // A run that no completion is left to end (an empty table, checks that could not start, a stop after
     // every started check has reported) ends here instead of leaving the run open.
     if (!checkdone_ && (checkcount_ < 1 || (stopcheck_ && outstandingChecks() == 0)))
@@ -114,9 +132,14 @@ void ValidationRun::vailproxy()
 
 void ValidationRun::startCheck(std::size_t row, Protocol protocol)
 {
-    // With a limit on checks in flight, the next start waits for a completion to free a place.
-    while (pacing_.parallel > 0 && !stopcheck_ && progress_.started - progress_.completed >= pacing_.parallel)
+    // With a limit on checks in flight, the next start waits for a completion to free a place; checks
+    // this machine could not make go first.
+    for (;;) {
+        restartRetries();
+        if (stopcheck_ || roomInFlight())
+            break;
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    }
     if (stopcheck_)
         return;
     if (!table_.gotoBookmark(rows_[row - 1])) {
@@ -131,13 +154,22 @@ void ValidationRun::startCheck(std::size_t row, Protocol protocol)
     slotRow_[slot] = row;
     slotProtocol_[slot] = protocol;
     checkers_[slot] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    launch(slot);
+    if (pacing_.pause > 0)
+        clock_.sleep(static_cast<std::uint32_t>(pacing_.pause));
+    dispatcher_.processMessages();
+}
+
+void ValidationRun::launch(std::size_t slot)
+{
+    const std::size_t row = slotRow_[slot];
     TKeloInetChecker& c = *checkers_[slot];
     c.AccessType = TAccessType::atProxy;
     c.Url = judge_.url;
     c.Echo = judge_.rule == Judge::Rule::Echo;
     c.Marker = judge_.marker;
     c.MarkerBytes = judge_.markerBytes;
-    c.Kind = protocol;
+    c.Kind = slotProtocol_[slot];
     c.Credentials = table_.current().credentials;
     c.SelfAddress = self_;
     c.JudgeHeaders = judgeHeaders_;
@@ -152,10 +184,47 @@ void ValidationRun::startCheck(std::size_t row, Protocol protocol)
     } else {
         --checkcount_;
         --found_[row].pending;
+        checkers_[slot].reset();
     }
-    if (pacing_.pause > 0)
-        clock_.sleep(static_cast<std::uint32_t>(pacing_.pause));
-    dispatcher_.processMessages();
+}
+
+void ValidationRun::restartRetries()
+{
+    while (!retry_.empty() && !stopcheck_ && roomInFlight()) {
+        const std::size_t slot = retry_.front();
+        retry_.pop_front();
+        const std::size_t row = slotRow_[slot];
+        if (table_.gotoBookmark(rows_[row - 1])) {
+            launch(slot);
+            continue;
+        }
+        // The row was deleted meanwhile: its check is counted off.
+        checkers_[slot].reset();
+        --checkcount_;
+        --found_[row].pending;
+    }
+    if (!checkdone_ && checkcount_ < 1 && outstandingChecks() == 0) {
+        endcheck();
+        return;
+    }
+    if (checkdone_ || retry_.empty() || progress_.started > progress_.completed || retryPosted_)
+        return;
+    // Nothing is in flight to free a descriptor and say when to try again: the run tries again shortly
+    // (or ends, stopped, or counted off to nothing).
+    retryPosted_ = true;
+    dispatcher_.post([weak = weak_from_this()] {
+        auto self = weak.lock();
+        if (!self || self->checkdone_)
+            return;
+        self->retryPosted_ = false;
+        if (self->stopcheck_ || self->checkcount_ < 1) {
+            if (self->outstandingChecks() == 0)
+                self->endcheck();
+            return;
+        }
+        self->clock_.sleep(50);
+        self->restartRetries();
+    });
 }
 
 void ValidationRun::dropUnstarted(std::size_t row)
@@ -180,6 +249,18 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
         stopcheck_ = true;
         return;
     }
+    if (finished && finished->localFailure() && !stopcheck_) {
+        // This machine had no descriptor or port for it: no verdict on the proxy. The check is made again
+        // once a place is free, and no more are kept in flight than the machine held just now.
+        --progress_.started;
+        ++progress_.retried;
+        const int inFlight = progress_.started - progress_.completed;
+        limit_ = std::max(8, limit_ == 0 ? inFlight : std::min(limit_, inFlight));
+        checkers_[static_cast<std::size_t>(s)] = std::move(finished);
+        retry_.push_back(static_cast<std::size_t>(s));
+        restartRetries();
+        return;
+    }
     --checkcount_;
     ++progress_.completed;
     if (finished)
@@ -187,6 +268,8 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
                *finished);
     if (checkcount_ < 1 || stopcheck_)
         endcheck();
+    else
+        restartRetries();
 }
 
 namespace {
@@ -239,7 +322,15 @@ void ValidationRun::record(std::size_t r, Protocol protocol, bool connected, con
         // A failure leaves the row's fields alone: "验证" and "速度" of an earlier run stay.
         table_.setMark(mark, CheckMark::Failed);
     }
-    host_.verdictShown();
+    verdictShown();
+}
+
+void ValidationRun::verdictShown()
+{
+    if (fast())
+        changed_ = true;
+    else
+        host_.verdictShown();
 }
 
 void ValidationRun::endcheck()

@@ -7,8 +7,10 @@
 #include "platform/clock.h"
 #include "table/proxytable.h"
 
+#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorin {
@@ -40,9 +42,10 @@ public:
     };
     struct Progress {
         int planned = 0;   // checks the run will make (a row is checked once per protocol)
-        int started = 0;   // checks started
+        int started = 0;   // checks started (a check retried counts once)
         int completed = 0; // checks completed
         int valid = 0;     // rows found valid
+        int retried = 0;   // checks started again after this machine ran short of descriptors or ports
     };
 
     ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, Host& host,
@@ -68,6 +71,16 @@ public:
     bool cancelled() const { return cancelled_; }
     int checkcount() const { return checkcount_; }
     const Progress& progress() const { return progress_; }
+    // A fast run (a limit on checks in flight, no pause) shows its verdicts in batches: the owner asks
+    // now and then whether rows changed since it last asked, instead of hearing of every verdict.
+    bool fast() const { return pacing_.parallel > 0; }
+    bool takeChanged() { return std::exchange(changed_, false); }
+    // The most checks in flight: the limit asked for, cut to what the descriptor limit allows, and cut
+    // again when the machine ran short; 0 for no limit. capped() tells whether the descriptor limit cut it.
+    int limit() const { return limit_; }
+    bool capped() const { return capped_; }
+    // Most checks in flight the process's descriptor limit allows, a reserve kept for everything else.
+    static int descriptorCap();
     // The program's own address as the echo judge saw it at the start; empty for other judges, or when
     // the judge did not answer.
     const std::string& selfAddress() const { return self_; }
@@ -87,6 +100,13 @@ private:
     // The protocols a row is checked in: its own, or those the run asks for.
     ProtocolSet protocolsOf(const ProxyRecord& row) const;
     void startCheck(std::size_t row, Protocol protocol);
+    // Starts (or starts again) the check of a slot.
+    void launch(std::size_t slot);
+    // Starts again the checks this machine could not make, while there is room in flight.
+    void restartRetries();
+    bool roomInFlight() const { return limit_ == 0 || progress_.started - progress_.completed < limit_; }
+    // A verdict changed a row: told at once in a paced run, in batches in a fast one.
+    void verdictShown();
     // Counts off the checks of a deleted row that were never started.
     void dropUnstarted(std::size_t row);
     void record(std::size_t row, Protocol protocol, bool connected, const TKeloInetChecker& check);
@@ -115,6 +135,11 @@ private:
     std::vector<std::unique_ptr<TKeloInetChecker>> checkers_;
     std::vector<std::size_t> slotRow_;
     std::vector<Protocol> slotProtocol_;
+    std::deque<std::size_t> retry_; // slots whose check failed on this machine, to be started again
+    int limit_ = 0;
+    bool capped_ = false;
+    bool changed_ = false;
+    bool retryPosted_ = false;
 };
 
 } // namespace vorin

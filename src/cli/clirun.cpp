@@ -167,10 +167,8 @@ bool CliRunner::validate()
         form_.judge = judgeOf(options_);
     if (options_.protocols)
         form_.checkprotocols = *options_.protocols;
-    if (options_.concurrency > 0) {
-        form_.checkpause = 0;
-        form_.checkparallel = options_.concurrency;
-    }
+    // The pacing is the options' alone, whatever the window stored: --concurrency N or the 120 ms pause.
+    form_.setfastchecks(options_.concurrency);
     form_.btncheckproxyExecute();
     // A stop ends the run through its own completions; the valid rows found until then are the result.
     while (!form_.checkdone())

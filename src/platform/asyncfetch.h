@@ -42,6 +42,9 @@ public:
         std::string status; // the status code as text ("200"); empty when no answer came
         std::string body;   // the first bytes of a "200" answer's body, at most bodyLimit
         bool bodyRead = false;
+        // The request failed on this machine, not at the proxy: no descriptor or local port was left, or
+        // memory ran out. Its verdict says nothing of the proxy.
+        bool localFailure = false;
     };
     // Runs on the network thread, after the engine has finished with the request.
     using Done = std::function<void(const Result&)>;
@@ -61,6 +64,10 @@ public:
 
     // Requests issued and not yet finished.
     std::size_t inFlight() const;
+
+    // The process's limit on open descriptors, its soft limit first raised to the hard one; every request
+    // in flight holds one.
+    static std::size_t descriptorLimit();
 
     // One blocking fetch on the calling thread, for callers that want the answer at once.
     static Result fetchNow(const Request& request);

@@ -5,9 +5,11 @@
 #include "platform/curlinit.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <curl/curl.h>
 #include <mutex>
 #include <sys/resource.h>
+#include <sys/socket.h>
 
 namespace vorin {
 
@@ -19,6 +21,7 @@ struct FetchEngine::Transfer {
     curl_slist* headers = nullptr;
     Result result;
     bool stoppedReading = false; // the body limit was reached, or the answer was no "200"
+    int socketErrno = 0;         // why the last socket could not be opened; 0 when it could
 
     ~Transfer()
     {
@@ -55,6 +58,16 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
 std::size_t onHeader(char*, std::size_t size, std::size_t count, void*)
 {
     return size * count;
+}
+
+// Opens the sockets of a transfer as libcurl would, keeping the reason of a failure: libcurl reports a
+// socket it could not open only as a failed connection.
+curl_socket_t openSocket(void* data, curlsocktype, curl_sockaddr* address)
+{
+    auto& t = *static_cast<FetchEngine::Transfer*>(data);
+    const int fd = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    t.socketErrno = fd < 0 ? errno : 0;
+    return fd < 0 ? CURL_SOCKET_BAD : fd;
 }
 
 CURL* prepare(FetchEngine::Transfer& t)
@@ -105,6 +118,8 @@ CURL* prepare(FetchEngine::Transfer& t)
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openSocket);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &t);
     t.easy = easy;
     return easy;
 }
@@ -116,6 +131,15 @@ void finish(FetchEngine::Transfer& t, CURLcode rc)
     t.result.status = code > 0 ? std::to_string(code) : std::string();
     bool bodyDone = rc == CURLE_OK || (rc == CURLE_WRITE_ERROR && t.stoppedReading);
     t.result.bodyRead = t.result.status == "200" && bodyDone;
+    // A socket that could not be opened, or a connection with no local port left, is this machine's
+    // shortage, not a proxy that refused.
+    long osErrno = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_OS_ERRNO, &osErrno);
+    const auto shortOfResources = [](long e) {
+        return e == EMFILE || e == ENFILE || e == EADDRNOTAVAIL || e == ENOBUFS || e == ENOMEM;
+    };
+    const bool machineShort = shortOfResources(t.socketErrno) || shortOfResources(osErrno);
+    t.result.localFailure = rc == CURLE_OUT_OF_MEMORY || (rc == CURLE_COULDNT_CONNECT && machineShort);
 }
 
 // Every check in flight holds a socket, and a run keeps hundreds to thousands in flight; the usual soft
@@ -133,6 +157,15 @@ void raiseDescriptorLimit()
 }
 
 } // namespace
+
+std::size_t FetchEngine::descriptorLimit()
+{
+    raiseDescriptorLimit();
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 1u << 20;
+    return static_cast<std::size_t>(limit.rlim_cur);
+}
 
 FetchEngine::FetchEngine()
 {
@@ -212,7 +245,8 @@ void FetchEngine::run()
         for (auto& t : added) {
             Transfer& ref = *t;
             if (!prepare(ref) || curl_multi_add_handle(multi, ref.easy) != CURLM_OK) {
-                // Never issued on the wire: it ends at once, as a failed fetch.
+                // Never issued on the wire: it ends at once, as a failed fetch of this machine's.
+                ref.result.localFailure = true;
                 auto done = std::move(ref.done);
                 {
                     std::lock_guard lock(mutex_);

@@ -120,6 +120,12 @@ Texts build()
     t.offlineDoneEnd = g(" 个代理");
     t.offlineProblem = g("无法离线查询位置：");
     t.protocolsChosen = g("，检查协议：");
+    t.fastChosen = g("，同时检查 ");
+    t.checkCapped = g("系统可打开的文件数有限，同时检查的代理减为 ");
+    t.checkCappedEnd = g(" 个");
+    t.progressDone = g("正在验证：已完成 ");
+    t.progressValid = g("，有效 ");
+    t.progressCapped = g("，同时检查（受系统限制）");
     t.tipProtocols = g("通过的协议：");
     t.tipAnonymity = g("匿名程度：");
     t.tipExit = g("出口地址：");

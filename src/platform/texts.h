@@ -58,6 +58,8 @@ struct Texts {
     std::string anonymityElite;
     // The settings dialog's summary of the protocols a bare entry is checked in.
     std::string protocolsChosen;
+    // ... and of the checks in flight of a fast run (the count and checkCappedEnd follow).
+    std::string fastChosen;
     // A site configuration file that could not be used; the reason follows.
     std::string endpointsError;
 
@@ -72,6 +74,13 @@ struct Texts {
     std::string downUrl;
 
     // Validation: status texts and the marker of the test page.
+    // A fast run: the cut of its checks in flight to the descriptor limit (the count between), and its
+    // progress ("正在验证：已完成 12 / 300，有效 5").
+    std::string checkCapped;
+    std::string checkCappedEnd;
+    std::string progressDone;
+    std::string progressValid;
+    std::string progressCapped;
     std::string checkStarting;
     std::string checkRunning;
     std::string checkEnded;

@@ -32,6 +32,7 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHttpRequest>
 #include <QWebEnginePage>
@@ -70,6 +71,10 @@ MainForm::MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QW
     controller_.applyproxyearly(); // before the browser pane exists
     buildLayout();
     buildMenus();
+    // A fast validation run shows its verdicts and progress in batches, a few times a second.
+    auto* progress = new QTimer(this);
+    connect(progress, &QTimer::timeout, this, [this] { controller_.showprogress(); });
+    progress->start(250);
 }
 
 MainForm::~MainForm()
@@ -453,12 +458,20 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     auto* geoipRow = new QHBoxLayout;
     geoipRow->addWidget(geoip, 1);
     geoipRow->addWidget(browse);
+    // Checks in flight: 0 keeps the original pace of one start every 120 ms.
+    auto* fast = new QSpinBox(&dialog);
+    fast->setObjectName(QStringLiteral("fastChecks"));
+    fast->setRange(0, 65536);
+    fast->setSpecialValueText(QStringLiteral("0（逐个启动，每 120 毫秒一个）"));
+    fast->setValue(current.fastChecks);
+    fast->setToolTip(QStringLiteral("大于 0 时快速验证：同时最多检查这么多个代理，结果与逐个验证相同"));
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("验证网页："), url);
     form->addRow(QStringLiteral("标记文字："), marker);
     form->addRow(QStringLiteral("标记须在前多少字节内："), bytes);
     form->addRow(QStringLiteral("未注明协议的代理检查："), protocols);
     form->addRow(QStringLiteral("城市数据库（MaxMind 格式）："), geoipRow);
+    form->addRow(QStringLiteral("同时检查的代理数："), fast);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
@@ -472,8 +485,9 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     ProtocolSet chosen = 0;
     for (const auto& [p, box] : boxes)
         chosen |= box->isChecked() ? bit(p) : 0;
-    return JudgeChoice{url->text().trimmed().toStdString(), marker->text().toStdString(), bytes->value(),
-                       chosen != 0 ? chosen : bit(Protocol::Http), geoip->text().trimmed().toStdString()};
+    return JudgeChoice{
+        url->text().trimmed().toStdString(),        marker->text().toStdString(),          bytes->value(),
+        chosen != 0 ? chosen : bit(Protocol::Http), geoip->text().trimmed().toStdString(), fast->value()};
 }
 
 void MainForm::openExternal(const std::string& url)

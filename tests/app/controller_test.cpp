@@ -7,6 +7,7 @@
 #include "table/gridview.h"
 
 #include <fstream>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -317,14 +318,15 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         bool usable;
     };
     const Case cases[] = {
-        {{"http://127.0.0.1:9/azenv.php", "", 120, bit(Protocol::Http) | bit(Protocol::Socks5),
-          "/tmp/c.mmdb"},
+        {{"http://127.0.0.1:9/azenv.php", "", 120, bit(Protocol::Http) | bit(Protocol::Socks5), "/tmp/c.mmdb",
+          500},
          Judge::Rule::Echo,
          true},
-        {{"http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Https), ""}, Judge::Rule::Marker, true},
+        {{"http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Https), "", 0}, Judge::Rule::Marker, true},
         // Refused: the earlier judge stays.
-        {{"file:///etc/passwd", "", 120, bit(Protocol::Socks4), ""}, Judge::Rule::Marker, false},
-        {{"", "", 120, bit(Protocol::Http), ""}, Judge::Rule::Marker, true}, // back to the built-in page
+        {{"file:///etc/passwd", "", 120, bit(Protocol::Socks4), "", 7}, Judge::Rule::Marker, false},
+        // Back to the built-in page; more checks in flight than any machine holds are cut.
+        {{"", "", 120, bit(Protocol::Http), "", 1 << 30}, Judge::Rule::Marker, true},
     };
     for (const Case& c : cases) {
         const Judge before = form.judge;
@@ -349,6 +351,11 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         EXPECT_EQ(next.judge.markerBytes, form.judge.markerBytes);
         EXPECT_EQ(next.checkprotocols, c.chosen.protocols);
         EXPECT_EQ(next.geoipfile, c.chosen.geoipFile);
+        // Checks in flight: 0 is the 120 ms pause, N > 0 starts back to back with at most N out.
+        const int fast = std::min(c.chosen.fastChecks, 65536);
+        EXPECT_EQ(next.fastchecks(), fast);
+        EXPECT_EQ(next.checkpause, fast > 0 ? 0 : 120);
+        EXPECT_EQ(next.checkparallel, fast);
     }
     EXPECT_EQ(view.judgeShown.back().url, "http://127.0.0.1:9/alive"); // the dialog opens on the current one
 }

@@ -8,9 +8,14 @@
 #include "table/gridview.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vorin {
 namespace {
@@ -155,6 +160,96 @@ TEST(Runs, ARowDeletedBetweenItsProtocolsCountsOffOnlyTheChecksNeverStarted)
     ASSERT_EQ(rig.addresses(), std::vector<std::string>{"127.0.0.36"});
     EXPECT_EQ(rig.form->table().at(1)->facts.passed, bit(Protocol::Http));
     EXPECT_EQ(rig.form->run()->progress().completed, 3);
+}
+
+// Proxies in a process of their own (their descriptors are not the run's): count of them on 127.0.0.61 and
+// on, each answering every request with the test page; the ports they listen on, in order.
+class ProxiesElsewhere {
+public:
+    explicit ProxiesElsewhere(int count)
+    {
+        const std::string script =
+            "import asyncio,sys\n"
+            "page=b'HTTP/1.0 200 OK\\r\\n\\r\\n'+'\u60a8\u7684IP\u5730\u5740 127.0.0.1'.encode('gbk')\n"
+            "async def serve(r,w):\n"
+            " try:\n  await r.readuntil(b'\\r\\n\\r\\n'); w.write(page); await w.drain()\n"
+            " except Exception: pass\n"
+            " w.close()\n"
+            "async def main():\n"
+            " s=[await asyncio.start_server(serve,'127.0.0.%d'%(61+i),0,backlog=512) for i in range(" +
+            std::to_string(count) +
+            ")]\n"
+            " print(' '.join(str(x.sockets[0].getsockname()[1]) for x in s),flush=True)\n"
+            " await asyncio.get_running_loop().run_in_executor(None,sys.stdin.read)\n"
+            "asyncio.run(main())\n";
+        int in[2], out[2];
+        if (::pipe(in) != 0 || ::pipe(out) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(in[0], 0);
+            ::dup2(out[1], 1);
+            ::close(in[1]); // or the script's input would never end
+            ::close(out[0]);
+            ::execlp("python3", "python3", "-c", script.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        stdin_ = in[1];
+        FILE* ports = ::fdopen(out[0], "r");
+        for (int i = 0, port = 0; i < count && std::fscanf(ports, "%d", &port) == 1; ++i)
+            ports_.push_back(port);
+        std::fclose(ports);
+    }
+    ~ProxiesElsewhere()
+    {
+        ::close(stdin_); // the script ends when its input does
+        ::waitpid(pid_, nullptr, 0);
+    }
+    const std::vector<int>& ports() const { return ports_; }
+
+private:
+    pid_t pid_ = -1;
+    int stdin_ = -1;
+    std::vector<int> ports_;
+};
+
+TEST(Runs, AFastRunShortOfDescriptorsRetriesWhatTheMachineCouldNotCheckAndGivesThePacedVerdicts)
+{
+    ProxiesElsewhere proxies(4);
+    ASSERT_EQ(proxies.ports().size(), 4u);
+    ControllerRig rig;
+    // 150 rows: two of three through a working proxy, every third at a port where nothing listens.
+    for (int i = 0; i < 150; ++i) {
+        const std::string row = i % 3 == 2
+                                    ? "127.0.0.7" + std::to_string(i % 4) + ":1"
+                                    : "127.0.0.6" + std::to_string(1 + i % 4) + ":" +
+                                          std::to_string(proxies.ports()[static_cast<std::size_t>(i % 4)]);
+        rig.addRow(row);
+    }
+    // A descriptor limit of 256, of which all but 12 are taken by something else: the run starts with
+    // more checks than the machine can hold.
+    rlimit limit{256, 256};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    std::vector<int> taken;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+        taken.push_back(fd);
+    for (int i = 0; i < 12 && !taken.empty(); ++i) {
+        ::close(taken.back());
+        taken.pop_back();
+    }
+    rig.form->setfastchecks(100);
+    const bool ended = rig.runToEnd(20s);
+    for (int fd : taken)
+        ::close(fd);
+    ASSERT_TRUE(ended);
+    EXPECT_GT(rig.form->run()->progress().retried, 0);
+    EXPECT_LT(rig.form->run()->limit(), 100);
+    const std::vector<std::string> kept = rig.addresses();
+    EXPECT_EQ(kept.size(), 100u) << "every row of a working proxy stays, and only those";
+    for (const std::string& a : kept)
+        EXPECT_EQ(a.rfind("127.0.0.6", 0), 0u) << a;
 }
 
 TEST(Runs, DownloadOnlyNeverValidatesAfterAnEarlierDownloadAndValidate)
