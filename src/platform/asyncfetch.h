@@ -76,6 +76,8 @@ public:
 
 private:
     void run();
+    // Any thread: makes the network thread look at the incoming and cancelled requests.
+    void wake();
 
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<Transfer>> incoming_;
@@ -85,6 +87,7 @@ private:
     std::uint64_t nextId_ = 0;
     bool stopping_ = false;
     void* multi_ = nullptr;
+    int wake_ = -1; // an event descriptor the network thread waits on beside the sockets
     std::thread thread_;
 };
 

@@ -8,8 +8,11 @@
 #include <cerrno>
 #include <curl/curl.h>
 #include <mutex>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace vorin {
 
@@ -114,6 +117,9 @@ CURL* prepare(FetchEngine::Transfer& t)
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L); // every verdict is about the proxy as it is now
     curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    // No name cache: a run names thousands of proxies once each, and libcurl's cache is a small hash that
+    // it walks on every lookup.
+    curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
@@ -172,6 +178,13 @@ FetchEngine::FetchEngine()
     curlGlobalInit();
     raiseDescriptorLimit();
     multi_ = curl_multi_init();
+    wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+void FetchEngine::wake()
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto n = ::write(wake_, &one, sizeof one);
 }
 
 FetchEngine::~FetchEngine()
@@ -180,13 +193,11 @@ FetchEngine::~FetchEngine()
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    curl_multi_wakeup(static_cast<CURLM*>(multi_));
+    wake();
     if (thread_.joinable())
-        thread_.join();
-    for (auto& [id, t] : active_)
-        curl_multi_remove_handle(static_cast<CURLM*>(multi_), t->easy);
-    active_.clear();
+        thread_.join(); // the network thread drops the transfers still under way
     curl_multi_cleanup(static_cast<CURLM*>(multi_));
+    ::close(wake_);
 }
 
 std::uint64_t FetchEngine::submit(Request request, Done done)
@@ -195,15 +206,19 @@ std::uint64_t FetchEngine::submit(Request request, Done done)
     t->request = std::move(request);
     t->done = std::move(done);
     std::uint64_t id;
+    bool woken;
     {
         std::lock_guard lock(mutex_);
         id = t->id = ++nextId_;
+        // The network thread takes everything that came in at once: one wake-up for a batch.
+        woken = !incoming_.empty();
         incoming_.push_back(std::move(t));
         ++inFlight_;
         if (!thread_.joinable())
             thread_ = std::thread([this] { run(); });
     }
-    curl_multi_wakeup(static_cast<CURLM*>(multi_));
+    if (!woken)
+        wake();
     return id;
 }
 
@@ -220,7 +235,7 @@ void FetchEngine::cancel(std::uint64_t id)
         }
         cancelled_.push_back(id);
     }
-    curl_multi_wakeup(static_cast<CURLM*>(multi_));
+    wake();
 }
 
 std::size_t FetchEngine::inFlight() const
@@ -229,16 +244,63 @@ std::size_t FetchEngine::inFlight() const
     return inFlight_;
 }
 
+namespace {
+
+// The network thread's event loop: libcurl tells which sockets to watch and when its next time-out is due,
+// and is told of exactly the sockets that are ready, so a loop turn costs what happened, not what is open.
+struct EventLoop {
+    int epoll = -1;
+    bool timerSet = false;
+    std::chrono::steady_clock::time_point due;
+};
+
+int onSocket(CURL*, curl_socket_t s, int what, void* data, void*)
+{
+    auto& loop = *static_cast<EventLoop*>(data);
+    if (what == CURL_POLL_REMOVE) {
+        ::epoll_ctl(loop.epoll, EPOLL_CTL_DEL, s, nullptr);
+        return 0;
+    }
+    epoll_event ev{};
+    ev.data.fd = s;
+    ev.events = ((what & CURL_POLL_IN) ? EPOLLIN : 0u) | ((what & CURL_POLL_OUT) ? EPOLLOUT : 0u);
+    if (::epoll_ctl(loop.epoll, EPOLL_CTL_MOD, s, &ev) != 0)
+        ::epoll_ctl(loop.epoll, EPOLL_CTL_ADD, s, &ev);
+    return 0;
+}
+
+int onTimer(CURLM*, long timeoutMs, void* data)
+{
+    auto& loop = *static_cast<EventLoop*>(data);
+    loop.timerSet = timeoutMs >= 0;
+    loop.due = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0L));
+    return 0;
+}
+
+} // namespace
+
 void FetchEngine::run()
 {
     auto* multi = static_cast<CURLM*>(multi_);
+    EventLoop loop;
+    loop.epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, onSocket);
+    curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, &loop);
+    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, onTimer);
+    curl_multi_setopt(multi, CURLMOPT_TIMERDATA, &loop);
+    epoll_event wakeEvent{};
+    wakeEvent.events = EPOLLIN;
+    wakeEvent.data.fd = wake_;
+    ::epoll_ctl(loop.epoll, EPOLL_CTL_ADD, wake_, &wakeEvent);
+    std::vector<epoll_event> events(1024);
+    int running = 0;
     for (;;) {
         std::vector<std::unique_ptr<Transfer>> added;
         std::vector<std::uint64_t> dropped;
         {
             std::lock_guard lock(mutex_);
             if (stopping_)
-                return;
+                break;
             added.swap(incoming_);
             dropped.swap(cancelled_);
         }
@@ -268,8 +330,32 @@ void FetchEngine::run()
             --inFlight_;
         }
 
-        int running = 0;
-        curl_multi_perform(multi, &running);
+        // Waits for a socket, the wake-up or libcurl's next time-out, whichever comes first.
+        int waitMs = 200;
+        if (loop.timerSet) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                loop.due - std::chrono::steady_clock::now());
+            waitMs = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 200));
+        }
+        const int ready = ::epoll_wait(loop.epoll, events.data(), static_cast<int>(events.size()), waitMs);
+        for (int i = 0; i < ready; ++i) {
+            const int fd = events[static_cast<std::size_t>(i)].data.fd;
+            const std::uint32_t what = events[static_cast<std::size_t>(i)].events;
+            if (fd == wake_) {
+                std::uint64_t count;
+                [[maybe_unused]] const auto n = ::read(wake_, &count, sizeof count);
+                continue;
+            }
+            const int flags = ((what & EPOLLIN) ? CURL_CSELECT_IN : 0) |
+                              ((what & EPOLLOUT) ? CURL_CSELECT_OUT : 0) |
+                              ((what & (EPOLLERR | EPOLLHUP)) ? CURL_CSELECT_ERR : 0);
+            curl_multi_socket_action(multi, fd, flags, &running);
+        }
+        if (loop.timerSet && std::chrono::steady_clock::now() >= loop.due) {
+            loop.timerSet = false;
+            curl_multi_socket_action(multi, CURL_SOCKET_TIMEOUT, 0, &running);
+        }
+
         int queued = 0;
         while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
             if (msg->msg != CURLMSG_DONE)
@@ -291,8 +377,14 @@ void FetchEngine::run()
             if (!wasCancelled && owned->done)
                 owned->done(owned->result);
         }
-        curl_multi_poll(multi, nullptr, 0, 200, nullptr);
     }
+    // Stopping: transfers under way end without their Done, while the loop libcurl reports to still exists.
+    for (auto& [id, t] : active_)
+        curl_multi_remove_handle(multi, t->easy);
+    active_.clear();
+    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, nullptr);
+    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, nullptr);
+    ::close(loop.epoll);
 }
 
 FetchEngine::Result FetchEngine::fetchNow(const Request& request)

@@ -164,10 +164,7 @@ void MainForm::buildLayout()
 
     auto* browserFrame = addPanel(new Timagepanle(this), "imagepanle3", {0, 320, 690, 155}, Dock::Bottom);
     browserFrame->setCaption(qs(t.panel3Caption));
-    eweb_ = new QWebEngineView(browserFrame);
-    eweb_->setObjectName(QStringLiteral("eweb"));
-    replacePaneProfile();
-    eweb_->setGeometry(0, 0, 690, 155);
+    browserFrame_ = browserFrame; // the pane itself comes once the window is on screen (makePane)
 
     panBot_ = addPanel(new Timagepanle(this), "Pan_bot", {0, 475, 690, 30}, Dock::Bottom);
     panBot_->setCaption(qs(t.statusBarCaption));
@@ -281,6 +278,10 @@ void MainForm::popupAtCursor(Popup popup)
 
 void MainForm::navigate(const std::string& url, bool bypassCache)
 {
+    if (!eweb_) {
+        pendingPage_.emplace(url, bypassCache); // the pane shows it once it exists
+        return;
+    }
     // A proxy switched since the last page takes effect here, so the page on show stays until the user
     // asks for another.
     if (paneProfileStale_)
@@ -317,6 +318,22 @@ void MainForm::setApplicationProxy(const std::string& hostPort)
     // change takes effect through a fresh profile, made when the pane next loads a page.
     if (eweb_)
         paneProfileStale_ = true;
+}
+
+void MainForm::makePane()
+{
+    if (eweb_)
+        return;
+    eweb_ = new QWebEngineView(browserFrame_);
+    eweb_->setObjectName(QStringLiteral("eweb"));
+    replacePaneProfile();
+    eweb_->setGeometry(0, 0, 690, 155);
+    if (browserFrame_->isVisible())
+        eweb_->show(); // made before the window is shown, it shows with the window
+    if (pendingPage_) {
+        const auto [url, bypassCache] = *std::exchange(pendingPage_, std::nullopt);
+        navigate(url, bypassCache);
+    }
 }
 
 void MainForm::replacePaneProfile()
@@ -518,6 +535,16 @@ void MainForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     controller_.frmshowExecute();
+}
+
+void MainForm::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // The window has been drawn: the browser pane follows in the next turn of the loop.
+    if (!eweb_ && !paneQueued_) {
+        paneQueued_ = true;
+        QTimer::singleShot(0, this, [this] { makePane(); });
+    }
 }
 
 void MainForm::closeEvent(QCloseEvent* event)

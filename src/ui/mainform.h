@@ -10,6 +10,9 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 
 class QAction;
 class QLabel;
@@ -63,16 +66,25 @@ public:
     QMenu* popsvr() const { return popsvr_; }
     QMenu* popset() const { return popset_; }
     QAction* sourceAction(MenuEntry entry) const { return sourceActions_[static_cast<int>(entry)]; }
-    QWebEngineView* browser() const { return eweb_; }
+    // The browser pane, made at once if the window has not made it yet.
+    QWebEngineView* browser()
+    {
+        makePane();
+        return eweb_;
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildLayout();
     void buildMenus();
     void replacePaneProfile();
+    // Makes the browser pane and loads the page asked for meanwhile. The browser engine takes longer to
+    // start than the whole window, so the pane is made once the window is on screen.
+    void makePane();
     Tvrpngbtn* addButton(QWidget* parent, const char* name, QPoint place, const std::string& hint,
                          std::function<void()> click);
     Timagepanle* addPanel(Timagepanle* panel, const char* name, QRect place, Timagepanle::Dock dock);
@@ -84,7 +96,10 @@ private:
     Tvrpngbtn* btnMenu_ = nullptr;
     QTableView* sgrid_ = nullptr;
     GridModel* gridModel_ = nullptr;
+    QWidget* browserFrame_ = nullptr;
     QWebEngineView* eweb_ = nullptr;
+    bool paneQueued_ = false;
+    std::optional<std::pair<std::string, bool>> pendingPage_; // asked for before the pane existed
     QWebEnginePage* panePage_ = nullptr;       // owned here, replaced with its profile when the proxy changes
     QWebEngineProfile* paneProfile_ = nullptr; // owned here
     bool paneProfileStale_ = false;            // the proxy changed since the profile was made

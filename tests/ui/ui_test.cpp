@@ -83,6 +83,8 @@ TEST_F(MainFormTest, LaysOutTheControlsAtTheirPlaces)
         {"BTN_SAVE", {349, 6, 29, 29}},      {"BTN_VAIL", {400, 6, 35, 29}},
         {"BTN_ABOUT", {458, 6, 35, 29}},     {"btn_menu", {654, 26, 24, 10}},
     };
+    EXPECT_EQ(form.control("eweb"), nullptr) << "the browser engine starts after the window is on screen";
+    form.browser(); // made when asked for
     for (const Place& p : places) {
         QWidget* w = form.control(p.name);
         ASSERT_NE(w, nullptr) << p.name;
