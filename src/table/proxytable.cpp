@@ -6,7 +6,6 @@
 
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
-#include <unordered_map>
 #include <vector>
 
 namespace vorin {
@@ -79,7 +78,6 @@ struct ProxyTable::Row {
     bool keySet = false;   // unset values sort before all set ones
     std::int64_t keyNum = 0;
     std::string keyBytes; // collation sort key of a text field
-    std::uint64_t prefix[2] = {0, 0};
 };
 
 namespace {
@@ -134,11 +132,21 @@ struct ProxyTable::Index {
                                   __gnu_pbds::tree_order_statistics_node_update>;
     Tree tree;
     Tree::iterator cur; // the cursor; tree iterators stay valid while other rows come and go
-    std::unordered_map<std::uint64_t, Row*> bySeq; // the rows by bookmark
+    // The rows by bookmark: slot i holds the row added as number seqBase + i, or nullptr once deleted. A
+    // flat array costs a pointer a row where a hash map costs a node; it starts afresh whenever the table
+    // is emptied.
+    std::vector<Row*> bySeq;
+    std::uint64_t seqBase = 0;
+
+    Row* find(std::uint64_t seq) const
+    {
+        return seq >= seqBase && seq - seqBase < bySeq.size() ? bySeq[seq - seqBase] : nullptr;
+    }
 
     static Key keyOf(Row* row)
     {
-        return {row->keySet, row->keyNum, row->prefix[0], row->prefix[1], row->seq, row};
+        return {row->keySet, row->keyNum, packPrefix(row->keyBytes, 0), packPrefix(row->keyBytes, 8),
+                row->seq,    row};
     }
 };
 
@@ -172,7 +180,6 @@ void ProxyTable::computeKey(Row& row) const
     row.keySet = false;
     row.keyNum = 0;
     row.keyBytes.clear();
-    row.prefix[0] = row.prefix[1] = 0;
     if (!sortField_ || !row.rec.has(*sortField_))
         return;
     row.keySet = true;
@@ -187,8 +194,6 @@ void ProxyTable::computeKey(Row& row) const
         row.keyBytes = collator_->sortKey(row.rec.texts[static_cast<int>(*sortField_)]);
         break;
     }
-    row.prefix[0] = packPrefix(row.keyBytes, 0);
-    row.prefix[1] = packPrefix(row.keyBytes, 8);
 }
 
 bool ProxyTable::first()
@@ -218,10 +223,10 @@ bool ProxyTable::gotoBookmark(Bookmark mark)
     open();
     if (state_ != State::Browse)
         post();
-    auto it = index_->bySeq.find(mark);
-    if (it == index_->bySeq.end())
+    Row* row = index_->find(mark);
+    if (!row)
         return false;
-    index_->cur = index_->tree.find(Index::keyOf(it->second));
+    index_->cur = index_->tree.find(Index::keyOf(row));
     setCursor(false);
     return current_ != nullptr;
 }
@@ -400,7 +405,11 @@ void ProxyTable::post()
         Row* row = pending_.release();
         row->seq = nextSeq_++;
         computeKey(*row);
-        index_->bySeq.emplace(row->seq, row);
+        if (tree.empty()) {
+            index_->bySeq.clear();
+            index_->seqBase = row->seq;
+        }
+        index_->bySeq.push_back(row); // seqBase + size() is always nextSeq_ here
         index_->cur = tree.insert(Index::keyOf(row)).first;
         setCursor(false);
     } else if (state_ == State::Edit) {
@@ -415,8 +424,6 @@ void ProxyTable::post()
             current_->keySet = edited.keySet;
             current_->keyNum = edited.keyNum;
             current_->keyBytes = std::move(edited.keyBytes);
-            current_->prefix[0] = edited.prefix[0];
-            current_->prefix[1] = edited.prefix[1];
             index_->cur = tree.insert(Index::keyOf(current_)).first;
             setCursor(false);
         }
@@ -446,7 +453,7 @@ void ProxyTable::deleteCurrent()
     ++following;
     Row* gone = current_;
     tree.erase(index_->cur);
-    index_->bySeq.erase(gone->seq);
+    index_->bySeq[gone->seq - index_->seqBase] = nullptr;
     delete gone;
     bool wasLast = following == tree.end();
     index_->cur = wasLast && !tree.empty() ? tree.find_by_order(tree.size() - 1) : following;
@@ -482,22 +489,22 @@ const ProxyRecord* ProxyTable::at(std::size_t position) const
 
 bool ProxyTable::setMark(Bookmark mark, CheckMark value)
 {
-    auto it = index_->bySeq.find(mark);
-    if (it == index_->bySeq.end())
+    Row* row = index_->find(mark);
+    if (!row)
         return false;
-    it->second->rec.mark = value;
-    if (pending_ && state_ == State::Edit && current_ == it->second)
+    row->rec.mark = value;
+    if (pending_ && state_ == State::Edit && current_ == row)
         pending_->rec.mark = value; // the edit under way must not put the old mark back
     return true;
 }
 
 bool ProxyTable::setFacts(Bookmark mark, const CheckFacts& value)
 {
-    auto it = index_->bySeq.find(mark);
-    if (it == index_->bySeq.end())
+    Row* row = index_->find(mark);
+    if (!row)
         return false;
-    it->second->rec.facts = value;
-    if (pending_ && state_ == State::Edit && current_ == it->second)
+    row->rec.facts = value;
+    if (pending_ && state_ == State::Edit && current_ == row)
         pending_->rec.facts = value;
     return true;
 }
