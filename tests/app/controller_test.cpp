@@ -6,8 +6,8 @@
 #include "system/systemproxy.h"
 #include "table/gridview.h"
 
-#include <fstream>
 #include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
