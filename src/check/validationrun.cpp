@@ -207,6 +207,11 @@ void ValidationRun::restartRetries()
         endcheck();
         return;
     }
+    scheduleRetry();
+}
+
+void ValidationRun::scheduleRetry()
+{
     if (checkdone_ || retry_.empty() || progress_.started > progress_.completed || retryPosted_)
         return;
     // Nothing is in flight to free a descriptor and say when to try again: the run tries again shortly
@@ -258,7 +263,9 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
         limit_ = std::max(8, limit_ == 0 ? inFlight : std::min(limit_, inFlight));
         checkers_[static_cast<std::size_t>(s)] = std::move(finished);
         retry_.push_back(static_cast<std::size_t>(s));
-        restartRetries();
+        // Started again at the next completion, or shortly when none is left to come; at once it would
+        // only fail again.
+        scheduleRetry();
         return;
     }
     --checkcount_;

@@ -104,6 +104,8 @@ private:
     void launch(std::size_t slot);
     // Starts again the checks this machine could not make, while there is room in flight.
     void restartRetries();
+    // With checks waiting to be started again and none in flight to say when, tries again after a pause.
+    void scheduleRetry();
     bool roomInFlight() const { return limit_ == 0 || progress_.started - progress_.completed < limit_; }
     // A verdict changed a row: told at once in a paced run, in batches in a fast one.
     void verdictShown();
