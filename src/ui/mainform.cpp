@@ -298,9 +298,9 @@ void MainForm::navigate(const std::string& url, bool bypassCache)
 
 void MainForm::purgeCache(const std::string&)
 {
-    // The pane's profile keeps no HTTP cache; clearing it also drops whatever the engine kept on its own.
-    if (paneProfile_)
-        paneProfile_->clearHttpCache();
+    // Nothing to purge: the pane's profile keeps no HTTP cache and every page is asked for with no-cache.
+    // Clearing the engine's cache here would also cancel, now and then, the page the web check has just
+    // asked for (the purge follows the navigation at once).
 }
 
 void MainForm::setApplicationProxy(const std::string& hostPort)
