@@ -16,7 +16,6 @@
 #include <benchmark/benchmark.h>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -95,15 +94,8 @@ void BM_WindowOnScreen(benchmark::State& state)
         return;
     }
     test::TempDir dir("startup-bench");
-    {
-        std::ofstream sites(dir.path() / "endpoints.conf");
-        for (const char* key : {"softsite",       "mainsite",     "homepage",     "partnerA",   "partnerB",
-                                "partnerBdomain", "partnerAname", "partnerBname", "cnp",        "proxycn",
-                                "proxynet",       "ros",          "proxylists",   "antipalivo", "iplookup",
-                                "admin",          "sooip",        "3ghttp",       "haozs",      "itmop"})
-            sites << key << "=http://127.0.0.1:9\n";
-    }
-    test::ScopedEnv sites("VORIN_ENDPOINTS", (dir.path() / "endpoints.conf").string());
+    test::ScopedEnv sites("VORIN_ENDPOINTS",
+                          test::writeEndpointsAt(dir.path(), "http://127.0.0.1:9").string());
     test::ScopedEnv store("VORIN_REGISTRY_DIR", (dir.path() / "registry").string());
     test::ScopedEnv desktop("VORIN_DESKTOP_PROXY", "0");
     (void)registry::Key::open(registry::Hive::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main")
