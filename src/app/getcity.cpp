@@ -64,8 +64,9 @@ bool Tfrmvrdl::mnofflinecityExecute(std::string* why)
             continue;
         const ProxyRecord& r = table_.current();
         // Where an echo judge saw the request come from is where the proxy's users appear to be.
-        const std::string address =
-            r.facts.exitIp.empty() ? std::string(trim(r.text(Field::Ip))) : r.facts.exitIp;
+        std::string address = r.facts().exitIp;
+        if (address.empty())
+            address = trim(r.text(Field::Ip));
         const Place place = locator->locate(address);
         const bool located = !trim(r.text(Field::Location)).empty();
         table_.edit();

@@ -170,7 +170,7 @@ void ValidationRun::launch(std::size_t slot)
     c.Marker = judge_.marker;
     c.MarkerBytes = judge_.markerBytes;
     c.Kind = slotProtocol_[slot];
-    c.Credentials = table_.current().credentials;
+    c.Credentials = std::string(table_.current().credentials());
     c.SelfAddress = self_;
     c.JudgeHeaders = judgeHeaders_;
     c.Proxy = HostPort::trimmed(table_.text(Field::Ip), table_.text(Field::Port)).text();

@@ -60,15 +60,16 @@ std::string jsonBytes(const ProxyTable& table)
         out += jsonString(fieldName(Field::Speed)) + ": " +
                (r.has(Field::Speed) ? std::to_string(r.speed) : std::string("null")) + ", ";
         // What the checks and the offline location found.
+        const CheckFacts facts = r.facts();
         out += "\"protocols\": [";
-        const std::string names = protocolNames(r.facts.passed, "\", \"");
+        const std::string names = protocolNames(facts.passed, "\", \"");
         out += names.empty() ? std::string() : "\"" + names + "\"";
         out += "], \"anonymity\": ";
-        const char* anonymity = anonymityName(r.facts.anonymity);
+        const char* anonymity = anonymityName(facts.anonymity);
         out += anonymity ? "\"" + std::string(anonymity) + "\"" : std::string("null");
+        out += ", \"exit_ip\": " + (facts.exitIp.empty() ? std::string("null") : jsonString(facts.exitIp));
         out +=
-            ", \"exit_ip\": " + (r.facts.exitIp.empty() ? std::string("null") : jsonString(r.facts.exitIp));
-        out += ", \"country\": " + (r.country.empty() ? std::string("null") : jsonString(r.country)) + "}";
+            ", \"country\": " + (r.country().empty() ? std::string("null") : jsonString(r.country())) + "}";
     });
     out += first ? "]\n" : "\n]\n";
     return out;

@@ -45,10 +45,7 @@ std::string countText(std::size_t count)
 
 void clearTable(ProxyTable& table)
 {
-    table.open();
-    table.first();
-    while (!table.isEmpty())
-        table.deleteCurrent();
+    table.clear();
 }
 
 void deleteRecords(ProxyTable& table, int first, int count)
@@ -69,16 +66,16 @@ bool harvestCleanup(ProxyTable& table)
     table.open();
     table.sortOn(Field::Ip);
     table.first();
-    while (trim(table.current().texts[0]).empty()) {
+    while (trim(table.current().textView(Field::Ip)).empty()) {
         table.deleteCurrent();
         if (table.isEmpty())
             return true;
     }
-    std::string lastKept(trim(table.current().texts[0]));
+    std::string lastKept(trim(table.current().textView(Field::Ip)));
     table.next();
     std::size_t kept = 1;
     while (kept < table.rowCount()) {
-        std::string_view address = trim(table.current().texts[0]);
+        std::string_view address = trim(table.current().textView(Field::Ip));
         if (address == lastKept) {
             table.deleteCurrent();
         } else {

@@ -48,8 +48,8 @@ std::string ProxyGrid::cell(int col, int row) const
     case ColPort:
         return rec->text(Field::Port);
     case ColProtocol:
-        if (rec->facts.passed & ~bit(Protocol::Http))
-            return idioms::UpperCase(protocolNames(rec->facts.passed, "/"));
+        if (rec->facts().passed & ~bit(Protocol::Http))
+            return idioms::UpperCase(protocolNames(rec->facts().passed, "/"));
         return rec->text(Field::Protocol);
     case ColLocation:
         return rec->text(Field::Location);
@@ -70,15 +70,17 @@ std::string ProxyGrid::tip(int row) const
         return {};
     const Texts& t = texts();
     std::string out;
-    auto line = [&](const std::string& label, const std::string& value) {
+    const CheckFacts facts = rec->facts();
+    auto line = [&](const std::string& label, std::string_view value) {
         if (value.empty())
             return;
         if (!out.empty())
             out += '\n';
-        out += label + value;
+        out += label;
+        out += value;
     };
-    line(t.tipProtocols, idioms::UpperCase(protocolNames(rec->facts.passed, "/")));
-    switch (rec->facts.anonymity) {
+    line(t.tipProtocols, idioms::UpperCase(protocolNames(facts.passed, "/")));
+    switch (facts.anonymity) {
     case Anonymity::Transparent:
         line(t.tipAnonymity, t.anonymityTransparent);
         break;
@@ -91,8 +93,8 @@ std::string ProxyGrid::tip(int row) const
     case Anonymity::Unknown:
         break;
     }
-    line(t.tipExit, rec->facts.exitIp);
-    line(t.tipCountry, rec->country);
+    line(t.tipExit, facts.exitIp);
+    line(t.tipCountry, rec->country());
     return out;
 }
 

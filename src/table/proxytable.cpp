@@ -4,6 +4,8 @@
 
 #include "platform/texts.h"
 
+#include <algorithm>
+#include <cstring>
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
 #include <vector>
@@ -45,6 +47,140 @@ std::optional<Field> fieldByName(std::string_view gbkName)
     return std::nullopt;
 }
 
+static_assert(sizeof(ProxyRecord) == 64, "a million rows are counted in bytes");
+
+ProxyRecord::ProxyRecord(const ProxyRecord& other)
+    : speed(other.speed)
+    , valid(other.valid)
+    , mark(other.mark)
+    , entryProtocol(other.entryProtocol)
+    , set_(other.set_)
+    , len_(other.len_)
+    , passed_(other.passed_)
+    , anonymity_(other.anonymity_)
+    , store_(other.store_)
+{
+    if (const std::size_t n = total(); n > kInline) {
+        store_.heap = new char[n];
+        std::memcpy(store_.heap, other.store_.heap, n);
+    }
+}
+
+ProxyRecord::ProxyRecord(ProxyRecord&& other) noexcept
+    : speed(other.speed)
+    , valid(other.valid)
+    , mark(other.mark)
+    , entryProtocol(other.entryProtocol)
+    , set_(other.set_)
+    , len_(other.len_)
+    , passed_(other.passed_)
+    , anonymity_(other.anonymity_)
+    , store_(other.store_)
+{
+    other.len_ = {}; // the buffer, if on the heap, is ours now
+}
+
+ProxyRecord& ProxyRecord::operator=(const ProxyRecord& other)
+{
+    if (this != &other)
+        *this = ProxyRecord(other);
+    return *this;
+}
+
+ProxyRecord& ProxyRecord::operator=(ProxyRecord&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        speed = other.speed;
+        valid = other.valid;
+        mark = other.mark;
+        entryProtocol = other.entryProtocol;
+        set_ = other.set_;
+        len_ = other.len_;
+        passed_ = other.passed_;
+        anonymity_ = other.anonymity_;
+        store_ = other.store_;
+        other.len_ = {};
+    }
+    return *this;
+}
+
+ProxyRecord::~ProxyRecord()
+{
+    release();
+}
+
+void ProxyRecord::release()
+{
+    if (total() > kInline)
+        delete[] store_.heap;
+    len_ = {};
+}
+
+std::size_t ProxyRecord::total() const
+{
+    std::size_t n = 0;
+    for (std::uint16_t l : len_)
+        n += l;
+    return n;
+}
+
+std::string_view ProxyRecord::part(int i) const
+{
+    std::size_t from = 0;
+    for (int j = 0; j < i; ++j)
+        from += len_[static_cast<std::size_t>(j)];
+    return {bytes() + from, len_[static_cast<std::size_t>(i)]};
+}
+
+void ProxyRecord::setPart(int i, std::string_view value)
+{
+    value = value.substr(0, 0xFFFF);
+    const auto index = static_cast<std::size_t>(i);
+    const std::size_t oldTotal = total();
+    const std::size_t newTotal = oldTotal - len_[index] + value.size();
+    std::size_t from = 0;
+    for (std::size_t j = 0; j < index; ++j)
+        from += len_[j];
+    const std::size_t after = oldTotal - from - len_[index];
+    // The new buffer is put together apart from the old one: value may lie in it.
+    char scratch[kInline];
+    char* out = newTotal <= kInline ? scratch : new char[newTotal];
+    const char* old = bytes();
+    if (from > 0)
+        std::memcpy(out, old, from);
+    if (!value.empty())
+        std::memcpy(out + from, value.data(), value.size());
+    if (after > 0)
+        std::memcpy(out + from + value.size(), old + from + len_[index], after);
+    if (oldTotal > kInline)
+        delete[] store_.heap;
+    if (newTotal <= kInline)
+        std::memcpy(store_.inline_, scratch, newTotal);
+    else
+        store_.heap = out;
+    len_[index] = static_cast<std::uint16_t>(value.size());
+}
+
+CheckFacts ProxyRecord::facts() const
+{
+    return {passed_, anonymity_, std::string(part(kExitIp))};
+}
+
+void ProxyRecord::setFacts(const CheckFacts& facts)
+{
+    passed_ = facts.passed;
+    anonymity_ = facts.anonymity;
+    setPart(kExitIp, facts.exitIp);
+}
+
+std::string_view ProxyRecord::textView(Field f) const
+{
+    if (!has(f) || f == Field::Valid || f == Field::Speed)
+        return {};
+    return part(static_cast<int>(f));
+}
+
 std::string ProxyRecord::text(Field f) const
 {
     if (!has(f))
@@ -55,7 +191,7 @@ std::string ProxyRecord::text(Field f) const
     case Field::Speed:
         return std::to_string(speed);
     default:
-        return texts[static_cast<int>(f)];
+        return std::string(textView(f));
     }
 }
 
@@ -67,60 +203,72 @@ bool ProxyRecord::boolean(Field f) const
         return valid;
     if (f == Field::Speed)
         return speed != 0;
-    return texts[static_cast<int>(f)] == "True";
+    return textView(f) == "True";
 }
 
-// A stored row with the key it is ordered by. The key is computed when the row is posted or the sort field
-// changes, never during a comparison, so the tree only ever compares keys that are in it.
+namespace {
+
+std::string_view tailOf(const std::unique_ptr<char[]>& tail)
+{
+    if (!tail)
+        return {};
+    const auto* p = reinterpret_cast<const unsigned char*>(tail.get());
+    return {tail.get() + 2, static_cast<std::size_t>(p[0] << 8 | p[1])};
+}
+
+} // namespace
+
+// A stored row, and the part of its sort key that its place in the order tree does not hold. The key is
+// computed when the row is posted or the sort field changes, never during a comparison, so the tree only
+// ever compares keys that are in it.
 struct ProxyTable::Row {
     ProxyRecord rec;
-    std::uint64_t seq = 0; // order of adding; breaks ties so equal keys stay in that order
-    bool keySet = false;   // unset values sort before all set ones
-    std::int64_t keyNum = 0;
-    std::string keyBytes; // collation sort key of a text field
+    // The text sort key past its first 15 bytes, after a 2-byte length; null when there is none.
+    std::unique_ptr<char[]> keyTail;
+
+    std::string_view tail() const { return tailOf(keyTail); }
+};
+
+// A row's key as the tree orders it: 16 bytes big-endian (the first says whether the field is set, so that
+// unset values sort before all set ones, an empty text included), then the rest of a text key, then the
+// order of adding.
+struct ProxyTable::SortKey {
+    std::uint64_t p0 = 0;
+    std::uint64_t p1 = 0;
+    std::unique_ptr<char[]> tail;
 };
 
 namespace {
 
-// What the tree holds per row: the key by value, with the first 16 bytes of a text key packed big-endian,
-// so that almost every comparison is decided inside the tree node without touching the row (at 100,000
-// rows the walk is bound by cache misses, not by comparisons).
+// What the tree holds per row. Almost every comparison is decided inside the tree node without touching
+// the row (at a million rows the walk is bound by cache misses, not by comparisons).
 template <typename Row> struct OrderKey {
-    bool set;
-    std::int64_t num;
     std::uint64_t p0;
     std::uint64_t p1;
-    std::uint64_t seq;
+    std::uint64_t seq; // order of adding, and the row's bookmark
     Row* row;
 };
 
 struct KeyLess {
     template <typename K> bool operator()(const K& a, const K& b) const
     {
-        if (a.set != b.set)
-            return !a.set;
-        if (a.num != b.num)
-            return a.num < b.num;
         if (a.p0 != b.p0)
             return a.p0 < b.p0;
         if (a.p1 != b.p1)
             return a.p1 < b.p1;
-        // Sort keys hold no zero bytes, so equal prefixes of keys of at most 16 bytes mean equal keys.
-        if (a.row != b.row && (a.row->keyBytes.size() > 16 || b.row->keyBytes.size() > 16)) {
-            if (int c = a.row->keyBytes.compare(b.row->keyBytes); c != 0)
+        if (a.row != b.row && (a.row->keyTail || b.row->keyTail)) {
+            if (int c = a.row->tail().compare(b.row->tail()); c != 0)
                 return c < 0;
         }
         return a.seq < b.seq;
     }
 };
 
-std::uint64_t packPrefix(const std::string& bytes, std::size_t from)
+std::uint64_t packBytes(const unsigned char* bytes)
 {
     std::uint64_t v = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        unsigned char c = from + i < bytes.size() ? static_cast<unsigned char>(bytes[from + i]) : 0;
-        v = (v << 8) | c;
-    }
+    for (std::size_t i = 0; i < 8; ++i)
+        v = (v << 8) | bytes[i];
     return v;
 }
 
@@ -132,21 +280,26 @@ struct ProxyTable::Index {
                                   __gnu_pbds::tree_order_statistics_node_update>;
     Tree tree;
     Tree::iterator cur; // the cursor; tree iterators stay valid while other rows come and go
-    // The rows by bookmark: slot i holds the row added as number seqBase + i, or nullptr once deleted. A
-    // flat array costs a pointer a row where a hash map costs a node; it starts afresh whenever the table
-    // is emptied.
-    std::vector<Row*> bySeq;
+    // The rows by bookmark: slot i holds the tree place of the row added as number seqBase + i, or end()
+    // once deleted. A flat array costs a pointer a row where a hash map costs a node, and going to a
+    // bookmark needs no search; it starts afresh whenever the table is emptied.
+    std::vector<Tree::iterator> bySeq;
     std::uint64_t seqBase = 0;
 
-    Row* find(std::uint64_t seq) const
+    std::optional<Tree::iterator> find(std::uint64_t seq)
     {
-        return seq >= seqBase && seq - seqBase < bySeq.size() ? bySeq[seq - seqBase] : nullptr;
+        if (seq < seqBase || seq - seqBase >= bySeq.size() || bySeq[seq - seqBase] == tree.end())
+            return std::nullopt;
+        return bySeq[seq - seqBase];
     }
 
-    static Key keyOf(Row* row)
+    // Puts row in the tree under key and seq, and records its place.
+    Tree::iterator place(Row* row, SortKey key, std::uint64_t seq)
     {
-        return {row->keySet, row->keyNum, packPrefix(row->keyBytes, 0), packPrefix(row->keyBytes, 8),
-                row->seq,    row};
+        row->keyTail = std::move(key.tail);
+        auto it = tree.insert(Key{key.p0, key.p1, seq, row}).first;
+        bySeq[seq - seqBase] = it;
+        return it;
     }
 };
 
@@ -175,25 +328,38 @@ void ProxyTable::setCursor(bool atEnd)
     eof_ = atEnd || current_ == nullptr;
 }
 
-void ProxyTable::computeKey(Row& row) const
+ProxyTable::SortKey ProxyTable::sortKeyOf(const ProxyRecord& rec) const
 {
-    row.keySet = false;
-    row.keyNum = 0;
-    row.keyBytes.clear();
-    if (!sortField_ || !row.rec.has(*sortField_))
-        return;
-    row.keySet = true;
+    SortKey key;
+    if (!sortField_ || !rec.has(*sortField_))
+        return key;
+    constexpr std::uint64_t set = std::uint64_t{1} << 56;
     switch (*sortField_) {
     case Field::Valid:
-        row.keyNum = row.rec.valid ? 1 : 0;
+        key.p0 = set | (rec.valid ? 1u : 0u);
         break;
-    case Field::Speed:
-        row.keyNum = row.rec.speed;
+    case Field::Speed: // biased so that the unsigned order is the signed one
+        key.p0 = set | (static_cast<std::uint32_t>(rec.speed) ^ 0x80000000u);
         break;
-    default:
-        row.keyBytes = collator_->sortKey(row.rec.texts[static_cast<int>(*sortField_)]);
+    default: {
+        const std::string bytes = collator_->sortKey(rec.textView(*sortField_));
+        unsigned char head[16] = {1};
+        const std::size_t inHead = std::min<std::size_t>(bytes.size(), 15);
+        if (inHead > 0)
+            std::memcpy(head + 1, bytes.data(), inHead);
+        key.p0 = packBytes(head);
+        key.p1 = packBytes(head + 8);
+        if (bytes.size() > 15) {
+            const std::size_t rest = std::min<std::size_t>(bytes.size() - 15, 0xFFFF);
+            key.tail = std::make_unique<char[]>(rest + 2);
+            key.tail[0] = static_cast<char>(rest >> 8);
+            key.tail[1] = static_cast<char>(rest & 0xFF);
+            std::memcpy(key.tail.get() + 2, bytes.data() + 15, rest);
+        }
         break;
     }
+    }
+    return key;
 }
 
 bool ProxyTable::first()
@@ -215,7 +381,7 @@ std::optional<ProxyTable::Bookmark> ProxyTable::bookmark() const
 {
     if (!current_)
         return std::nullopt;
-    return current_->seq;
+    return index_->cur->seq;
 }
 
 bool ProxyTable::gotoBookmark(Bookmark mark)
@@ -223,10 +389,10 @@ bool ProxyTable::gotoBookmark(Bookmark mark)
     open();
     if (state_ != State::Browse)
         post();
-    Row* row = index_->find(mark);
-    if (!row)
+    auto place = index_->find(mark);
+    if (!place)
         return false;
-    index_->cur = index_->tree.find(Index::keyOf(row));
+    index_->cur = *place;
     setCursor(false);
     return current_ != nullptr;
 }
@@ -272,7 +438,7 @@ const ProxyRecord& ProxyTable::current() const
 {
     static const ProxyRecord unset;
     if (pending_)
-        return pending_->rec;
+        return *pending_;
     return current_ ? current_->rec : unset;
 }
 
@@ -287,7 +453,7 @@ void ProxyTable::append()
     open();
     if (state_ != State::Browse)
         post();
-    pending_ = std::make_unique<Row>();
+    pending_ = std::make_unique<ProxyRecord>();
     state_ = State::Append;
     eof_ = false;
 }
@@ -301,7 +467,7 @@ void ProxyTable::edit()
         append(); // editing an empty table appends, as a data set does
         return;
     }
-    pending_ = std::make_unique<Row>(*current_);
+    pending_ = std::make_unique<ProxyRecord>(current_->rec);
     state_ = State::Edit;
 }
 
@@ -309,8 +475,8 @@ ProxyRecord& ProxyTable::writable(Field f)
 {
     if (state_ == State::Browse)
         edit();
-    pending_->rec.isSet[static_cast<int>(f)] = true;
-    return pending_->rec;
+    pending_->markSet(f);
+    return *pending_;
 }
 
 void ProxyTable::setText(Field f, std::string_view value)
@@ -332,8 +498,7 @@ void ProxyTable::setText(Field f, std::string_view value)
     default:
         break;
     }
-    ProxyRecord& rec = writable(f);
-    rec.texts[static_cast<int>(f)] = std::string(value.substr(0, fieldSize(f)));
+    writable(f).setPart(static_cast<int>(f), value.substr(0, fieldSize(f)));
 }
 
 void ProxyTable::setText(std::string_view gbkFieldName, std::string_view value)
@@ -366,7 +531,7 @@ void ProxyTable::setCredentials(std::string_view value)
 {
     if (state_ == State::Browse)
         edit();
-    pending_->rec.credentials = std::string(value);
+    pending_->setPart(ProxyRecord::kCredentials, value);
 }
 
 const char* anonymityName(Anonymity a)
@@ -388,43 +553,38 @@ void ProxyTable::setEntryProtocol(ProtocolSet value)
 {
     if (state_ == State::Browse)
         edit();
-    pending_->rec.entryProtocol = value;
+    pending_->entryProtocol = value;
 }
 
 void ProxyTable::setCountry(std::string_view isoCode)
 {
     if (state_ == State::Browse)
         edit();
-    pending_->rec.country = std::string(isoCode);
+    pending_->setPart(ProxyRecord::kCountry, isoCode);
 }
 
 void ProxyTable::post()
 {
     auto& tree = index_->tree;
     if (state_ == State::Append) {
-        Row* row = pending_.release();
-        row->seq = nextSeq_++;
-        computeKey(*row);
+        const std::uint64_t seq = nextSeq_++;
         if (tree.empty()) {
             index_->bySeq.clear();
-            index_->seqBase = row->seq;
+            index_->seqBase = seq;
         }
-        index_->bySeq.push_back(row); // seqBase + size() is always nextSeq_ here
-        index_->cur = tree.insert(Index::keyOf(row)).first;
+        index_->bySeq.push_back(tree.end()); // seqBase + size() is always nextSeq_ here
+        SortKey key = sortKeyOf(*pending_);
+        auto* row = new Row{std::move(*pending_), nullptr};
+        index_->cur = index_->place(row, std::move(key), seq);
         setCursor(false);
     } else if (state_ == State::Edit) {
-        Row edited = std::move(*pending_);
-        pending_.reset();
-        computeKey(edited);
-        bool moves = edited.keySet != current_->keySet || edited.keyNum != current_->keyNum ||
-                     edited.keyBytes != current_->keyBytes;
-        current_->rec = std::move(edited.rec);
+        SortKey key = sortKeyOf(*pending_);
+        const Index::Key old = *index_->cur;
+        const bool moves = key.p0 != old.p0 || key.p1 != old.p1 || tailOf(key.tail) != current_->tail();
+        current_->rec = std::move(*pending_);
         if (moves) {
-            tree.erase(index_->cur); // while the tree still holds the old key
-            current_->keySet = edited.keySet;
-            current_->keyNum = edited.keyNum;
-            current_->keyBytes = std::move(edited.keyBytes);
-            index_->cur = tree.insert(Index::keyOf(current_)).first;
+            tree.erase(index_->cur); // while the row still holds the old key
+            index_->cur = index_->place(current_, std::move(key), old.seq);
             setCursor(false);
         }
     }
@@ -452,12 +612,25 @@ void ProxyTable::deleteCurrent()
     auto following = index_->cur;
     ++following;
     Row* gone = current_;
+    index_->bySeq[index_->cur->seq - index_->seqBase] = tree.end();
     tree.erase(index_->cur);
-    index_->bySeq[gone->seq - index_->seqBase] = nullptr;
     delete gone;
     bool wasLast = following == tree.end();
     index_->cur = wasLast && !tree.empty() ? tree.find_by_order(tree.size() - 1) : following;
     setCursor(wasLast);
+}
+
+void ProxyTable::clear()
+{
+    open();
+    if (state_ != State::Browse)
+        post();
+    for (const auto& key : index_->tree)
+        delete key.row;
+    index_->tree.clear();
+    index_->bySeq = {};
+    index_->cur = index_->tree.end();
+    setCursor(true);
 }
 
 void ProxyTable::sortOn(Field field)
@@ -467,16 +640,21 @@ void ProxyTable::sortOn(Field field)
         post();
     sortField_ = field;
     auto& tree = index_->tree;
-    std::vector<Row*> rows;
-    rows.reserve(tree.size());
-    for (const auto& key : tree)
-        rows.push_back(key.row);
-    tree.clear();
-    for (Row* row : rows) {
-        computeKey(*row);
-        tree.insert(Index::keyOf(row));
+    // The new keys are sorted apart and put into the tree in order: each insertion then walks the tree's
+    // right edge, which stays in the cache, where inserting in the old order costs a miss a level.
+    std::vector<Index::Key> keys;
+    keys.reserve(tree.size());
+    for (const auto& old : tree) {
+        SortKey key = sortKeyOf(old.row->rec);
+        old.row->keyTail = std::move(key.tail); // the old tree is only walked from here on, never searched
+        keys.push_back({key.p0, key.p1, old.seq, old.row});
     }
-    index_->cur = current_ ? tree.find(Index::keyOf(current_)) : tree.end();
+    const std::optional<Bookmark> kept = bookmark();
+    tree.clear();
+    std::sort(keys.begin(), keys.end(), KeyLess{});
+    for (const Index::Key& key : keys)
+        index_->bySeq[key.seq - index_->seqBase] = tree.insert(key).first;
+    index_->cur = kept ? index_->bySeq[*kept - index_->seqBase] : tree.end();
     setCursor(eof_);
 }
 
@@ -489,23 +667,25 @@ const ProxyRecord* ProxyTable::at(std::size_t position) const
 
 bool ProxyTable::setMark(Bookmark mark, CheckMark value)
 {
-    Row* row = index_->find(mark);
-    if (!row)
+    auto place = index_->find(mark);
+    if (!place)
         return false;
+    Row* row = (*place)->row;
     row->rec.mark = value;
     if (pending_ && state_ == State::Edit && current_ == row)
-        pending_->rec.mark = value; // the edit under way must not put the old mark back
+        pending_->mark = value; // the edit under way must not put the old mark back
     return true;
 }
 
 bool ProxyTable::setFacts(Bookmark mark, const CheckFacts& value)
 {
-    Row* row = index_->find(mark);
-    if (!row)
+    auto place = index_->find(mark);
+    if (!place)
         return false;
-    row->rec.facts = value;
+    Row* row = (*place)->row;
+    row->rec.setFacts(value);
     if (pending_ && state_ == State::Edit && current_ == row)
-        pending_->rec.facts = value;
+        pending_->setFacts(value);
     return true;
 }
 

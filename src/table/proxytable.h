@@ -63,24 +63,62 @@ struct CheckFacts {
 };
 
 // One row. A field that was never written is unset: it reads as the empty text, and "验证" as false.
-struct ProxyRecord {
-    std::array<std::string, 4> texts; // Ip, Port, Protocol, Location, already cut to their sizes
-    bool valid = false;
+// A million rows must fit in a few hundred megabytes, so a record is 64 bytes: its texts (the four fields,
+// then credentials, exit address and country) lie end to end in one buffer, inside the record while they
+// fit in 40 bytes (an address, port and protocol do) and in one allocation of their own beyond that.
+class ProxyRecord {
+public:
     std::int32_t speed = 0;
-    std::array<bool, kFieldCount> isSet{};
+    bool valid = false;
     CheckMark mark = CheckMark::None;
-    // "user:password" for a proxy that wants them; row state like the mark, never exported.
-    std::string credentials;
     // The one protocol the entry named itself (a scheme, a list's own field); 0 for a bare host:port,
     // which a run checks in each protocol asked for.
     ProtocolSet entryProtocol = 0;
-    CheckFacts facts;
-    std::string country; // ISO 3166 code of the row's location, found offline; empty when unknown
 
-    bool has(Field f) const { return isSet[static_cast<int>(f)]; }
+    ProxyRecord() = default;
+    ProxyRecord(const ProxyRecord& other);
+    ProxyRecord(ProxyRecord&& other) noexcept;
+    ProxyRecord& operator=(const ProxyRecord& other);
+    ProxyRecord& operator=(ProxyRecord&& other) noexcept;
+    ~ProxyRecord();
+
+    bool has(Field f) const { return (set_ >> static_cast<int>(f)) & 1u; }
     // The field as text: texts as stored, "验证" as "True"/"False", "速度" in decimal, unset as "".
     std::string text(Field f) const;
+    // A text field as stored, without a copy; empty for the other fields and for unset ones.
+    std::string_view textView(Field f) const;
     bool boolean(Field f) const;
+    // "user:password" for a proxy that wants them; row state like the mark, never exported.
+    std::string_view credentials() const { return part(kCredentials); }
+    std::string_view country() const { return part(kCountry); } // ISO 3166 code found offline, or empty
+    CheckFacts facts() const;
+
+private:
+    friend class ProxyTable;
+    enum Part : std::uint8_t {
+        kCredentials = 4, // after the four text fields, which are parts 0 to 3
+        kExitIp,
+        kCountry,
+        kParts,
+    };
+    static constexpr std::size_t kInline = 40;
+
+    std::size_t total() const;
+    const char* bytes() const { return total() <= kInline ? store_.inline_ : store_.heap; }
+    std::string_view part(int i) const;
+    void setPart(int i, std::string_view value); // cut at 65,535 bytes
+    void markSet(Field f) { set_ = static_cast<std::uint8_t>(set_ | 1u << static_cast<int>(f)); }
+    void setFacts(const CheckFacts& facts);
+    void release();
+
+    std::uint8_t set_ = 0; // a bit a field
+    std::array<std::uint16_t, kParts> len_{};
+    ProtocolSet passed_ = 0;
+    Anonymity anonymity_ = Anonymity::Unknown;
+    union {
+        char inline_[kInline];
+        char* heap;
+    } store_{};
 };
 
 // The in-memory proxy table: rows in one current order addressed by position from 1, a cursor, and a sort
@@ -139,6 +177,8 @@ public:
 
     // Deletes the current row; the next row becomes current, or the new last row.
     void deleteCurrent();
+    // Deletes every row at once (a row edited or appended is posted first); the sort stays in force.
+    void clear();
 
     // Makes field's ascending order the current order and keeps it in force.
     void sortOn(Field field);
@@ -164,6 +204,7 @@ public:
 
 private:
     struct Row;
+    struct SortKey;
     struct Index;
     enum class State {
         Browse,
@@ -172,14 +213,14 @@ private:
     };
 
     void visitRows(const std::function<void(const ProxyRecord&)>& fn) const;
-    void computeKey(Row& row) const;
+    SortKey sortKeyOf(const ProxyRecord& rec) const;
     void setCursor(bool atEnd);
     ProxyRecord& writable(Field f);
 
     std::shared_ptr<const Collator> collator_;
     std::unique_ptr<Index> index_;
     Row* current_ = nullptr;
-    std::unique_ptr<Row> pending_; // the row being appended or the copy being edited
+    std::unique_ptr<ProxyRecord> pending_; // the row being appended or the copy being edited
     State state_ = State::Browse;
     bool open_ = false;
     bool eof_ = false;

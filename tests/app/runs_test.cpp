@@ -158,7 +158,7 @@ TEST(Runs, ARowDeletedBetweenItsProtocolsCountsOffOnlyTheChecksNeverStarted)
     // run ends once the fast row's two checks (the fixture opens no tunnel) are done.
     ASSERT_TRUE(rig.pumpUntil([&] { return rig.form->checkdone(); }));
     ASSERT_EQ(rig.addresses(), std::vector<std::string>{"127.0.0.36"});
-    EXPECT_EQ(rig.form->table().at(1)->facts.passed, bit(Protocol::Http));
+    EXPECT_EQ(rig.form->table().at(1)->facts().passed, bit(Protocol::Http));
     EXPECT_EQ(rig.form->run()->progress().completed, 3);
 }
 
@@ -478,16 +478,16 @@ TEST(Runs, EchoJudgesTellProtocolsAnonymityAndExitOfEveryKindOfProxy)
             if (found == kept.end())
                 continue;
             const ProxyRecord& r = *found->second;
-            EXPECT_EQ(protocolNames(r.facts.passed), protocolNames(c.passed));
-            EXPECT_EQ(r.facts.anonymity, c.anonymity);
-            EXPECT_EQ(r.facts.exitIp, c.exit);
+            EXPECT_EQ(protocolNames(r.facts().passed), protocolNames(c.passed));
+            EXPECT_EQ(r.facts().anonymity, c.anonymity);
+            EXPECT_EQ(r.facts().exitIp, c.exit);
         }
         // The offline location places a proxy where its exit is (127.0.0.128/25 is Germany in the test
         // database, the entry address 127.0.0.1 Japan).
         rig.form->geoipfile = VORIN_TEST_CITY_DB;
         ASSERT_TRUE(rig.form->mnofflinecityExecute());
         rig.form->table().forEach([&](std::size_t, const ProxyRecord& r) {
-            EXPECT_EQ(r.country, r.facts.exitIp == "127.0.0.150" ? "DE" : "JP") << r.facts.exitIp;
+            EXPECT_EQ(r.country(), r.facts().exitIp == "127.0.0.150" ? "DE" : "JP") << r.facts().exitIp;
         });
     }
 }

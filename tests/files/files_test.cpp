@@ -168,7 +168,7 @@ TEST_F(FilesTest, ImportTakesEveryLineWithAColonAsItStands)
     EXPECT_EQ(rows(), (std::vector<std::string>{"127.0.0.1|1080", "127.0.0.2|443", "ftp|//127.0."}));
     table.first();
     EXPECT_EQ(table.text(Field::Protocol), "SOCKS5");
-    EXPECT_EQ(table.current().credentials, "u:p");
+    EXPECT_EQ(table.current().credentials(), "u:p");
     table.next();
     EXPECT_EQ(table.text(Field::Protocol), "HTTPS");
     table.next();

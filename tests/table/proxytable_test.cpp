@@ -97,6 +97,82 @@ TEST(ProxyTable, CutsTextsToTheirFieldSizes)
     EXPECT_EQ(t.text(Field::Port), "12345678");
 }
 
+// A row keeps its texts end to end in one buffer, inside the record or on the heap: every part must read
+// back whatever mix of sizes and order of writes, and an edit that is cancelled must leave the row whole.
+TEST(ProxyTable, EveryTextOfARowReadsBackThroughWritesThatGrowAndShrinkIt)
+{
+    const std::string longIp(50, '1'), longLocation(40, 'L'), credentials(300, 'c'), exit = "127.0.0.150";
+    struct Step {
+        const char* what;
+        std::function<void(ProxyTable&)> write;
+    };
+    const std::vector<Step> steps = {
+        {"port", [](ProxyTable& t) { t.setText(Field::Port, "8080"); }},
+        {"long address", [&](ProxyTable& t) { t.setText(Field::Ip, longIp); }},
+        {"location", [&](ProxyTable& t) { t.setText(Field::Location, longLocation); }},
+        {"credentials", [&](ProxyTable& t) { t.setCredentials(credentials); }},
+        {"country", [](ProxyTable& t) { t.setCountry("DE"); }},
+        {"short address", [](ProxyTable& t) { t.setText(Field::Ip, "127.0.0.1"); }},
+        {"no credentials", [](ProxyTable& t) { t.setCredentials(""); }},
+        {"no location", [](ProxyTable& t) { t.setText(Field::Location, ""); }},
+        {"protocol", [](ProxyTable& t) { t.setText(Field::Protocol, "SOCKS5"); }},
+    };
+    ProxyTable t(englishCollator());
+    add(t, "1.2.3.4");
+    const auto mark = *t.bookmark();
+    std::string ip = "1.2.3.4", port = "80", location, protocol, creds, country;
+    for (const Step& step : steps) {
+        // A cancelled edit first: the copy it made is dropped and the stored row is untouched.
+        t.edit();
+        t.setText(Field::Ip, longIp + "x");
+        t.cancel();
+        step.write(t);
+        t.post();
+        ASSERT_TRUE(t.setFacts(mark, {bit(Protocol::Http), Anonymity::Elite, exit}));
+        const std::string what = step.what;
+        ip = what == "long address" ? longIp : what == "short address" ? "127.0.0.1" : ip;
+        port = what == "port" ? "8080" : port;
+        location = what == "location" ? longLocation : what == "no location" ? "" : location;
+        protocol = what == "protocol" ? "SOCKS5" : protocol;
+        creds = what == "credentials" ? credentials : what == "no credentials" ? "" : creds;
+        country = what == "country" ? "DE" : country;
+        const ProxyRecord copy = t.current();
+        for (const ProxyRecord* r : {&t.current(), &copy}) {
+            EXPECT_EQ(r->text(Field::Ip), ip) << what;
+            EXPECT_EQ(r->text(Field::Port), port) << what;
+            EXPECT_EQ(r->text(Field::Location), location) << what;
+            EXPECT_EQ(r->text(Field::Protocol), protocol) << what;
+            EXPECT_EQ(r->credentials(), creds) << what;
+            EXPECT_EQ(r->country(), country) << what;
+            EXPECT_EQ(r->facts(), (CheckFacts{bit(Protocol::Http), Anonymity::Elite, exit})) << what;
+        }
+    }
+}
+
+// The tree holds the first bytes of a text key; keys that share them are told apart by the rest, and a set
+// empty text still sorts after an unset one.
+TEST(ProxyTable, TextKeysThatShareTheirStartSortByTheirEnd)
+{
+    ProxyTable t(englishCollator());
+    const std::string common(30, 'm');
+    for (const char* tail : std::initializer_list<const char*>{"c", "a", "", "b", nullptr, "a"}) {
+        t.append();
+        t.setText(Field::Port, std::to_string(t.rowCount()));
+        if (tail)
+            t.setText(Field::Location, std::string(*tail ? common : "") + tail);
+        t.post();
+    }
+    t.sortOn(Field::Location);
+    std::string order;
+    t.forEach([&](std::size_t, const ProxyRecord& r) {
+        const std::string location = r.text(Field::Location);
+        order += r.text(Field::Port) +
+                 (!r.has(Field::Location) ? "-" : location.substr(location.empty() ? 0 : 30));
+        order += " ";
+    });
+    EXPECT_EQ(order, "4- 2 1a 5a 3b 0c ");
+}
+
 TEST(ProxyTable, UnsetFieldsReadEmptyAndFalse)
 {
     ProxyTable t(englishCollator());
