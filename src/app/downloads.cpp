@@ -34,6 +34,8 @@ void Tfrmvrdl::actdownExecute()
 void Tfrmvrdl::startdownload()
 {
     endrunquietly();
+    ++importSerial_; // an import under way stops at its next turn: the harvest takes the table
+    importing_ = false;
     cleartable();
     cleargrid();
     table_.open();

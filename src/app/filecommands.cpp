@@ -26,13 +26,17 @@ void Tfrmvrdl::savetofile(const std::string& path, int format)
 
 void Tfrmvrdl::mnimportExecute()
 {
+    if (importing_)
+        return;
     auto chosen = view_.openDialog();
     if (!chosen)
         return;
     std::error_code ec;
+    const std::uint64_t serial = importSerial_;
     if (std::filesystem::exists(*chosen, ec))
         importfile(*chosen);
-    showingrid();
+    if (importSerial_ <= serial + 1) // not when a harvest took the table meanwhile: it shows its own rows
+        showingrid();
 }
 
 void Tfrmvrdl::mneditsourcesExecute()
@@ -71,7 +75,22 @@ bool Tfrmvrdl::importfile(const std::string& path)
 void Tfrmvrdl::importbytes(std::string_view bytes)
 {
     endrunquietly();
-    proxyfiles::importBytes(table_, bytes);
+    const std::uint64_t mine = ++importSerial_;
+    importing_ = true;
+    std::uint32_t turnStart = clock_.tickCount();
+    bool firstTurn = true;
+    proxyfiles::importBytes(table_, bytes, [&](std::size_t rows) {
+        if (clock_.tickCount() - turnStart < 50)
+            return true;
+        if (std::exchange(firstTurn, false))
+            cleargrid(); // the rows it showed are gone; the listing at the end shows the new ones
+        showinfo(texts().importProgress + std::to_string(rows) +
+                 texts().checkCappedEnd); // lets the window run
+        turnStart = clock_.tickCount();
+        return importSerial_ == mine;
+    });
+    if (importSerial_ == mine)
+        importing_ = false;
 }
 
 } // namespace vorin

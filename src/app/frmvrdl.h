@@ -111,8 +111,11 @@ public:
     void readjudge();
     void mnjudgeExecute();
     bool importfile(const std::string& path);
-    // The same for a list already read (a pipe).
+    // The same for a list already read (a pipe). A list that takes longer than a turn of the window (50 ms)
+    // is read in turns: between them the window is kept alive (the status line counts the rows read), the
+    // check button and a second import do nothing until it ends, and a harvest started meanwhile ends it.
     void importbytes(std::string_view bytes);
+    bool importing() const { return importing_; }
     int saveFilterIndex = 1;
 
     // Location lookup.
@@ -191,6 +194,8 @@ private:
     std::shared_ptr<ValidationRun> run_;  // kept alive by its own handlers while they run
     std::unique_ptr<tdaili> coordinator_; // its end joins the workers that use the above
     bool shown_ = false;
+    bool importing_ = false;
+    std::uint64_t importSerial_ = 0; // a new list for the table (an import, a harvest) counts it up
 };
 
 } // namespace vorin

@@ -9,7 +9,7 @@ namespace vorin {
 
 void Tfrmvrdl::btncheckproxyExecute()
 {
-    if (busy)
+    if (busy || importing_)
         return;
     busy = true;
     // Checks of an earlier run that are still out would land in this run's count and could end it early;

@@ -108,10 +108,11 @@ IoResult readList(const std::filesystem::path& path, std::string& bytes)
     return IoResult::success();
 }
 
-void importBytes(ProxyTable& table, std::string_view bytes)
+void importBytes(ProxyTable& table, std::string_view bytes, const std::function<bool(std::size_t)>& between)
 {
     gridview::clearTable(table);
     table.open();
+    std::size_t rows = 0;
     forEachImportLine(bytes, [&](const ProxyEntry& entry) {
         table.append();
         table.setText(Field::Ip, entry.endpoint.host);
@@ -124,6 +125,7 @@ void importBytes(ProxyTable& table, std::string_view bytes)
         if (!entry.credentials.empty())
             table.setCredentials(entry.credentials);
         table.post();
+        return !between || ++rows % 1024 != 0 || between(rows);
     });
 }
 

@@ -6,6 +6,7 @@
 #include "table/proxytable.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,7 @@ std::string withExtension(std::string_view name, int filterEntry);
 
 // Every line of text that holds a colon, split at the first colon: address before, port after, nothing
 // trimmed; a line written as scheme://[user:password@]host:port is read as that proxy instead.
-// fn(ProxyEntry) in file order.
+// fn(ProxyEntry) in file order; an fn that returns bool stops the walk by returning false.
 template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn);
 
 // Replaces the table's rows with the file's: an unreadable file changes nothing and fails with a message
@@ -42,8 +43,11 @@ template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn);
 IoResult importfile(ProxyTable& table, const std::filesystem::path& path);
 // Reads a list file whole; fails with the same message as importfile.
 IoResult readList(const std::filesystem::path& path, std::string& bytes);
-// The same for a list already read (a pipe, for instance).
-void importBytes(ProxyTable& table, std::string_view bytes);
+// The same for a list already read (a pipe, for instance). A long list can be read in turns: between
+// every 1,024 rows, between(rows so far) is asked whether to go on; false stops the import there, with
+// the rows read so far in the table.
+void importBytes(ProxyTable& table, std::string_view bytes,
+                 const std::function<bool(std::size_t)>& between = nullptr);
 
 } // namespace vorin::proxyfiles
 

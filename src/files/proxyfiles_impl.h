@@ -4,6 +4,8 @@
 
 #include "platform/hostport.h"
 
+#include <type_traits>
+
 namespace vorin::proxyfiles {
 
 template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn)
@@ -19,7 +21,13 @@ template <typename Fn> void forEachImportLine(std::string_view text, Fn&& fn)
             std::optional<ProxyEntry> entry;
             if (line.find("://") != std::string_view::npos)
                 entry = parseProxyEntry(line);
-            fn(entry ? *entry : ProxyEntry{HostPort::atFirstColon(line), {}, {}});
+            const ProxyEntry& found = entry ? *entry : ProxyEntry{HostPort::atFirstColon(line), {}, {}};
+            if constexpr (std::is_same_v<decltype(fn(found)), bool>) {
+                if (!fn(found))
+                    return;
+            } else {
+                fn(found);
+            }
         }
         if (end == std::string_view::npos)
             break;

@@ -78,6 +78,8 @@ struct Texts {
     // progress ("正在验证：已完成 12 / 300，有效 5").
     std::string checkCapped;
     std::string checkCappedEnd;
+    // A long import's progress ("正在导入代理：已读入 250000 个"; the count and checkCappedEnd follow).
+    std::string importProgress;
     std::string progressDone;
     std::string progressValid;
     std::string progressCapped;

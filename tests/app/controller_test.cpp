@@ -277,6 +277,43 @@ TEST_F(ControllerTest, SortAndDeleteFromTheListTools)
     EXPECT_EQ(form.table().rowCount(), 2u);
 }
 
+// A long list is read in turns that let the window run: the check button and a second import do nothing
+// meanwhile, and a harvest started meanwhile takes the table.
+TEST_F(ControllerTest, ALongImportLetsTheWindowRunAndGivesWayToAHarvest)
+{
+    form.frmshowExecute();
+    std::string list;
+    for (int i = 0; i < 5000; ++i)
+        list += "127.0." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ":80\r\n";
+    const std::string path = (dir_.path() / "long.txt").string();
+    std::ofstream(path, std::ios::binary) << list;
+    view.openAnswer = path;
+    clock.step = 60; // a turn's time has gone at every look at the clock
+
+    std::size_t rowsMidway = 0;
+    dispatcher.post([&] {
+        rowsMidway = form.table().rowCount();
+        form.btncheckproxyExecute();
+        form.mnimportExecute();
+    });
+    form.mnimportExecute();
+    EXPECT_EQ(rowsMidway, 1024u);
+    EXPECT_EQ(form.run(), nullptr);
+    EXPECT_EQ(form.table().rowCount(), 5000u); // not read twice over
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), g("正在导入代理：已读入 4096 个")),
+              view.statuses.end());
+    EXPECT_EQ(view.statuses.back(), g("共有5000个代理"));
+    EXPECT_FALSE(form.importing());
+
+    dispatcher.post([&] { form.actdownExecute(); });
+    view.statuses.clear();
+    form.mnimportExecute();
+    EXPECT_FALSE(form.importing());
+    EXPECT_EQ(form.table().rowCount(), 0u);
+    EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), g("共有5000个代理")), 0);
+    EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), g("共有1024个代理")), 0);
+}
+
 TEST_F(ControllerTest, TheUsersSourcesEntryIsStoredApartAndItsEditorSavesTheFile)
 {
     form.frmshowExecute();

@@ -86,7 +86,7 @@ Endpoints loopbackEndpoints();
 // act in the middle of a pause).
 class FakeClock final : public Clock {
 public:
-    std::uint32_t tickCount() override { return ticks; }
+    std::uint32_t tickCount() override { return ticks += step; }
     void sleep(std::uint32_t ms) override
     {
         sleeps.push_back(ms);
@@ -95,6 +95,7 @@ public:
             onSleep();
     }
     std::uint32_t ticks = 1000;
+    std::uint32_t step = 0; // how far each look at the clock moves it
     std::vector<std::uint32_t> sleeps;
     std::function<void()> onSleep;
 };
