@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // A hostile list: one page of a million entries harvested through the window's controller, from a loopback
-// fixture. Reports the rows kept, the memory it took (growth of the peak resident size), how long the main
-// thread was ever kept from its other work by one turn of the hand-over while entries arrived, and how long
-// the final listing (clean-up, sort and grid of every row) took.
+// fixture. Reports the rows kept, the memory it took (growth of the peak resident size), the longest stretch
+// in which the window could not run (target: at most 100 ms), and how long after the last entry arrived
+// the final listing (clean-up, sort and grid of every row) had shown them (target: at most 2 s).
 #include "app/frmvrdl.h"
 #include "platform/download.h"
 #include "support/fakes.h"
@@ -22,6 +22,29 @@ double peakMegabytes()
     ::getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
+
+// The main thread's hand-over that also times the turns between the moments the window could run (each
+// processMessages is one; the program's event loop runs the window there).
+class TurnTimer final : public Dispatcher {
+public:
+    void processMessages() override
+    {
+        mark();
+        Dispatcher::processMessages();
+    }
+    // A moment the window could run.
+    void mark()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+        ++turns;
+    }
+    void restart() { last = std::chrono::steady_clock::now(); }
+    double longest = 0;
+    std::size_t turns = 0;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+};
 
 void BM_HarvestAMillionEntryPage(benchmark::State& state)
 {
@@ -43,30 +66,32 @@ void BM_HarvestAMillionEntryPage(benchmark::State& state)
         const double before = peakMegabytes();
         test::FakeView view;
         test::FakeClock clock;
-        Dispatcher dispatcher;
+        TurnTimer dispatcher;
         Tfrmvrdl form(view, dispatcher, clock, test::endpointsAt(server.root()),
                       TempPaths(pages.path(), pages.path()));
         form.frmshowExecute();
         view.checked = {false, true, false};
         form.actdownExecute();
-        // Turns while entries arrive, and the last one, which runs the listing (clean-up, sort, grid).
-        double longestTurn = 0, listingTurn = 0;
+        // The event loop's turns while entries arrive and while the listing (clean-up, sort, grid) runs;
+        // the listing is the turn in which the last worker ended, with the moments it let the window run.
+        double listing = 0;
+        dispatcher.restart();
+        dispatcher.longest = 0;
         while (form.coordinator()->threadcount > 0 || form.coordinator()->backgroundcount > 0) {
             const auto start = std::chrono::steady_clock::now();
             const bool harvesting = form.coordinator()->threadcount > 0;
+            dispatcher.mark();
             if (dispatcher.drain() == 0)
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
-            const double turn =
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            dispatcher.mark();
             if (harvesting && form.coordinator()->threadcount == 0)
-                listingTurn = turn;
-            else
-                longestTurn = std::max(longestTurn, turn);
+                listing = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                              .count();
         }
         state.counters["rows"] = static_cast<double>(form.table().rowCount());
         state.counters["peak_growth_MB"] = peakMegabytes() - before;
-        state.counters["longest_turn_ms"] = longestTurn;
-        state.counters["listing_turn_ms"] = listingTurn;
+        state.counters["longest_turn_ms"] = dispatcher.longest;
+        state.counters["listing_ms"] = listing;
     }
 }
 // Bytes of heap in use (the allocator's count, not the resident size, so that freed pages do not blur it).
@@ -74,24 +99,6 @@ double heapBytes()
 {
     return static_cast<double>(::mallinfo2().uordblks);
 }
-
-// The main thread's hand-over that also times the turns between the moments the window could run (each
-// processMessages is one; the program's event loop runs the window there).
-class TurnTimer final : public Dispatcher {
-public:
-    void processMessages() override
-    {
-        const auto now = std::chrono::steady_clock::now();
-        longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
-        last = now;
-        ++turns;
-        Dispatcher::processMessages();
-    }
-    void restart() { last = std::chrono::steady_clock::now(); }
-    double longest = 0;
-    std::size_t turns = 0;
-    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
-};
 
 // A million imported rows in the window's controller, on the real clock: the heap they take above the
 // empty window's, per row (target: at most 200 bytes), how long the import and the listing that shows

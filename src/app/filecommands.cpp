@@ -26,7 +26,7 @@ void Tfrmvrdl::savetofile(const std::string& path, int format)
 
 void Tfrmvrdl::mnimportExecute()
 {
-    if (importing_)
+    if (importing_ || listing_) // the list under way is finished first
         return;
     auto chosen = view_.openDialog();
     if (!chosen)

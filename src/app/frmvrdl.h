@@ -145,6 +145,9 @@ public:
     // while a download asked for a validation after its listing.
     bool busy = false;
     bool autocheck = false;
+    // Whether the listing at the end of a harvest goes in steps that let the window run (the window's
+    // case); a front end with no window to keep alive lists at once, in less memory.
+    bool listinsteps = true;
     std::string downoption;
     // The page and rule of the next validation run's checks: the built-in test page unless a front end
     // names another.
@@ -195,6 +198,7 @@ private:
     std::unique_ptr<tdaili> coordinator_; // its end joins the workers that use the above
     bool shown_ = false;
     bool importing_ = false;
+    bool listing_ = false;
     std::uint64_t importSerial_ = 0; // a new list for the table (an import, a harvest) counts it up
 };
 

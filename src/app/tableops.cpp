@@ -2,7 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The main window's operations on the proxy table and the grid.
 #include "app/frmvrdl.h"
+#include "platform/texts.h"
 #include "table/gridview.h"
+
+#include <utility>
 
 namespace vorin {
 
@@ -66,8 +69,26 @@ void Tfrmvrdl::cleargrid()
 
 void Tfrmvrdl::listtable()
 {
-    if (!gridview::harvestCleanup(table_))
+    if (table_.isEmpty())
         return;
+    // The clean-up goes in steps that let the window run (a million rows take about a second); a harvest
+    // started meanwhile takes the table, and this listing ends unseen.
+    const std::uint64_t serial = importSerial_;
+    auto job = gridview::harvestCleanupInSteps(table_);
+    if (!listinsteps)
+        job->finish();
+    listing_ = true;
+    for (bool said = false; !job->step(std::chrono::milliseconds(40));) {
+        if (!std::exchange(said, true))
+            showinfo(texts().listingProgress); // and lets the window run
+        else
+            dispatcher_.processMessages();
+        if (importSerial_ != serial) {
+            listing_ = false;
+            return;
+        }
+    }
+    listing_ = false;
     showingrid();
     busy = false;
     if (autocheck) {

@@ -135,6 +135,7 @@ int CliRunner::run()
 bool CliRunner::harvest()
 {
     form_.startcoordinator();
+    form_.listinsteps = false; // no window to keep alive: the listing goes at once, in less memory
     tdaili& coordinator = *form_.coordinator();
     form_.downoption = options_.groups ? *options_.groups : form_.readdownoption();
     form_.refeshmemu();

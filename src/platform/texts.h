@@ -80,6 +80,8 @@ struct Texts {
     std::string checkCappedEnd;
     // A long import's progress ("正在导入代理：已读入 250000 个"; the count and checkCappedEnd follow).
     std::string importProgress;
+    // A long listing at the end of a harvest (the sort and the clean-up), said once.
+    std::string listingProgress;
     std::string progressDone;
     std::string progressValid;
     std::string progressCapped;

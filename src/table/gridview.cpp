@@ -59,31 +59,22 @@ void deleteRecords(ProxyTable& table, int first, int count)
         table.deleteCurrent();
 }
 
+std::unique_ptr<ProxyTable::SortJob> harvestCleanupInSteps(ProxyTable& table)
+{
+    // Blank addresses sort first and go; then each address is kept once, as first added (equal keys keep
+    // the order of adding).
+    return std::make_unique<ProxyTable::SortJob>(
+        table, Field::Ip, [](const ProxyRecord* kept, const ProxyRecord& row) {
+            const std::string_view address = trim(row.textView(Field::Ip));
+            return kept ? address == trim(kept->textView(Field::Ip)) : address.empty();
+        });
+}
+
 bool harvestCleanup(ProxyTable& table)
 {
     if (table.isEmpty())
         return false;
-    table.open();
-    table.sortOn(Field::Ip);
-    table.first();
-    while (trim(table.current().textView(Field::Ip)).empty()) {
-        table.deleteCurrent();
-        if (table.isEmpty())
-            return true;
-    }
-    std::string lastKept(trim(table.current().textView(Field::Ip)));
-    table.next();
-    std::size_t kept = 1;
-    while (kept < table.rowCount()) {
-        std::string_view address = trim(table.current().textView(Field::Ip));
-        if (address == lastKept) {
-            table.deleteCurrent();
-        } else {
-            lastKept.assign(address);
-            table.next();
-            ++kept;
-        }
-    }
+    harvestCleanupInSteps(table)->finish();
     return true;
 }
 

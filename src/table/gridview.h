@@ -35,5 +35,7 @@ void deleteRecords(ProxyTable& table, int first, int count);
 // trimmed address is empty and rows whose trimmed address repeats the one kept before. Returns false when
 // the table was empty, so that nothing else of the listing runs.
 bool harvestCleanup(ProxyTable& table);
+// The same clean-up as a job done in steps, for a listing that must not hold the window.
+std::unique_ptr<ProxyTable::SortJob> harvestCleanupInSteps(ProxyTable& table);
 
 } // namespace vorin::gridview

@@ -3,12 +3,10 @@
 #include "table/proxytable.h"
 
 #include "platform/texts.h"
+#include "table/tableindex.h"
 
 #include <algorithm>
 #include <cstring>
-#include <ext/pb_ds/assoc_container.hpp>
-#include <ext/pb_ds/tree_policy.hpp>
-#include <vector>
 
 namespace vorin {
 
@@ -208,62 +206,6 @@ bool ProxyRecord::boolean(Field f) const
 
 namespace {
 
-std::string_view tailOf(const std::unique_ptr<char[]>& tail)
-{
-    if (!tail)
-        return {};
-    const auto* p = reinterpret_cast<const unsigned char*>(tail.get());
-    return {tail.get() + 2, static_cast<std::size_t>(p[0] << 8 | p[1])};
-}
-
-} // namespace
-
-// A stored row, and the part of its sort key that its place in the order tree does not hold. The key is
-// computed when the row is posted or the sort field changes, never during a comparison, so the tree only
-// ever compares keys that are in it.
-struct ProxyTable::Row {
-    ProxyRecord rec;
-    // The text sort key past its first 15 bytes, after a 2-byte length; null when there is none.
-    std::unique_ptr<char[]> keyTail;
-
-    std::string_view tail() const { return tailOf(keyTail); }
-};
-
-// A row's key as the tree orders it: 16 bytes big-endian (the first says whether the field is set, so that
-// unset values sort before all set ones, an empty text included), then the rest of a text key, then the
-// order of adding.
-struct ProxyTable::SortKey {
-    std::uint64_t p0 = 0;
-    std::uint64_t p1 = 0;
-    std::unique_ptr<char[]> tail;
-};
-
-namespace {
-
-// What the tree holds per row. Almost every comparison is decided inside the tree node without touching
-// the row (at a million rows the walk is bound by cache misses, not by comparisons).
-template <typename Row> struct OrderKey {
-    std::uint64_t p0;
-    std::uint64_t p1;
-    std::uint64_t seq; // order of adding, and the row's bookmark
-    Row* row;
-};
-
-struct KeyLess {
-    template <typename K> bool operator()(const K& a, const K& b) const
-    {
-        if (a.p0 != b.p0)
-            return a.p0 < b.p0;
-        if (a.p1 != b.p1)
-            return a.p1 < b.p1;
-        if (a.row != b.row && (a.row->keyTail || b.row->keyTail)) {
-            if (int c = a.row->tail().compare(b.row->tail()); c != 0)
-                return c < 0;
-        }
-        return a.seq < b.seq;
-    }
-};
-
 std::uint64_t packBytes(const unsigned char* bytes)
 {
     std::uint64_t v = 0;
@@ -274,67 +216,37 @@ std::uint64_t packBytes(const unsigned char* bytes)
 
 } // namespace
 
-struct ProxyTable::Index {
-    using Key = OrderKey<Row>;
-    using Tree = __gnu_pbds::tree<Key, __gnu_pbds::null_type, KeyLess, __gnu_pbds::rb_tree_tag,
-                                  __gnu_pbds::tree_order_statistics_node_update>;
-    Tree tree;
-    Tree::iterator cur; // the cursor; tree iterators stay valid while other rows come and go
-    // The rows by bookmark: slot i holds the tree place of the row added as number seqBase + i, or end()
-    // once deleted. A flat array costs a pointer a row where a hash map costs a node, and going to a
-    // bookmark needs no search; it starts afresh whenever the table is emptied.
-    std::vector<Tree::iterator> bySeq;
-    std::uint64_t seqBase = 0;
-
-    std::optional<Tree::iterator> find(std::uint64_t seq)
-    {
-        if (seq < seqBase || seq - seqBase >= bySeq.size() || bySeq[seq - seqBase] == tree.end())
-            return std::nullopt;
-        return bySeq[seq - seqBase];
-    }
-
-    // Puts row in the tree under key and seq, and records its place.
-    Tree::iterator place(Row* row, SortKey key, std::uint64_t seq)
-    {
-        row->keyTail = std::move(key.tail);
-        auto it = tree.insert(Key{key.p0, key.p1, seq, row}).first;
-        bySeq[seq - seqBase] = it;
-        return it;
-    }
-};
-
 ProxyTable::ProxyTable(std::shared_ptr<const Collator> collator)
     : collator_(collator ? std::move(collator) : std::make_shared<const Collator>())
     , index_(std::make_unique<Index>())
 {
-    index_->cur = index_->tree.end();
 }
 
 ProxyTable::~ProxyTable()
 {
-    for (const auto& key : index_->tree)
+    for (const auto& key : index_->tree())
         delete key.row;
 }
 
 std::size_t ProxyTable::rowCount() const
 {
-    return index_->tree.size();
+    return index_->tree().size();
 }
 
 void ProxyTable::setCursor(bool atEnd)
 {
     // Called with index_->cur already moved; end() means no current row (an empty table).
-    current_ = index_->cur == index_->tree.end() ? nullptr : index_->cur->row;
+    current_ = index_->cur == index_->tree().end() ? nullptr : index_->cur->row;
     eof_ = atEnd || current_ == nullptr;
 }
 
-ProxyTable::SortKey ProxyTable::sortKeyOf(const ProxyRecord& rec) const
+ProxyTable::SortKey ProxyTable::sortKeyOf(std::optional<Field> field, const ProxyRecord& rec) const
 {
     SortKey key;
-    if (!sortField_ || !rec.has(*sortField_))
+    if (!field || !rec.has(*field))
         return key;
     constexpr std::uint64_t set = std::uint64_t{1} << 56;
-    switch (*sortField_) {
+    switch (*field) {
     case Field::Valid:
         key.p0 = set | (rec.valid ? 1u : 0u);
         break;
@@ -342,7 +254,7 @@ ProxyTable::SortKey ProxyTable::sortKeyOf(const ProxyRecord& rec) const
         key.p0 = set | (static_cast<std::uint32_t>(rec.speed) ^ 0x80000000u);
         break;
     default: {
-        const std::string bytes = collator_->sortKey(rec.textView(*sortField_));
+        const std::string bytes = collator_->sortKey(rec.textView(*field));
         unsigned char head[16] = {1};
         const std::size_t inHead = std::min<std::size_t>(bytes.size(), 15);
         if (inHead > 0)
@@ -367,7 +279,7 @@ bool ProxyTable::first()
     open();
     if (state_ != State::Browse)
         post();
-    index_->cur = index_->tree.begin();
+    index_->cur = index_->tree().begin();
     setCursor(false);
     return current_ != nullptr;
 }
@@ -389,7 +301,7 @@ bool ProxyTable::gotoBookmark(Bookmark mark)
     open();
     if (state_ != State::Browse)
         post();
-    auto place = index_->find(mark);
+    auto place = index_->order->find(mark);
     if (!place)
         return false;
     index_->cur = *place;
@@ -406,7 +318,7 @@ bool ProxyTable::moveBy(std::size_t n)
         eof_ = true;
         return false;
     }
-    auto& tree = index_->tree;
+    auto& tree = index_->tree();
     auto& cur = index_->cur;
     if (n <= 16) { // the common single steps walk the tree; longer jumps go by position
         for (std::size_t i = 0; i < n; ++i) {
@@ -431,7 +343,7 @@ std::size_t ProxyTable::recNo() const
 {
     if (!current_)
         return 0;
-    return index_->tree.order_of_key(*index_->cur) + 1;
+    return index_->tree().order_of_key(*index_->cur) + 1;
 }
 
 const ProxyRecord& ProxyTable::current() const
@@ -565,28 +477,26 @@ void ProxyTable::setCountry(std::string_view isoCode)
 
 void ProxyTable::post()
 {
-    auto& tree = index_->tree;
+    Order& order = *index_->order;
     if (state_ == State::Append) {
         const std::uint64_t seq = nextSeq_++;
-        if (tree.empty()) {
-            index_->bySeq.clear();
-            index_->seqBase = seq;
-        }
-        index_->bySeq.push_back(tree.end()); // seqBase + size() is always nextSeq_ here
-        SortKey key = sortKeyOf(*pending_);
-        auto* row = new Row{std::move(*pending_), nullptr};
-        index_->cur = index_->place(row, std::move(key), seq);
+        order.grow(seq);
+        SortKey key = sortKeyOf(sortField_, *pending_);
+        index_->cur = order.place(new Row{std::move(*pending_)}, std::move(key), seq);
         setCursor(false);
+        ++version_;
     } else if (state_ == State::Edit) {
-        SortKey key = sortKeyOf(*pending_);
-        const Index::Key old = *index_->cur;
-        const bool moves = key.p0 != old.p0 || key.p1 != old.p1 || tailOf(key.tail) != current_->tail();
+        SortKey key = sortKeyOf(sortField_, *pending_);
+        const Order::Key old = *index_->cur;
+        const bool moves = key.p0 != old.p0 || key.p1 != old.p1 ||
+                           (order.textKeys && tableindex::tailOf(key.tail) != order.tail(old.seq));
         current_->rec = std::move(*pending_);
         if (moves) {
-            tree.erase(index_->cur); // while the row still holds the old key
-            index_->cur = index_->place(current_, std::move(key), old.seq);
+            order.tree.erase(index_->cur); // while the order still holds the old key
+            index_->cur = order.place(current_, std::move(key), old.seq);
             setCursor(false);
         }
+        ++version_;
     }
     pending_.reset();
     state_ = State::Browse;
@@ -608,13 +518,18 @@ void ProxyTable::deleteCurrent()
     cancel();
     if (!current_)
         return;
-    auto& tree = index_->tree;
+    auto& tree = index_->tree();
     auto following = index_->cur;
     ++following;
     Row* gone = current_;
-    index_->bySeq[index_->cur->seq - index_->seqBase] = tree.end();
+    Order& order = *index_->order;
+    const std::size_t slot = index_->cur->seq - order.seqBase;
+    order.bySeq[slot] = tree.end();
+    if (order.textKeys)
+        order.tails[slot].reset();
     tree.erase(index_->cur);
     delete gone;
+    ++version_;
     bool wasLast = following == tree.end();
     index_->cur = wasLast && !tree.empty() ? tree.find_by_order(tree.size() - 1) : following;
     setCursor(wasLast);
@@ -625,12 +540,15 @@ void ProxyTable::clear()
     open();
     if (state_ != State::Browse)
         post();
-    for (const auto& key : index_->tree)
+    for (const auto& key : index_->tree())
         delete key.row;
-    index_->tree.clear();
-    index_->bySeq = {};
-    index_->cur = index_->tree.end();
+    Order& order = *index_->order;
+    order.tree.clear();
+    order.bySeq = {};
+    std::vector<std::unique_ptr<char[]>>().swap(order.tails);
+    index_->cur = order.tree.end();
     setCursor(true);
+    ++version_;
 }
 
 void ProxyTable::sortOn(Field field)
@@ -638,36 +556,19 @@ void ProxyTable::sortOn(Field field)
     open();
     if (state_ != State::Browse)
         post();
-    sortField_ = field;
-    auto& tree = index_->tree;
-    // The new keys are sorted apart and put into the tree in order: each insertion then walks the tree's
-    // right edge, which stays in the cache, where inserting in the old order costs a miss a level.
-    std::vector<Index::Key> keys;
-    keys.reserve(tree.size());
-    for (const auto& old : tree) {
-        SortKey key = sortKeyOf(old.row->rec);
-        old.row->keyTail = std::move(key.tail); // the old tree is only walked from here on, never searched
-        keys.push_back({key.p0, key.p1, old.seq, old.row});
-    }
-    const std::optional<Bookmark> kept = bookmark();
-    tree.clear();
-    std::sort(keys.begin(), keys.end(), KeyLess{});
-    for (const Index::Key& key : keys)
-        index_->bySeq[key.seq - index_->seqBase] = tree.insert(key).first;
-    index_->cur = kept ? index_->bySeq[*kept - index_->seqBase] : tree.end();
-    setCursor(eof_);
+    SortJob(*this, field).finish();
 }
 
 const ProxyRecord* ProxyTable::at(std::size_t position) const
 {
-    if (position < 1 || position > index_->tree.size())
+    if (position < 1 || position > index_->tree().size())
         return nullptr;
-    return &index_->tree.find_by_order(position - 1)->row->rec;
+    return &index_->tree().find_by_order(position - 1)->row->rec;
 }
 
 bool ProxyTable::setMark(Bookmark mark, CheckMark value)
 {
-    auto place = index_->find(mark);
+    auto place = index_->order->find(mark);
     if (!place)
         return false;
     Row* row = (*place)->row;
@@ -679,7 +580,7 @@ bool ProxyTable::setMark(Bookmark mark, CheckMark value)
 
 bool ProxyTable::setFacts(Bookmark mark, const CheckFacts& value)
 {
-    auto place = index_->find(mark);
+    auto place = index_->order->find(mark);
     if (!place)
         return false;
     Row* row = (*place)->row;
@@ -691,13 +592,13 @@ bool ProxyTable::setFacts(Bookmark mark, const CheckFacts& value)
 
 void ProxyTable::updateMarks(const std::function<void(const ProxyRecord&, CheckMark&)>& fn)
 {
-    for (const auto& key : index_->tree)
+    for (const auto& key : index_->tree())
         fn(key.row->rec, key.row->rec.mark);
 }
 
 void ProxyTable::visitRows(const std::function<void(const ProxyRecord&)>& fn) const
 {
-    for (const auto& key : index_->tree)
+    for (const auto& key : index_->tree())
         fn(key.row->rec);
 }
 

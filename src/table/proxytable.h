@@ -6,6 +6,7 @@
 #include "table/collator.h"
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -184,6 +185,31 @@ public:
     void sortOn(Field field);
     std::optional<Field> sortField() const { return sortField_; }
 
+    // A sort done in steps, so that a million rows never hold the main thread for long: the keys, their
+    // order and the new tree are made a slice at a time beside the order in use, which stays in force
+    // (the table can be used as ever between steps) until the last step puts the new one in its place at
+    // once. On the way, drop(kept, row) is asked of each row in the new order, with the last row kept
+    // before it (nullptr for the first); true leaves the row out of the table. A change of the table's
+    // rows or order between steps makes the job begin again. The row that was current stays current
+    // unless left out (then the last row is). Main thread; the table must outlive the job.
+    class SortJob {
+    public:
+        using Drop = std::function<bool(const ProxyRecord* kept, const ProxyRecord& row)>;
+        SortJob(ProxyTable& table, Field field, Drop drop = nullptr);
+        ~SortJob();
+        SortJob(const SortJob&) = delete;
+        SortJob& operator=(const SortJob&) = delete;
+        // Works for about budget (at least one slice of some thousand rows); true once the table is in its
+        // new order.
+        bool step(std::chrono::nanoseconds budget);
+        // Does the rest at once, building the new order in place of the old one (less memory).
+        void finish();
+
+    private:
+        struct State;
+        std::unique_ptr<State> state_;
+    };
+
     // The row at position (from 1) in the current order without moving the cursor; nullptr past the end.
     // O(log n).
     const ProxyRecord* at(std::size_t position) const;
@@ -205,6 +231,7 @@ public:
 private:
     struct Row;
     struct SortKey;
+    struct Order;
     struct Index;
     enum class State {
         Browse,
@@ -213,7 +240,7 @@ private:
     };
 
     void visitRows(const std::function<void(const ProxyRecord&)>& fn) const;
-    SortKey sortKeyOf(const ProxyRecord& rec) const;
+    SortKey sortKeyOf(std::optional<Field> field, const ProxyRecord& rec) const;
     void setCursor(bool atEnd);
     ProxyRecord& writable(Field f);
 
@@ -226,6 +253,7 @@ private:
     bool eof_ = false;
     std::optional<Field> sortField_;
     std::uint64_t nextSeq_ = 0;
+    std::uint64_t version_ = 0; // counts every change of rows or order, for a sort job under way
 };
 
 } // namespace vorin

@@ -240,6 +240,37 @@ TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating)
     EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), g("正在验证，请稍候...")), 1);
 }
 
+// A long listing lets the window run: an import waits for its end, and a harvest started meanwhile takes
+// the table (the listing then shows nothing of its own).
+TEST_F(ControllerTest, ALongListingLetsTheWindowRunAndGivesWayToAHarvest)
+{
+    form.frmshowExecute();
+    const std::string path = (dir_.path() / "one.txt").string();
+    std::ofstream(path, std::ios::binary) << "127.0.0.1:80\r\n";
+    view.openAnswer = path;
+    for (bool harvestMeanwhile : {false, true}) {
+        for (int i = 0; i < 200000; ++i)
+            addRow("127.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256),
+                   std::to_string(i));
+        view.statuses.clear();
+        form.busy = true;
+        bool ranMeanwhile = false;
+        dispatcher.post([&] {
+            ranMeanwhile = true;
+            if (harvestMeanwhile)
+                form.actdownExecute();
+            else
+                form.mnimportExecute();
+        });
+        form.listtable();
+        EXPECT_TRUE(ranMeanwhile);
+        EXPECT_EQ(view.statuses.front(), g("正在整理代理列表……"));
+        EXPECT_EQ(form.table().rowCount(), harvestMeanwhile ? 0u : 65536u);
+        EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), g("共有65536个代理")),
+                  harvestMeanwhile ? 0 : 1);
+    }
+}
+
 TEST_F(ControllerTest, SortAndDeleteFromTheListTools)
 {
     form.frmshowExecute();

@@ -339,6 +339,65 @@ TEST(HarvestCleanup, KeepsTheFirstAddedRowOfEachAddress)
     EXPECT_EQ(t.sortField(), Field::Ip);
 }
 
+// The clean-up in steps must give what the clean-up at once gives, keep the old order in force until its
+// last step, begin again when the table changes between steps, and keep the current row current. Enough
+// rows for its sorted runs to be merged.
+TEST(HarvestCleanup, InStepsItKeepsTheOldOrderUntilItsLastStepAndBeginsAgainWhenTheTableChanges)
+{
+    auto fill = [](ProxyTable& t) {
+        for (int i = 0; i < 70000; ++i) { // every address twice, one of some pairs blank
+            const int a = i % 35000;
+            add(t, i % 997 == 0 ? " " : "10." + std::to_string(a / 256) + "." + std::to_string(a % 256),
+                std::to_string(i));
+        }
+    };
+    struct Case {
+        const char* change; // between two steps of the job: while the keys are made, or the new tree
+        int atStep;
+        std::function<void(ProxyTable&)> apply;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", 20, [](ProxyTable&) {}},
+        {"a row deleted", 20, [](ProxyTable& t) { gridview::deleteRecords(t, 5, 1); }},
+        {"a row deleted late", 120, [](ProxyTable& t) { gridview::deleteRecords(t, 5, 1); }},
+        {"a row added", 20, [](ProxyTable& t) { add(t, "0.0.0.1", "1"); }},
+        {"a row edited", 120,
+         [](ProxyTable& t) {
+             t.first();
+             t.edit();
+             t.setText(Field::Ip, "9.9.9.9");
+             t.post();
+         }},
+    };
+    for (const Case& c : cases) {
+        ProxyTable stepped(englishCollator()), atOnce(englishCollator());
+        fill(stepped);
+        fill(atOnce);
+        stepped.first();
+        stepped.moveBy(20000);
+        const ProxyTable::Bookmark current = *stepped.bookmark();
+        const std::string before = rows(stepped);
+        auto job = gridview::harvestCleanupInSteps(stepped);
+        int steps = 0;
+        for (; !job->step(std::chrono::nanoseconds(0)); ++steps) {
+            if (steps == c.atStep) {
+                EXPECT_EQ(rows(stepped), before) << c.change; // the old order, still in force
+                c.apply(stepped);
+                c.apply(atOnce);
+                stepped.gotoBookmark(current);
+            }
+        }
+        ASSERT_GT(steps, c.atStep) << c.change; // the change was made while the job was under way
+        ASSERT_TRUE(gridview::harvestCleanup(atOnce));
+        EXPECT_EQ(rows(stepped), rows(atOnce)) << c.change;
+        const bool newAddress =
+            c.change == std::string("a row added") || c.change == std::string("a row edited");
+        EXPECT_EQ(stepped.rowCount(), newAddress ? 35001u : 35000u) << c.change;
+        EXPECT_EQ(stepped.sortField(), Field::Ip);
+        EXPECT_EQ(stepped.text(Field::Port), "20000") << c.change; // kept: the first of its address
+    }
+}
+
 TEST(HarvestCleanup, DropsBlankAddressesAndHandlesSmallHarvests)
 {
     struct Case {
