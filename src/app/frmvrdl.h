@@ -183,6 +183,9 @@ private:
     void startdownload();
     // Ends the validation run under way without a word, for a new list that takes the table.
     void endrunquietly();
+    // Runs job in steps of 40 ms that let the window run (saying text once when it takes longer), or at
+    // once without listinsteps; false when a harvest or an import took the table meanwhile.
+    bool runinsteps(ProxyTable::SortJob& job, const std::string& text);
     // Applies the proxy (or direct, when empty) to this program's own fetches and its browser pane.
     void setprocessproxy(const std::string& hostPort);
 

@@ -39,10 +39,36 @@ void Tfrmvrdl::sorttable(const std::string& fieldName)
 
 void Tfrmvrdl::mnsortExecute(int tag)
 {
-    if (tag == 1)
-        sorttable(fieldName(Field::Location));
-    else if (tag == 2)
-        sorttable(fieldName(Field::Speed));
+    // From the menu the sort goes in steps that let the window run, as the listing does; one asked for
+    // while a sort or a listing is under way waits for it.
+    if (listing_ || table_.isEmpty() || (tag != 1 && tag != 2))
+        return;
+    table_.open();
+    ProxyTable::SortJob job(table_, tag == 1 ? Field::Location : Field::Speed);
+    if (runinsteps(job, texts().sortProgress))
+        showingrid();
+}
+
+bool Tfrmvrdl::runinsteps(ProxyTable::SortJob& job, const std::string& text)
+{
+    if (!listinsteps) {
+        job.finish();
+        return true;
+    }
+    const std::uint64_t serial = importSerial_;
+    listing_ = true;
+    for (bool said = false; !job.step(std::chrono::milliseconds(40));) {
+        if (!std::exchange(said, true))
+            showinfo(text); // and lets the window run
+        else
+            dispatcher_.processMessages();
+        if (importSerial_ != serial) {
+            listing_ = false;
+            return false;
+        }
+    }
+    listing_ = false;
+    return true;
 }
 
 void Tfrmvrdl::mndellistExecute()
@@ -73,22 +99,8 @@ void Tfrmvrdl::listtable()
         return;
     // The clean-up goes in steps that let the window run (a million rows take about a second); a harvest
     // started meanwhile takes the table, and this listing ends unseen.
-    const std::uint64_t serial = importSerial_;
-    auto job = gridview::harvestCleanupInSteps(table_);
-    if (!listinsteps)
-        job->finish();
-    listing_ = true;
-    for (bool said = false; !job->step(std::chrono::milliseconds(40));) {
-        if (!std::exchange(said, true))
-            showinfo(texts().listingProgress); // and lets the window run
-        else
-            dispatcher_.processMessages();
-        if (importSerial_ != serial) {
-            listing_ = false;
-            return;
-        }
-    }
-    listing_ = false;
+    if (!runinsteps(*gridview::harvestCleanupInSteps(table_), texts().listingProgress))
+        return;
     showingrid();
     busy = false;
     if (autocheck) {

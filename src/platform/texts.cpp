@@ -125,6 +125,7 @@ Texts build()
     t.checkCappedEnd = g(" 个");
     t.importProgress = g("正在导入代理：已读入 ");
     t.listingProgress = g("正在整理代理列表……");
+    t.sortProgress = g("正在排序……");
     t.progressDone = g("正在验证：已完成 ");
     t.progressValid = g("，有效 ");
     t.progressCapped = g("，同时检查（受系统限制）");

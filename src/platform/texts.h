@@ -82,6 +82,7 @@ struct Texts {
     std::string importProgress;
     // A long listing at the end of a harvest (the sort and the clean-up), said once.
     std::string listingProgress;
+    std::string sortProgress; // the same for a long sort from the list tools
     std::string progressDone;
     std::string progressValid;
     std::string progressCapped;
