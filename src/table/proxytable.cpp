@@ -262,11 +262,7 @@ ProxyTable::SortKey ProxyTable::sortKeyOf(std::optional<Field> field, const Prox
         key.p0 = packBytes(head);
         key.p1 = packBytes(head + 8);
         if (bytes.size() > 15) {
-            const std::size_t rest = std::min<std::size_t>(bytes.size() - 15, 0xFFFF);
-            key.tail = std::make_unique<char[]>(rest + 2);
-            key.tail[0] = static_cast<char>(rest >> 8);
-            key.tail[1] = static_cast<char>(rest & 0xFF);
-            std::memcpy(key.tail.get() + 2, bytes.data() + 15, rest);
+            key.tail = tableindex::KeyTail(std::string_view(bytes).substr(15));
         }
         break;
     }
@@ -489,7 +485,7 @@ void ProxyTable::post()
         SortKey key = sortKeyOf(sortField_, *pending_);
         const Order::Key old = *index_->cur;
         const bool moves = key.p0 != old.p0 || key.p1 != old.p1 ||
-                           (order.textKeys && tableindex::tailOf(key.tail) != order.tail(old.seq));
+                           (order.textKeys && key.tail.view() != order.tail(old.seq));
         current_->rec = std::move(*pending_);
         if (moves) {
             order.tree.erase(index_->cur); // while the order still holds the old key
@@ -545,7 +541,7 @@ void ProxyTable::clear()
     Order& order = *index_->order;
     order.tree.clear();
     order.bySeq = {};
-    std::vector<std::unique_ptr<char[]>>().swap(order.tails);
+    std::vector<tableindex::KeyTail>().swap(order.tails);
     index_->cur = order.tree.end();
     setCursor(true);
     ++version_;

@@ -5,8 +5,11 @@
 
 #include "table/proxytable.h"
 
+#include <bit>
+#include <cstring>
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
+#include <utility>
 #include <vector>
 
 namespace vorin {
@@ -16,13 +19,78 @@ struct ProxyTable::Row {
     ProxyRecord rec;
 };
 
+namespace tableindex {
+
+// The part of a text sort key past what the tree node holds: up to 7 bytes inside its 8 (an address's key
+// mostly ends there), longer ones in an allocation of their own after a 2-byte length. The first byte in
+// memory tells them apart: odd for bytes inside (length in it), even for a pointer (they are aligned).
+class KeyTail {
+public:
+    KeyTail() = default;
+    explicit KeyTail(std::string_view bytes)
+    {
+        bytes = bytes.substr(0, 0xFFFF);
+        if (bytes.size() <= 7) {
+            unsigned char inside[8] = {static_cast<unsigned char>(bytes.size() << 1 | 1)};
+            if (!bytes.empty())
+                std::memcpy(inside + 1, bytes.data(), bytes.size());
+            std::memcpy(&v_, inside, 8);
+        } else {
+            char* block = new char[bytes.size() + 2];
+            block[0] = static_cast<char>(bytes.size() >> 8);
+            block[1] = static_cast<char>(bytes.size() & 0xFF);
+            std::memcpy(block + 2, bytes.data(), bytes.size());
+            v_ = reinterpret_cast<std::uintptr_t>(block);
+        }
+    }
+    KeyTail(KeyTail&& other) noexcept : v_(std::exchange(other.v_, 0)) {}
+    KeyTail& operator=(KeyTail&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            v_ = std::exchange(other.v_, 0);
+        }
+        return *this;
+    }
+    KeyTail(const KeyTail&) = delete;
+    KeyTail& operator=(const KeyTail&) = delete;
+    ~KeyTail() { release(); }
+
+    void reset()
+    {
+        release();
+        v_ = 0;
+    }
+    std::string_view view() const
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&v_);
+        if (v_ == 0)
+            return {};
+        if (bytes[0] & 1)
+            return {reinterpret_cast<const char*>(bytes + 1), static_cast<std::size_t>(bytes[0] >> 1)};
+        const auto* block = reinterpret_cast<const unsigned char*>(v_);
+        return {reinterpret_cast<const char*>(block + 2), static_cast<std::size_t>(block[0] << 8 | block[1])};
+    }
+
+private:
+    static_assert(std::endian::native == std::endian::little, "the first byte in memory is the lowest");
+    void release()
+    {
+        if (v_ != 0 && !(v_ & 1))
+            delete[] reinterpret_cast<char*>(v_);
+    }
+    std::uintptr_t v_ = 0; // nothing
+};
+
+} // namespace tableindex
+
 // A row's key as an order holds it: 16 bytes big-endian (the first says whether the field is set, so that
 // unset values sort before all set ones, an empty text included), then the rest of a text key, then the
 // order of adding. Keys are computed when a row is posted or the order is made, never during a comparison.
 struct ProxyTable::SortKey {
     std::uint64_t p0 = 0;
     std::uint64_t p1 = 0;
-    std::unique_ptr<char[]> tail; // the text key past its first 15 bytes, after a 2-byte length
+    tableindex::KeyTail tail; // the text key past its first 15 bytes
 };
 
 namespace tableindex {
@@ -35,14 +103,6 @@ template <typename Row> struct OrderKey {
     std::uint64_t seq; // order of adding, and the row's bookmark
     Row* row;
 };
-
-inline std::string_view tailOf(const std::unique_ptr<char[]>& tail)
-{
-    if (!tail)
-        return {};
-    const auto* p = reinterpret_cast<const unsigned char*>(tail.get());
-    return {tail.get() + 2, static_cast<std::size_t>(p[0] << 8 | p[1])};
-}
 
 } // namespace tableindex
 
@@ -78,11 +138,11 @@ struct ProxyTable::Order {
     // bookmark needs no search; it starts afresh whenever the table is emptied.
     std::vector<Tree::iterator> bySeq;
     // The key tails by slot, while a text field is the order (textKeys); empty otherwise.
-    std::vector<std::unique_ptr<char[]>> tails;
+    std::vector<tableindex::KeyTail> tails;
     std::uint64_t seqBase;
     bool textKeys;
 
-    std::string_view tail(std::uint64_t seq) const { return tableindex::tailOf(tails[seq - seqBase]); }
+    std::string_view tail(std::uint64_t seq) const { return tails[seq - seqBase].view(); }
 
     std::optional<Tree::iterator> find(std::uint64_t seq)
     {

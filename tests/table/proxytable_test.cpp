@@ -171,6 +171,18 @@ TEST(ProxyTable, TextKeysThatShareTheirStartSortByTheirEnd)
         order += " ";
     });
     EXPECT_EQ(order, "4- 2 1a 5a 3b 0c ");
+
+    // Keys that differ only in case differ past their first bytes, in a short tail.
+    ProxyTable cased(englishCollator());
+    for (const char* location : {"mmmmmmmmmmmmB", "mmmmmmmmmmmmb", "mmmmmmmmmmmmA", "mmmmmmmmmmmma"}) {
+        cased.append();
+        cased.setText(Field::Location, location);
+        cased.post();
+    }
+    cased.sortOn(Field::Location);
+    std::string last;
+    cased.forEach([&](std::size_t, const ProxyRecord& r) { last += r.text(Field::Location).back(); });
+    EXPECT_EQ(last, "aAbB");
 }
 
 TEST(ProxyTable, UnsetFieldsReadEmptyAndFalse)
