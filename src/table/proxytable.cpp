@@ -48,16 +48,8 @@ std::optional<Field> fieldByName(std::string_view gbkName)
 static_assert(sizeof(ProxyRecord) == 64, "a million rows are counted in bytes");
 
 ProxyRecord::ProxyRecord(const ProxyRecord& other)
-    : speed(other.speed)
-    , valid(other.valid)
-    , mark(other.mark)
-    , entryProtocol(other.entryProtocol)
-    , set_(other.set_)
-    , len_(other.len_)
-    , passed_(other.passed_)
-    , anonymity_(other.anonymity_)
-    , store_(other.store_)
 {
+    adopt(other);
     if (const std::size_t n = total(); n > kInline) {
         store_.heap = new char[n];
         std::memcpy(store_.heap, other.store_.heap, n);
@@ -65,16 +57,8 @@ ProxyRecord::ProxyRecord(const ProxyRecord& other)
 }
 
 ProxyRecord::ProxyRecord(ProxyRecord&& other) noexcept
-    : speed(other.speed)
-    , valid(other.valid)
-    , mark(other.mark)
-    , entryProtocol(other.entryProtocol)
-    , set_(other.set_)
-    , len_(other.len_)
-    , passed_(other.passed_)
-    , anonymity_(other.anonymity_)
-    , store_(other.store_)
 {
+    adopt(other);
     other.len_ = {}; // the buffer, if on the heap, is ours now
 }
 
@@ -89,18 +73,23 @@ ProxyRecord& ProxyRecord::operator=(ProxyRecord&& other) noexcept
 {
     if (this != &other) {
         release();
-        speed = other.speed;
-        valid = other.valid;
-        mark = other.mark;
-        entryProtocol = other.entryProtocol;
-        set_ = other.set_;
-        len_ = other.len_;
-        passed_ = other.passed_;
-        anonymity_ = other.anonymity_;
-        store_ = other.store_;
+        adopt(other);
         other.len_ = {};
     }
     return *this;
+}
+
+void ProxyRecord::adopt(const ProxyRecord& other)
+{
+    speed = other.speed;
+    valid = other.valid;
+    mark = other.mark;
+    entryProtocol = other.entryProtocol;
+    set_ = other.set_;
+    len_ = other.len_;
+    passed_ = other.passed_;
+    anonymity_ = other.anonymity_;
+    store_ = other.store_; // a heap buffer is then shared: the caller copies it or takes it
 }
 
 ProxyRecord::~ProxyRecord()

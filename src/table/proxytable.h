@@ -111,6 +111,7 @@ private:
     void markSet(Field f) { set_ = static_cast<std::uint8_t>(set_ | 1u << static_cast<int>(f)); }
     void setFacts(const CheckFacts& facts);
     void release();
+    void adopt(const ProxyRecord& other); // every member as it is
 
     std::uint8_t set_ = 0; // a bit a field
     std::array<std::uint16_t, kParts> len_{};
