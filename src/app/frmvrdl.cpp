@@ -58,6 +58,9 @@ void Tfrmvrdl::frmshowExecute()
     view_.setEntryVisible(MenuEntry::Mn03, false);
     view_.setMenuButtonVisible(false);
     startpagestep();
+    // The stored Internet Settings are the truth; a desktop changed behind the program's back is said.
+    if (auto desktop = systemproxy::desktop(); desktop && *desktop != proxy)
+        showinfo(texts().desktopDiffers + (desktop->empty() ? texts().desktopNoProxy : *desktop));
     // A configuration file that could not be used is said last, so that it stays on the status line; the
     // program goes on with its built-in sites.
     if (!endpoints_.loadError().empty())

@@ -12,7 +12,7 @@ namespace vorin {
 namespace {
 
 // Values of their own beside the source option; an empty URL is the built-in test page.
-constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
+constexpr const char* kOptionKey = registry::kProgramKey;
 constexpr const char* kJudgeUrl = "judgeurl";
 constexpr const char* kJudgeMarker = "judgemarker";
 constexpr const char* kJudgeBytes = "judgebytes";

@@ -7,7 +7,7 @@
 namespace vorin {
 namespace {
 
-constexpr const char* kOptionKey = "SOFTWARE\\VORINSOFT\\vorindaili";
+constexpr const char* kOptionKey = registry::kProgramKey;
 constexpr const char* kOptionValue = "downoption";
 constexpr const char* kDefaultOption = "100";
 // The mark of the user's-sources entry, beside the option string (whose three characters keep their meaning).

@@ -26,4 +26,21 @@ bool enable(const std::string& host, int port);
 // Mode none; the hosts stay as they are. False without the schema.
 bool disable();
 
+// The settings a switch changes, as they are: "mode" ("none", "manual" or "auto", whose PAC address is
+// never touched) and the HTTP and HTTPS host and port, so that stopping can put back what the desktop
+// had before the program first set a proxy.
+struct Settings {
+    std::string mode;
+    std::string httpHost;
+    int httpPort = 0;
+    std::string httpsHost;
+    int httpsPort = 0;
+
+    bool operator==(const Settings&) const = default;
+};
+// The desktop's settings, or nothing without the schema.
+std::optional<Settings> save();
+// Writes them back; false without the schema or for a mode the schema does not have (nothing is written).
+bool restore(const Settings& settings);
+
 } // namespace vorin::desktopproxy

@@ -23,21 +23,29 @@ GSettings* open(const char* schema)
     return g_settings_new(schema);
 }
 
-struct Settings {
-    explicit Settings(const char* schema) : handle(open(schema)) {}
-    ~Settings()
+struct Handle {
+    explicit Handle(const char* schema) : handle(open(schema)) {}
+    ~Handle()
     {
         if (handle)
             g_object_unref(handle);
     }
-    Settings(const Settings&) = delete;
-    Settings& operator=(const Settings&) = delete;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
     GSettings* handle;
 };
 
+std::string stringOf(GSettings* settings, const char* key)
+{
+    gchar* value = g_settings_get_string(settings, key);
+    std::string out = value ? value : "";
+    g_free(value);
+    return out;
+}
+
 void setHostPort(const char* schema, const std::string& host, int port)
 {
-    Settings s(schema);
+    Handle s(schema);
     if (!s.handle)
         return;
     g_settings_set_string(s.handle, "host", host.c_str());
@@ -48,30 +56,26 @@ void setHostPort(const char* schema, const std::string& host, int port)
 
 bool available()
 {
-    Settings s(kSchema);
+    Handle s(kSchema);
     return s.handle != nullptr;
 }
 
 std::optional<State> read()
 {
-    Settings proxy(kSchema);
-    Settings http("org.gnome.system.proxy.http");
+    Handle proxy(kSchema);
+    Handle http("org.gnome.system.proxy.http");
     if (!proxy.handle || !http.handle)
         return std::nullopt;
     State state;
-    gchar* mode = g_settings_get_string(proxy.handle, "mode");
-    state.manual = mode && std::string(mode) == "manual";
-    g_free(mode);
-    gchar* host = g_settings_get_string(http.handle, "host");
-    state.host = host ? host : "";
-    g_free(host);
+    state.manual = stringOf(proxy.handle, "mode") == "manual";
+    state.host = stringOf(http.handle, "host");
     state.port = g_settings_get_int(http.handle, "port");
     return state;
 }
 
 bool enable(const std::string& host, int port)
 {
-    Settings proxy(kSchema);
+    Handle proxy(kSchema);
     if (!proxy.handle)
         return false;
     setHostPort("org.gnome.system.proxy.http", host, port);
@@ -83,10 +87,40 @@ bool enable(const std::string& host, int port)
 
 bool disable()
 {
-    Settings proxy(kSchema);
+    Handle proxy(kSchema);
     if (!proxy.handle)
         return false;
     g_settings_set_string(proxy.handle, "mode", "none");
+    g_settings_sync();
+    return true;
+}
+
+std::optional<Settings> save()
+{
+    Handle proxy(kSchema);
+    Handle http("org.gnome.system.proxy.http");
+    Handle https("org.gnome.system.proxy.https");
+    if (!proxy.handle || !http.handle || !https.handle)
+        return std::nullopt;
+    return Settings{stringOf(proxy.handle, "mode"), stringOf(http.handle, "host"),
+                    g_settings_get_int(http.handle, "port"), stringOf(https.handle, "host"),
+                    g_settings_get_int(https.handle, "port")};
+}
+
+bool restore(const Settings& settings)
+{
+    if (settings.mode != "none" && settings.mode != "manual" && settings.mode != "auto")
+        return false;
+    for (int port : {settings.httpPort, settings.httpsPort}) {
+        if (port < 0 || port > 65535)
+            return false;
+    }
+    Handle proxy(kSchema);
+    if (!proxy.handle)
+        return false;
+    setHostPort("org.gnome.system.proxy.http", settings.httpHost, settings.httpPort);
+    setHostPort("org.gnome.system.proxy.https", settings.httpsHost, settings.httpsPort);
+    g_settings_set_string(proxy.handle, "mode", settings.mode.c_str());
     g_settings_sync();
     return true;
 }

@@ -17,6 +17,9 @@
 // are written back unchanged: nothing stored is lost. All calls are safe from any thread.
 namespace vorin::registry {
 
+// The program's own key in the current user's hive.
+inline constexpr const char* kProgramKey = "SOFTWARE\\VORINSOFT\\vorindaili";
+
 enum class Hive {
     CurrentUser,
     LocalMachine,

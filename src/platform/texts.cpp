@@ -126,6 +126,8 @@ Texts build()
     t.importProgress = g("正在导入代理：已读入 ");
     t.listingProgress = g("正在整理代理列表……");
     t.sortProgress = g("正在排序……");
+    t.desktopDiffers = g("桌面的代理设置与本程序保存的不同，桌面现为：");
+    t.desktopNoProxy = g("不使用代理");
     t.progressDone = g("正在验证：已完成 ");
     t.progressValid = g("，有效 ");
     t.progressCapped = g("，同时检查（受系统限制）");

@@ -83,6 +83,9 @@ struct Texts {
     // A long listing at the end of a harvest (the sort and the clean-up), said once.
     std::string listingProgress;
     std::string sortProgress; // the same for a long sort from the list tools
+    // At start-up, a desktop whose own proxy is not the one stored (its proxy, or desktopNoProxy, follows).
+    std::string desktopDiffers;
+    std::string desktopNoProxy;
     std::string progressDone;
     std::string progressValid;
     std::string progressCapped;

@@ -10,8 +10,10 @@
 #include "system/systemproxy.h"
 #include "table/gridview.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace vorin {
 namespace {
@@ -131,27 +133,62 @@ TEST_F(SystemTest, SettingAnInvalidOrEmptyRowTouchesNothing)
     EXPECT_EQ(view.messages.size(), 1u);
 }
 
-TEST_F(SystemTest, TheDesktopSettingsFollowTheSwitch)
+// The first switch remembers the desktop's settings and stopping puts them back: a PAC file stays, the
+// user's own manual proxy comes back, and a desktop left on the proxy of an earlier version goes to none.
+// A desktop the program never changed is left alone; the store is the truth at start-up and a desktop that
+// differs is said. Shells get the proxy from proxy.env.
+TEST_F(SystemTest, TheDesktopFollowsTheSwitchAndGetsItsOwnSettingsBack)
 {
     if (!desktopproxy::available())
         GTEST_SKIP() << "the GNOME proxy schema is not installed";
     setenv("VORIN_DESKTOP_PROXY", "1", 1);
+    auto program = [] { return registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey); };
+    auto envFile = [] {
+        std::ifstream in(systemproxy::envFile());
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    struct Case {
+        desktopproxy::Settings before;
+        bool setByAnEarlierVersion;
+        desktopproxy::Settings after;
+    };
+    const desktopproxy::Settings none{"none", "", 0, "", 0}, pac{"auto", "", 8080, "", 0},
+        own{"manual", "127.0.0.70", 3128, "127.0.0.71", 3129},
+        earlier{"manual", "127.0.0.9", 80, "127.0.0.9", 80};
+    for (const Case& c : {Case{none, false, none}, Case{pac, false, pac}, Case{own, false, own},
+                          Case{earlier, true, {"none", "127.0.0.9", 80, "127.0.0.9", 80}}}) {
+        ASSERT_TRUE(desktopproxy::restore(c.before));
+        program().writeString("desktopmode", "");
+        settings().writeDword("ProxyEnable", c.setByAnEarlierVersion ? 1 : 0);
+        settings().writeString("ProxyServer", "127.0.0.9:80");
+        start();
+        gridRow(1, "127.0.0.8", "3128", CheckMark::None);
+        form->btnsetproxyExecute();
+        EXPECT_EQ(desktopproxy::save(),
+                  (desktopproxy::Settings{"manual", "127.0.0.8", 3128, "127.0.0.8", 3128}));
+        EXPECT_EQ(form->getproxy(), "127.0.0.8:3128");
+        EXPECT_NE(envFile().find("export http_proxy='http://127.0.0.8:3128'\n"), std::string::npos);
+        EXPECT_NE(envFile().find("export no_proxy='localhost,127.0.0.0/8,::1'\n"), std::string::npos);
+        form->btnstopproxyExecute();
+        EXPECT_EQ(desktopproxy::save(), c.after) << c.before.mode;
+        EXPECT_EQ(form->getproxy(), "");
+        EXPECT_EQ(envFile().find("export"), std::string::npos);
+        EXPECT_NE(envFile().find("unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY\n"), std::string::npos);
+        form.reset();
+    }
+
+    // Switched on behind the program's back: the store stays the truth, the status line says so, and a
+    // stop leaves the desktop as it is.
+    ASSERT_TRUE(desktopproxy::restore(own));
+    view.statuses.clear();
     start();
-    gridRow(1, "127.0.0.8", "3128", CheckMark::None);
-    form->btnsetproxyExecute();
-    auto state = desktopproxy::read();
-    ASSERT_TRUE(state);
-    EXPECT_TRUE(state->manual);
-    EXPECT_EQ(state->host, "127.0.0.8");
-    EXPECT_EQ(state->port, 3128);
-    EXPECT_EQ(form->getproxy(), "127.0.0.8:3128");
-    form->btnstopproxyExecute();
-    EXPECT_FALSE(desktopproxy::read()->manual);
     EXPECT_EQ(form->getproxy(), "");
-    // The desktop's state is the one read: switched on there, the program sees it.
-    desktopproxy::enable("127.0.0.9", 8000);
-    EXPECT_EQ(form->getproxy(), "127.0.0.9:8000");
-    desktopproxy::disable();
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(),
+                        g("桌面的代理设置与本程序保存的不同，桌面现为：") + "127.0.0.70:3128"),
+              view.statuses.end());
+    form->btnstopproxyExecute();
+    EXPECT_EQ(desktopproxy::save(), own);
+    ASSERT_TRUE(desktopproxy::restore(none));
 }
 
 TEST_F(SystemTest, WebCheckAlternatesThePagesAndPurgesTheOther)
