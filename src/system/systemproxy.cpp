@@ -5,6 +5,7 @@
 #include "platform/atomicfile.h"
 #include "platform/desktopproxy.h"
 #include "platform/hostport.h"
+#include "platform/kdeproxy.h"
 #include "platform/registry.h"
 
 #include <cstdlib>
@@ -22,10 +23,60 @@ registry::Key programKey()
     return registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey);
 }
 
-bool useDesktop()
+enum class Desktop {
+    None,
+    Gnome, // and the other desktops that keep GNOME's proxy settings
+    Kde,
+};
+
+// Told apart by XDG_CURRENT_DESKTOP ("KDE", or a list such as "ubuntu:GNOME").
+Desktop desktopKind()
 {
     const char* v = std::getenv("VORIN_DESKTOP_PROXY");
-    return !(v && std::string(v) == "0") && desktopproxy::available();
+    if (v && std::string(v) == "0")
+        return Desktop::None;
+    const char* current = std::getenv("XDG_CURRENT_DESKTOP");
+    for (std::string_view rest = current ? current : ""; !rest.empty();) {
+        const std::size_t colon = rest.find(':');
+        if (rest.substr(0, colon) == "KDE")
+            return Desktop::Kde;
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    }
+    return desktopproxy::available() ? Desktop::Gnome : Desktop::None;
+}
+
+// A KDE value as the store keeps it: "=" before a value, "" for a key the file did not have.
+std::string stored(const std::optional<std::string>& value)
+{
+    return value ? "=" + *value : std::string();
+}
+std::optional<std::string> unstored(const std::optional<std::string>& text)
+{
+    if (!text || text->empty() || text->front() != '=')
+        return std::nullopt;
+    return text->substr(1);
+}
+
+void rememberKde()
+{
+    registry::Key program = programKey();
+    if (program.readString("kdebefore").value_or(std::string()) == "1")
+        return;
+    const kdeproxy::Settings now = kdeproxy::save();
+    program.writeString("kdetype", stored(now.type));
+    program.writeString("kdehttp", stored(now.http));
+    program.writeString("kdehttps", stored(now.https));
+    program.writeString("kdebefore", "1");
+}
+
+void restoreKde()
+{
+    registry::Key program = programKey();
+    if (program.readString("kdebefore").value_or(std::string()) != "1")
+        return; // never changed by the program: left as it is
+    kdeproxy::restore({unstored(program.readString("kdetype")), unstored(program.readString("kdehttp")),
+                       unstored(program.readString("kdehttps"))});
+    program.writeString("kdebefore", "");
 }
 
 std::string hostPortOf(const std::string& host, int port)
@@ -35,7 +86,7 @@ std::string hostPortOf(const std::string& host, int port)
 
 // Before the first switch: what the desktop has now, unless it is the program's own proxy of an earlier
 // switch that remembered nothing (the desktop then goes back to no proxy, as stopping always did).
-void rememberDesktop()
+void rememberGnome()
 {
     registry::Key program = programKey();
     if (!program.readString("desktopmode").value_or(std::string()).empty())
@@ -54,7 +105,7 @@ void rememberDesktop()
     program.writeString("desktopmode", now->mode);
 }
 
-void restoreDesktop()
+void restoreGnome()
 {
     registry::Key program = programKey();
     const std::string mode = program.readString("desktopmode").value_or(std::string());
@@ -102,7 +153,10 @@ std::string read()
 
 std::optional<std::string> desktop()
 {
-    if (!useDesktop())
+    const Desktop kind = desktopKind();
+    if (kind == Desktop::Kde)
+        return kdeproxy::read();
+    if (kind != Desktop::Gnome)
         return std::nullopt;
     auto state = desktopproxy::read();
     if (!state)
@@ -112,23 +166,31 @@ std::optional<std::string> desktop()
 
 void enable(const std::string& hostPort)
 {
-    if (useDesktop())
-        rememberDesktop(); // while the store still says what the program set last
+    const Desktop kind = desktopKind();
+    if (kind == Desktop::Gnome)
+        rememberGnome(); // while the store still says what the program set last
+    else if (kind == Desktop::Kde)
+        rememberKde();
     auto key = settingsKey();
     key.writeDword("ProxyEnable", 1);
     key.writeString("ProxyServer", hostPort);
-    if (useDesktop()) {
-        const HostPort proxy = HostPort::parse(hostPort);
-        desktopproxy::enable(proxy.host, proxy.port.empty() ? 80 : proxy.portNumber());
-    }
+    const HostPort proxy = HostPort::parse(hostPort);
+    const int port = proxy.port.empty() ? 80 : proxy.portNumber();
+    if (kind == Desktop::Gnome)
+        desktopproxy::enable(proxy.host, port);
+    else if (kind == Desktop::Kde)
+        kdeproxy::enable(proxy.host, port);
     writeEnvFile(hostPort);
 }
 
 void disable()
 {
     settingsKey().writeDword("ProxyEnable", 0);
-    if (useDesktop())
-        restoreDesktop();
+    const Desktop kind = desktopKind();
+    if (kind == Desktop::Gnome)
+        restoreGnome();
+    else if (kind == Desktop::Kde)
+        restoreKde();
     writeEnvFile({});
 }
 

@@ -7,10 +7,12 @@
 #include <string>
 
 // The system proxy: the current user's Internet Settings ("ProxyEnable", "ProxyServer") in the registry
-// store, which are the truth; where the desktop has proxy settings of its own (GNOME), those as well, so
-// that the desktop's programs use the chosen proxy; and proxy.env beside the store for shells. The first
-// switch remembers what the desktop had ("desktopmode", "desktophttp" and "desktophttps" with their ports
-// in the program's key) and stopping puts it back; a desktop the program never changed is left alone. Setting
+// store, which are the truth; where the desktop has proxy settings of its own (GNOME's, or KDE's
+// kioslaverc when XDG_CURRENT_DESKTOP names KDE), those as well, so that the desktop's programs use the
+// chosen proxy; and proxy.env beside the store for shells. The first switch remembers what the desktop
+// had (GNOME: "desktopmode", "desktophttp" and "desktophttps" with their ports; KDE: "kdebefore",
+// "kdetype", "kdehttp", "kdehttps"; all in the program's key) and stopping puts it back; a desktop the
+// program never changed is left alone. Setting
 // VORIN_DESKTOP_PROXY=0 leaves the desktop's settings alone. Main thread.
 namespace vorin::systemproxy {
 

@@ -5,6 +5,7 @@
 #include "app/frmvrdl.h"
 #include "platform/desktopproxy.h"
 #include "platform/download.h"
+#include "platform/kdeproxy.h"
 #include "platform/registry.h"
 #include "support/fakes.h"
 #include "system/systemproxy.h"
@@ -189,6 +190,64 @@ TEST_F(SystemTest, TheDesktopFollowsTheSwitchAndGetsItsOwnSettingsBack)
     form->btnstopproxyExecute();
     EXPECT_EQ(desktopproxy::save(), own);
     ASSERT_TRUE(desktopproxy::restore(none));
+}
+
+// On KDE the switch edits kioslaverc and tells the KIO workers; stopping puts the file back as it was,
+// every other group, key and comment untouched, and a file the program never changed stays as it is.
+TEST_F(SystemTest, OnKdeTheSwitchEditsKioslavercAndPutsItBack)
+{
+    setenv("VORIN_DESKTOP_PROXY", "1", 1);
+    test::ScopedEnv kde("XDG_CURRENT_DESKTOP", "KDE");
+    test::ScopedEnv config("XDG_CONFIG_HOME", dir.path().string());
+    int told = 0;
+    kdeproxy::setNotifier([&] { ++told; });
+    auto file = [] {
+        std::ifstream in(kdeproxy::configFile(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string others = "# kept\n[General]\nProxyType=7\n\n";
+    struct Case {
+        const char* before; // kioslaverc before the first switch
+        const char* after;  // and after the stop
+    };
+    const std::string pac =
+        others + "[Proxy Settings]\nProxy Config Script=http://127.0.0.1/p.pac\nProxyType=2\n";
+    const std::string manual =
+        others + "[Proxy Settings]\r\nhttpProxy=http://127.0.0.70 3128\r\nProxyType=1\r\n";
+    const std::string manualBack =
+        others + "[Proxy Settings]\r\nhttpProxy=http://127.0.0.70 3128\nProxyType=1\n";
+    for (const Case& c : {Case{pac.c_str(), pac.c_str()}, Case{manual.c_str(), manualBack.c_str()},
+                          Case{"", "[Proxy Settings]\n"}}) {
+        {
+            std::ofstream(kdeproxy::configFile(), std::ios::binary) << c.before;
+        }
+        registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey).writeString("kdebefore", "");
+        told = 0;
+        start();
+        gridRow(1, "127.0.0.8", "3128", CheckMark::None);
+        form->btnsetproxyExecute();
+        EXPECT_EQ(kdeproxy::read(), "127.0.0.8:3128");
+        const std::string on = file();
+        EXPECT_EQ(kdeproxy::iniValue(on, "Proxy Settings", "ProxyType"), "1");
+        EXPECT_EQ(kdeproxy::iniValue(on, "Proxy Settings", "httpsProxy"), "http://127.0.0.8 3128");
+        EXPECT_EQ(kdeproxy::iniValue(on, "General", "ProxyType"),
+                  std::string(c.before).empty() ? std::nullopt : std::optional<std::string>("7"));
+        form->btnstopproxyExecute();
+        EXPECT_EQ(file(), c.after);
+        EXPECT_EQ(told, 2);
+        form.reset();
+    }
+    // Never changed by the program: a stop leaves the file alone.
+    {
+        std::ofstream(kdeproxy::configFile(), std::ios::binary) << manual;
+    }
+    start();
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(),
+                        g("桌面的代理设置与本程序保存的不同，桌面现为：") + "127.0.0.70:3128"),
+              view.statuses.end());
+    form->btnstopproxyExecute();
+    EXPECT_EQ(file(), manual);
+    kdeproxy::setNotifier([] {});
 }
 
 TEST_F(SystemTest, WebCheckAlternatesThePagesAndPurgesTheOther)
