@@ -119,6 +119,7 @@ int CliRunner::run()
         if (ok && options_.locate && !interrupted_ && !locate())
             return kExitFailed;
         break;
+    case Command::Proxy: // needs no run: see proxyCommand
     case Command::None:
         return kExitUsage;
     }

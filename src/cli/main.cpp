@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // Entry of vorindaili-cli: the arguments, the event loop without a window, Ctrl-C, the run.
 #include "cli/clirun.h"
+#include "cli/proxycommand.h"
 #include "platform/clock.h"
 #include "qtloop/qtdispatcher.h"
 
@@ -49,6 +50,8 @@ int main(int argc, char** argv)
         std::fputs(cli::helpText(parsed.options.command).c_str(), stdout);
         return cli::kExitOk;
     }
+    if (parsed.options.command == cli::Command::Proxy)
+        return cli::proxyCommand(parsed.options, stdout, stderr);
     if (parsed.options.command != cli::Command::Run && parsed.options.command != cli::Command::Harvest &&
         !parsed.options.in && isatty(STDIN_FILENO)) {
         std::fprintf(stderr, "vorindaili-cli: 没有输入：用 --in FILE 指定代理列表，或从管道输入\n");

@@ -57,7 +57,7 @@ bool allowed(Command command, Opt opt)
     switch (opt) {
     case Opt::Out:
     case Opt::Format:
-        return true;
+        return command != Command::Proxy;
     case Opt::Groups:
     case Opt::Sources:
         return command == Command::Harvest || command == Command::Run;
@@ -91,6 +91,8 @@ const char* commandName(Command command)
         return "locate";
     case Command::Run:
         return "run";
+    case Command::Proxy:
+        return "proxy";
     case Command::None:
         break;
     }
@@ -141,16 +143,35 @@ Parsed parseArguments(const std::vector<std::string>& args)
         return p;
     }
     if (i >= args.size())
-        return fail("缺少命令：harvest、validate、locate 或 run" + seeHelp(Command::None));
+        return fail("缺少命令：harvest、validate、locate、run 或 proxy" + seeHelp(Command::None));
     static const std::map<std::string, Command> commands = {{"harvest", Command::Harvest},
                                                             {"validate", Command::Validate},
                                                             {"locate", Command::Locate},
-                                                            {"run", Command::Run}};
+                                                            {"run", Command::Run},
+                                                            {"proxy", Command::Proxy}};
     auto cmd = commands.find(args[i]);
     if (cmd == commands.end())
         return fail("未知命令 \"" + args[i] + "\"" + seeHelp(Command::None));
     o.command = cmd->second;
     ++i;
+    if (o.command == Command::Proxy && i < args.size() && args[i] != "--help" && args[i] != "-h") {
+        static const std::map<std::string, ProxyAction> actions = {
+            {"show", ProxyAction::Show}, {"set", ProxyAction::Set}, {"stop", ProxyAction::Stop}};
+        auto action = actions.find(args[i]);
+        if (action == actions.end())
+            return fail("proxy 的操作 \"" + args[i] + "\" 无效：应为 set、stop 或 show" + seeHelp(o.command));
+        o.proxyAction = action->second;
+        ++i;
+        if (o.proxyAction == ProxyAction::Set) {
+            if (i >= args.size())
+                return fail("proxy set 缺少 主机:端口" + seeHelp(o.command));
+            const HostPort target = HostPort::parse(args[i]);
+            if (!target.valid())
+                return fail("proxy set 的取值 \"" + args[i] + "\" 无效：应为 主机:端口，例如 127.0.0.1:3128");
+            o.proxyTarget = target.text();
+            ++i;
+        }
+    }
     for (; i < args.size(); ++i) {
         std::string arg = args[i];
         if (arg == "--help" || arg == "-h") {
@@ -328,6 +349,14 @@ std::string helpText(Command command)
         "  --in FILE                   读取代理列表（每行 地址:端口，或 协议://[用户:密码@]地址:端口）；\n"
         "                              省略或为 - 时读标准输入\n";
     switch (command) {
+    case Command::Proxy:
+        return "用法: vorindaili-cli proxy set 主机:端口 | stop | show\n\n"
+               "与窗口程序的按钮相同地设置或停用系统代理（当前用户的 Internet Settings、桌面的代理设置、\n"
+               "proxy.env），或显示当前的系统代理。\n\n"
+               "  set 主机:端口               把它设为系统代理\n"
+               "  stop                        停用系统代理（桌面恢复本程序第一次设置之前的样子）\n"
+               "  show                        在标准输出写出当前的系统代理（主机:端口；停用时为空行）\n"
+               "  --help, -h                  显示本帮助\n";
     case Command::Harvest:
         return "用法: vorindaili-cli harvest "
                "[选项]\n\n从所选来源下载免费代理列表，输出清理后的列表。\n\n选项:\n" +
@@ -352,7 +381,8 @@ std::string helpText(Command command)
            "  harvest   从所选来源下载代理列表\n"
            "  validate  验证列表中的每个代理\n"
            "  locate    为没有位置的代理查询位置\n"
-           "  run       下载，然后验证（可选查询位置）\n\n"
+           "  run       下载，然后验证（可选查询位置）\n"
+           "  proxy     设置、停用或显示系统代理\n\n"
            "每个命令的选项见 vorindaili-cli <命令> --help。\n"
            "结果写到标准输出或 --out 文件，进度和错误写到标准错误。\n"
            "退出状态：0 成功，1 运行失败，2 用法错误，130 被中断。\n";

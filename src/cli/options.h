@@ -19,6 +19,13 @@ enum class Command {
     Validate,
     Locate,
     Run,
+    Proxy, // proxy set HOST:PORT | stop | show: the system proxy, as the window's buttons switch it
+};
+
+enum class ProxyAction {
+    Show,
+    Set,
+    Stop,
 };
 
 enum class Format {
@@ -45,6 +52,8 @@ struct Options {
     std::optional<ProtocolSet> protocols; // validate, run: the protocols a bare entry is checked in
     bool offline = false;                 // locate, run --locate: the local databases instead of the site
     std::optional<std::string> geoip;     // with offline: a MaxMind-format city database
+    ProxyAction proxyAction = ProxyAction::Show; // proxy: what to do
+    std::string proxyTarget;                     // proxy set: host:port
 };
 
 // Usage errors carry a one-line message naming the problem; the program exits with status 2.

@@ -4,9 +4,11 @@
 // its output compared with a golden file and with the window's own export of the same run.
 #include "app/frmvrdl.h"
 #include "files/proxyfiles.h"
+#include "platform/registry.h"
 #include "support/fakeproxy.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
+#include "system/systemproxy.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -295,6 +297,31 @@ TEST_F(CliEndToEnd, OfflineLocateNamesCountryAndCityWithoutTheNetwork)
     EXPECT_NE(r.err.find("missing.mmdb"), std::string::npos) << r.err;
 }
 
+// The proxy commands switch the same store (and shell file) as the window's buttons.
+TEST_F(CliEndToEnd, ProxySetStopAndShowSwitchTheWindowsStore)
+{
+    const auto settings = [] {
+        return registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
+    };
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+        std::uint32_t enabled;
+        std::string env; // a line proxy.env holds afterwards
+    };
+    for (const Case& c :
+         {Case{{"proxy", "set", "127.0.0.8:3128"}, "", 1, "export https_proxy='http://127.0.0.8:3128'"},
+          Case{{"proxy", "show"}, "127.0.0.8:3128\n", 1, "export HTTP_PROXY='http://127.0.0.8:3128'"},
+          Case{{"proxy", "stop"}, "", 0, "unset http_proxy"}, Case{{"proxy"}, "\n", 0, "unset http_proxy"}}) {
+        CliResult r = runCli(work.path(), c.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(settings().readDword("ProxyEnable"), c.enabled);
+        EXPECT_EQ(settings().readString("ProxyServer"), "127.0.0.8:3128"); // kept, as the window keeps it
+        EXPECT_NE(test::readFile(systemproxy::envFile()).find(c.env), std::string::npos) << c.env;
+    }
+}
+
 TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
 {
     const auto earlier = dir.path() / "earlier.txt";
@@ -333,7 +360,7 @@ TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
     }
     std::filesystem::remove(badSites);
 
-    for (const char* command : {"harvest", "validate", "locate", "run"}) {
+    for (const char* command : {"harvest", "validate", "locate", "run", "proxy"}) {
         CliResult r = runCli(work.path(), {command, "--help"});
         EXPECT_EQ(r.status, 0);
         EXPECT_NE(r.out.find(std::string("vorindaili-cli ") + command), std::string::npos);

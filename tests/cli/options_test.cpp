@@ -87,6 +87,11 @@ TEST(CliOptions, BadUsageIsOneLineNamingTheProblem)
         {{"locate", "--geoip", "c.mmdb"}, "--offline"},
         {{"run", "--offline"}, "--locate"},
         {{"validate", "--offline"}, "\"--offline\""},
+        {{"proxy", "on"}, "\"on\""},
+        {{"proxy", "set"}, "主机:端口"},
+        {{"proxy", "set", "127.0.0.1:70000"}, "\"127.0.0.1:70000\""},
+        {{"proxy", "set", "127.0.0.1:80", "x"}, "\"x\""},
+        {{"proxy", "show", "--out", "x"}, "\"--out\""},
     };
     for (const auto& c : cases) {
         Parsed p = parseArguments(c.args);
