@@ -21,6 +21,10 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
                   paths ? *paths : TempPaths::forProcess(),
                   [this](const Entry& e) { addrecord(e); },
                   {}}
+    , guard_(engine_, dispatcher, clock, table_,
+             {[] { return systemproxy::read(); },
+              [this](const std::string& hostPort) { startproxy(hostPort); }, [this] { stopproxy(); },
+              [this](const std::string& text) { showinfo(text); }})
 {
     judge = Judge::builtin(endpoints_);
     // The program's own fetches go through the system proxy as it stands at start-up. The view is not

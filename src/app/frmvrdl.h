@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "app/proxyguard.h"
 #include "app/view.h"
 #include "check/validationrun.h"
 #include "config/endpoints.h"
@@ -141,6 +142,10 @@ public:
     ProxyGrid& grid() { return grid_; }
     const Endpoints& endpoints() const { return endpoints_; }
 
+    // The proxy that stays alive: the window's timer ticks it; its settings come with the judge's.
+    void guardtick();
+    ProxyGuard& guard() { return guard_; }
+
     // Run state shared by the harvest and the validation run: busy while either is under way, autocheck
     // while a download asked for a validation after its listing.
     bool busy = false;
@@ -200,6 +205,7 @@ private:
     std::shared_ptr<ValidationRun> run_;  // kept alive by its own handlers while they run
     std::unique_ptr<tdaili> coordinator_; // its end joins the workers that use the above
     bool shown_ = false;
+    ProxyGuard guard_; // its checks use the engine above
     bool importing_ = false;
     bool listing_ = false;
     std::uint64_t importSerial_ = 0; // a new list for the table (an import, a harvest) counts it up

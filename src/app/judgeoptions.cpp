@@ -18,7 +18,14 @@ constexpr const char* kJudgeMarker = "judgemarker";
 constexpr const char* kJudgeBytes = "judgebytes";
 constexpr const char* kCheckProtocols = "checkprotocols"; // "http,socks5"
 constexpr const char* kGeoipFile = "geoipfile";
-constexpr const char* kFastChecks = "fastchecks"; // checks in flight; 0 or absent: the 120 ms pacing
+constexpr const char* kFastChecks = "fastchecks";       // checks in flight; 0 or absent: the 120 ms pacing
+constexpr const char* kGuard = "guard";                 // 1: the proxy that stays alive is on
+constexpr const char* kGuardInterval = "guardinterval"; // its seconds between checks
+
+int guardSeconds(std::uint32_t stored)
+{
+    return static_cast<int>(std::clamp<std::uint32_t>(stored, 5, 86400));
+}
 
 // More checks in flight than any descriptor limit allows are no use; the run cuts them further.
 constexpr std::uint32_t kMostFastChecks = 65536;
@@ -51,6 +58,8 @@ void Tfrmvrdl::readjudge()
     geoipfile = gbk::toUtf8(key.readString(kGeoipFile).value_or(std::string()));
     setfastchecks(
         static_cast<int>(std::min<std::uint32_t>(key.readDword(kFastChecks).value_or(0), kMostFastChecks)));
+    guard_.on = key.readDword(kGuard).value_or(0) == 1;
+    guard_.intervalSeconds = guardSeconds(key.readDword(kGuardInterval).value_or(60));
     Judge stored = judgeFrom(c, endpoints_);
     std::string why;
     if (c.url.empty() || stored.usable(why))
@@ -68,7 +77,9 @@ void Tfrmvrdl::mnjudgeExecute()
                               static_cast<int>(judge.markerBytes),
                               checkprotocols,
                               geoipfile,
-                              fastchecks()};
+                              fastchecks(),
+                              guard_.on,
+                              guard_.intervalSeconds};
     auto chosen = view_.judgeDialog(current);
     if (!chosen)
         return;
@@ -82,13 +93,17 @@ void Tfrmvrdl::mnjudgeExecute()
     checkprotocols = chosen->protocols != 0 ? chosen->protocols : bit(Protocol::Http);
     geoipfile = chosen->geoipFile;
     setfastchecks(std::clamp(chosen->fastChecks, 0, static_cast<int>(kMostFastChecks)));
+    guard_.on = chosen->guard;
+    guard_.intervalSeconds = guardSeconds(static_cast<std::uint32_t>(std::max(chosen->guardSeconds, 0)));
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
     (void)(key.writeString(kJudgeUrl, gbk::fromUtf8(chosen->url)) &&
            key.writeString(kJudgeMarker, gbk::fromUtf8(chosen->marker)) &&
            key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)) &&
            key.writeString(kCheckProtocols, protocolNames(checkprotocols)) &&
            key.writeString(kGeoipFile, gbk::fromUtf8(geoipfile)) &&
-           key.writeDword(kFastChecks, static_cast<std::uint32_t>(fastchecks())));
+           key.writeDword(kFastChecks, static_cast<std::uint32_t>(fastchecks())) &&
+           key.writeDword(kGuard, guard_.on ? 1 : 0) &&
+           key.writeDword(kGuardInterval, static_cast<std::uint32_t>(guard_.intervalSeconds)));
     std::string said = chosen->url.empty()
                            ? texts().judgeBuiltin
                            : (judge.rule == Judge::Rule::Echo ? texts().judgeEcho : texts().judgeMarker) +
@@ -97,6 +112,8 @@ void Tfrmvrdl::mnjudgeExecute()
         said += texts().protocolsChosen + protocolNames(checkprotocols);
     if (fastchecks() > 0)
         said += texts().fastChosen + std::to_string(fastchecks()) + texts().checkCappedEnd;
+    if (guard_.on)
+        said += texts().guardChosen + std::to_string(guard_.intervalSeconds) + texts().guardChosenEnd;
     showinfo(said);
 }
 

@@ -63,4 +63,10 @@ void Tfrmvrdl::btnstopproxyExecute()
     stopproxy();
 }
 
+void Tfrmvrdl::guardtick()
+{
+    guard_.judge = judge;
+    guard_.tick();
+}
+
 } // namespace vorin

@@ -70,6 +70,8 @@ public:
         ProtocolSet protocols = bit(Protocol::Http);
         std::string geoipFile; // UTF-8 path; empty: countries only
         int fastChecks = 0;    // checks in flight; 0: one start every 120 ms
+        bool guard = false;    // the proxy that stays alive
+        int guardSeconds = 60; // its seconds between checks
     };
     virtual std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) = 0;
     // A text editor for a file the user keeps (UTF-8): the edited text, or nothing when cancelled.

@@ -128,6 +128,12 @@ Texts build()
     t.sortProgress = g("正在排序……");
     t.desktopDiffers = g("桌面的代理设置与本程序保存的不同，桌面现为：");
     t.desktopNoProxy = g("不使用代理");
+    t.guardPrefix = g("守护代理：");
+    t.guardFailed = g(" 两次检查失败，");
+    t.guardSwitched = g("已换为 ");
+    t.guardStopped = g("无其他有效代理，已停用");
+    t.guardChosen = g("，守护代理每 ");
+    t.guardChosenEnd = g(" 秒检查一次");
     t.progressDone = g("正在验证：已完成 ");
     t.progressValid = g("，有效 ");
     t.progressCapped = g("，同时检查（受系统限制）");

@@ -86,6 +86,13 @@ struct Texts {
     // At start-up, a desktop whose own proxy is not the one stored (its proxy, or desktopNoProxy, follows).
     std::string desktopDiffers;
     std::string desktopNoProxy;
+    // The guard: "守护代理：" host:port " 两次检查失败，" then "已换为 " host:port or the stop.
+    std::string guardPrefix;
+    std::string guardFailed;
+    std::string guardSwitched;
+    std::string guardStopped;
+    std::string guardChosen; // the settings dialog's summary ("，守护代理每 60 秒检查一次")
+    std::string guardChosenEnd;
     std::string progressDone;
     std::string progressValid;
     std::string progressCapped;

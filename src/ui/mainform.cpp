@@ -73,7 +73,10 @@ MainForm::MainForm(Dispatcher& dispatcher, Clock& clock, Endpoints endpoints, QW
     buildMenus();
     // A fast validation run shows its verdicts and progress in batches, a few times a second.
     auto* progress = new QTimer(this);
-    connect(progress, &QTimer::timeout, this, [this] { controller_.showprogress(); });
+    connect(progress, &QTimer::timeout, this, [this] {
+        controller_.showprogress();
+        controller_.guardtick();
+    });
     progress->start(250);
 }
 
@@ -482,6 +485,16 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     fast->setSpecialValueText(QStringLiteral("0（逐个启动，每 120 毫秒一个）"));
     fast->setValue(current.fastChecks);
     fast->setToolTip(QStringLiteral("大于 0 时快速验证：同时最多检查这么多个代理，结果与逐个验证相同"));
+    // The proxy that stays alive: the current proxy checked every so many seconds, replaced when it dies.
+    auto* guard =
+        new QCheckBox(QStringLiteral("守护代理：定时检查当前代理，失效时换为下一个最快的有效代理"), &dialog);
+    guard->setObjectName(QStringLiteral("guard"));
+    guard->setChecked(current.guard);
+    auto* interval = new QSpinBox(&dialog);
+    interval->setObjectName(QStringLiteral("guardSeconds"));
+    interval->setRange(5, 86400);
+    interval->setSuffix(QStringLiteral(" 秒"));
+    interval->setValue(current.guardSeconds);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("验证网页："), url);
     form->addRow(QStringLiteral("标记文字："), marker);
@@ -489,6 +502,8 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     form->addRow(QStringLiteral("未注明协议的代理检查："), protocols);
     form->addRow(QStringLiteral("城市数据库（MaxMind 格式）："), geoipRow);
     form->addRow(QStringLiteral("同时检查的代理数："), fast);
+    form->addRow(QString(), guard);
+    form->addRow(QStringLiteral("守护代理的检查间隔："), interval);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
@@ -502,9 +517,14 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     ProtocolSet chosen = 0;
     for (const auto& [p, box] : boxes)
         chosen |= box->isChecked() ? bit(p) : 0;
-    return JudgeChoice{
-        url->text().trimmed().toStdString(),        marker->text().toStdString(),          bytes->value(),
-        chosen != 0 ? chosen : bit(Protocol::Http), geoip->text().trimmed().toStdString(), fast->value()};
+    return JudgeChoice{url->text().trimmed().toStdString(),
+                       marker->text().toStdString(),
+                       bytes->value(),
+                       chosen != 0 ? chosen : bit(Protocol::Http),
+                       geoip->text().trimmed().toStdString(),
+                       fast->value(),
+                       guard->isChecked(),
+                       interval->value()};
 }
 
 void MainForm::openExternal(const std::string& url)

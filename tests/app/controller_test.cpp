@@ -3,6 +3,7 @@
 #include "app/frmvrdl.h"
 #include "platform/registry.h"
 #include "support/fakes.h"
+#include "support/httpfixture.h"
 #include "system/systemproxy.h"
 #include "table/gridview.h"
 
@@ -24,10 +25,13 @@ class HoldingDispatcher final : public Dispatcher {
 public:
     void processMessages() override
     {
+        if (onProcess)
+            onProcess(); // what the window's timers would do meanwhile
         if (!hold)
             Dispatcher::processMessages();
     }
     bool hold = false;
+    std::function<void()> onProcess;
 };
 
 class ControllerTest : public ::testing::Test {
@@ -271,6 +275,61 @@ TEST_F(ControllerTest, ALongListingLetsTheWindowRunAndGivesWayToAHarvest)
     }
 }
 
+// The proxy that stays alive: a proxy that fails twice in a row is replaced by the fastest valid row that
+// has not failed (never a row the validation failed), and with none left the system proxy is stopped.
+TEST_F(ControllerTest, TheGuardReplacesADeadProxyWithTheNextFastestAndStopsWhenNoneIsLeft)
+{
+    form.frmshowExecute();
+    auto fake = [](const std::string& host) {
+        auto f = std::make_unique<test::HttpFixture>(host, 8080);
+        f->serve("/ip2city.asp", test::HttpFixture::Response::with(200, g("您的IP地址") + "127.0.0.1"));
+        return f;
+    };
+    const std::string a = "127.0.93.1", b = "127.0.93.2", c = "127.0.93.3", failed = "127.0.93.4";
+    auto proxyA = fake(a), proxyB = fake(b), proxyC = fake(c), proxyFailed = fake(failed);
+    for (auto [ip, speed] : {std::pair{a, 10}, {b, 300}, {c, 200}, {failed, 1}}) {
+        auto& t = form.table();
+        t.append();
+        t.setText(Field::Ip, ip);
+        t.setText(Field::Port, "8080");
+        t.setBoolean(Field::Valid, true);
+        t.setInteger(Field::Speed, speed);
+        t.post();
+        if (ip == failed)
+            t.setMark(*t.bookmark(), CheckMark::Failed);
+    }
+    form.startproxy(a + ":8080");
+    form.guard().on = true;
+    form.guardtick(); // watches the new proxy; its first check comes an interval later
+    dispatcher.onProcess = [&] { form.guardtick(); }; // the window's timer ticks it all the time
+    auto interval = [&] {
+        clock.ticks += 60000;
+        form.guardtick();
+        EXPECT_TRUE(form.guard().checking());
+        while (form.guard().checking())
+            dispatcher.waitMessages(std::chrono::milliseconds(20));
+        return systemproxy::read();
+    };
+    EXPECT_EQ(interval(), a + ":8080"); // alive
+    proxyA.reset();
+    EXPECT_EQ(interval(), a + ":8080"); // one failure is not enough
+    EXPECT_EQ(interval(), c + ":8080");
+    EXPECT_EQ(view.statuses.back(),
+              g("守护代理：") + a + ":8080" + g(" 两次检查失败，已换为 ") + c + ":8080");
+    proxyC.reset();
+    proxyB.reset();
+    interval();
+    EXPECT_EQ(interval(), b + ":8080");
+    interval();
+    EXPECT_EQ(interval(), "");
+    EXPECT_EQ(view.statuses.back(),
+              g("守护代理：") + b + ":8080" + g(" 两次检查失败，无其他有效代理，已停用"));
+    clock.ticks += 60000;
+    form.guardtick();
+    EXPECT_FALSE(form.guard().checking()); // no proxy, nothing to check
+    dispatcher.onProcess = nullptr;
+}
+
 TEST_F(ControllerTest, SortAndDeleteFromTheListTools)
 {
     form.frmshowExecute();
@@ -387,10 +446,13 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
     };
     const Case cases[] = {
         {{"http://127.0.0.1:9/azenv.php", "", 120, bit(Protocol::Http) | bit(Protocol::Socks5), "/tmp/c.mmdb",
-          500},
+          500, true, 30},
          Judge::Rule::Echo,
          true},
-        {{"http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Https), "", 0}, Judge::Rule::Marker, true},
+        // The guard's interval is kept from 5 s to a day.
+        {{"http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Https), "", 0, true, 1},
+         Judge::Rule::Marker,
+         true},
         // Refused: the earlier judge stays.
         {{"file:///etc/passwd", "", 120, bit(Protocol::Socks4), "", 7}, Judge::Rule::Marker, false},
         // Back to the built-in page; more checks in flight than any machine holds are cut.
@@ -424,6 +486,8 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         EXPECT_EQ(next.fastchecks(), fast);
         EXPECT_EQ(next.checkpause, fast > 0 ? 0 : 120);
         EXPECT_EQ(next.checkparallel, fast);
+        EXPECT_EQ(next.guard().on, c.chosen.guard);
+        EXPECT_EQ(next.guard().intervalSeconds, std::max(c.chosen.guardSeconds, 5));
     }
     EXPECT_EQ(view.judgeShown.back().url, "http://127.0.0.1:9/alive"); // the dialog opens on the current one
 }

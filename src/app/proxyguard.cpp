@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "app/proxyguard.h"
+
+#include "platform/hostport.h"
+#include "platform/texts.h"
+
+#include <limits>
+
+namespace vorin {
+
+ProxyGuard::ProxyGuard(FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, const ProxyTable& table,
+                       Host host)
+    : engine_(engine)
+    , dispatcher_(dispatcher)
+    , clock_(clock)
+    , table_(table)
+    , host_(std::move(host))
+{
+}
+
+ProxyGuard::~ProxyGuard() = default;
+
+void ProxyGuard::tick()
+{
+    if (!on || checker_ || switching_)
+        return;
+    const std::string proxy = host_.current();
+    if (proxy != watched_) { // a new proxy (or none): its own count, its first check after an interval
+        watched_ = proxy;
+        failures_ = 0;
+        lastCheck_ = clock_.tickCount();
+        return;
+    }
+    if (proxy.empty() ||
+        clock_.tickCount() - lastCheck_ < static_cast<std::uint32_t>(intervalSeconds) * 1000u)
+        return;
+    start(proxy);
+}
+
+void ProxyGuard::start(const std::string& proxy)
+{
+    lastCheck_ = clock_.tickCount();
+    retired_.reset();
+    checker_ = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    TKeloInetChecker& c = *checker_;
+    c.AccessType = TAccessType::atProxy;
+    c.Proxy = proxy;
+    c.Url = judge.url;
+    c.Echo = judge.rule == Judge::Rule::Echo;
+    c.Marker = judge.marker;
+    c.MarkerBytes = judge.markerBytes;
+    c.UserAgent = "Internet Explorer 7.0";
+    c.OnComplete = [this](TKeloInetChecker*, bool connected) { completed(connected); };
+    if (!c.Start())
+        checker_.reset();
+}
+
+void ProxyGuard::completed(bool connected)
+{
+    const bool local = checker_->localFailure();
+    retired_ = std::move(checker_); // in its own completion: it goes at the next check
+    lastCheck_ = clock_.tickCount();
+    if (local || host_.current() != watched_)
+        return;
+    if (connected) {
+        failures_ = 0;
+        return;
+    }
+    if (++failures_ < 2)
+        return;
+    const Texts& t = texts();
+    const std::string failed = watched_;
+    dead_.insert(failed);
+    const std::string next = nextProxy();
+    // The switch lets the window run (its status texts do), and with it this guard's timer: no tick may
+    // take the new proxy for its own meanwhile.
+    switching_ = true;
+    if (next.empty()) {
+        host_.stop();
+        host_.say(t.guardPrefix + failed + t.guardFailed + t.guardStopped);
+    } else {
+        host_.switchTo(next);
+        host_.say(t.guardPrefix + failed + t.guardFailed + t.guardSwitched + next);
+    }
+    switching_ = false;
+    watched_ = host_.current();
+    failures_ = 0;
+    lastCheck_ = clock_.tickCount();
+}
+
+std::string ProxyGuard::nextProxy() const
+{
+    std::string best;
+    std::int64_t bestSpeed = std::numeric_limits<std::int64_t>::max();
+    table_.forEach([&](std::size_t, const ProxyRecord& r) {
+        const bool valid =
+            r.mark != CheckMark::Failed && (r.mark == CheckMark::Valid || r.boolean(Field::Valid));
+        if (!valid)
+            return;
+        const HostPort hp = HostPort::trimmed(r.textView(Field::Ip), r.textView(Field::Port));
+        if (!hp.valid() || dead_.count(hp.text()))
+            return;
+        // The fastest first; a row without a speed after every timed one, in table order.
+        const std::int64_t speed =
+            r.has(Field::Speed) ? r.speed : std::numeric_limits<std::int64_t>::max() - 1;
+        if (speed < bestSpeed) {
+            bestSpeed = speed;
+            best = hp.text();
+        }
+    });
+    return best;
+}
+
+} // namespace vorin

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "check/KeloInetChecker.h"
+#include "config/judge.h"
+#include "platform/clock.h"
+#include "table/proxytable.h"
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace vorin {
+
+// The proxy that stays alive ("守护代理"): while it is on and a system proxy is set, the proxy is checked
+// through the judge every interval; after two failures in a row the system proxy goes to the fastest
+// valid row of the table that has not failed it yet, and with none left it is stopped, so the desktop is
+// never left on a dead proxy. A check that failed on this machine (no descriptor, no port) counts for
+// nothing. Main thread; tick() is called often (the window's timer, the CLI's ticker).
+class ProxyGuard {
+public:
+    struct Host {
+        std::function<std::string()> current;                      // the system proxy, host:port or ""
+        std::function<void(const std::string& hostPort)> switchTo; // makes it the system proxy
+        std::function<void()> stop;                                // switches the system proxy off
+        std::function<void(const std::string& gbkText)> say;       // the status line
+    };
+    ProxyGuard(FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, const ProxyTable& table, Host host);
+    ~ProxyGuard();
+
+    bool on = false;
+    int intervalSeconds = 60;
+    Judge judge;
+
+    void tick();
+    // Whether a check is out.
+    bool checking() const { return checker_ != nullptr; }
+    // host:port of the proxies the guard has found dead since it started (never chosen again).
+    const std::set<std::string>& dead() const { return dead_; }
+
+private:
+    void start(const std::string& proxy);
+    void completed(bool connected);
+    std::string nextProxy() const;
+
+    FetchEngine& engine_;
+    Dispatcher& dispatcher_;
+    Clock& clock_;
+    const ProxyTable& table_;
+    Host host_;
+    std::unique_ptr<TKeloInetChecker> checker_;
+    std::unique_ptr<TKeloInetChecker> retired_; // the last one, kept until the next check starts
+    std::string watched_;                       // the proxy the failures count for
+    int failures_ = 0;
+    bool switching_ = false;
+    std::uint32_t lastCheck_ = 0;
+    std::set<std::string> dead_;
+};
+
+} // namespace vorin
