@@ -24,7 +24,11 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
     , guard_(engine_, dispatcher, clock, table_,
              {[] { return systemproxy::read(); },
               [this](const std::string& hostPort) { startproxy(hostPort); }, [this] { stopproxy(); },
-              [this](const std::string& text) { showinfo(text); }})
+              [this](const std::string& text) {
+                  showinfo(text);
+                  if (onguard)
+                      onguard(text);
+              }})
 {
     judge = Judge::builtin(endpoints_);
     // The program's own fetches go through the system proxy as it stands at start-up. The view is not

@@ -145,6 +145,8 @@ public:
     // The proxy that stays alive: the window's timer ticks it; its settings come with the judge's.
     void guardtick();
     ProxyGuard& guard() { return guard_; }
+    // Also told what the guard says (a front end without a status line); GBK.
+    std::function<void(const std::string&)> onguard;
 
     // Run state shared by the harvest and the validation run: busy while either is under way, autocheck
     // while a download asked for a validation after its listing.

@@ -28,6 +28,7 @@ void ProxyGuard::tick()
     const std::string proxy = host_.current();
     if (proxy != watched_) { // a new proxy (or none): its own count, its first check after an interval
         watched_ = proxy;
+        stopped_ = stopped_ && proxy.empty();
         failures_ = 0;
         lastCheck_ = clock_.tickCount();
         return;
@@ -77,6 +78,7 @@ void ProxyGuard::completed(bool connected)
     // take the new proxy for its own meanwhile.
     switching_ = true;
     if (next.empty()) {
+        stopped_ = true;
         host_.stop();
         host_.say(t.guardPrefix + failed + t.guardFailed + t.guardStopped);
     } else {

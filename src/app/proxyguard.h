@@ -39,11 +39,14 @@ public:
     bool checking() const { return checker_ != nullptr; }
     // host:port of the proxies the guard has found dead since it started (never chosen again).
     const std::set<std::string>& dead() const { return dead_; }
+    // Whether it has stopped the system proxy for want of a valid row.
+    bool stopped() const { return stopped_; }
+    // The fastest valid row that has not failed, as host:port; "" when there is none.
+    std::string nextProxy() const;
 
 private:
     void start(const std::string& proxy);
     void completed(bool connected);
-    std::string nextProxy() const;
 
     FetchEngine& engine_;
     Dispatcher& dispatcher_;
@@ -55,6 +58,7 @@ private:
     std::string watched_;                       // the proxy the failures count for
     int failures_ = 0;
     bool switching_ = false;
+    bool stopped_ = false;
     std::uint32_t lastCheck_ = 0;
     std::set<std::string> dead_;
 };

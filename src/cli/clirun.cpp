@@ -6,6 +6,7 @@
 #include "files/proxyfiles.h"
 #include "platform/atomicfile.h"
 #include "platform/download.h"
+#include "platform/gbk.h"
 #include "platform/localtime.h"
 
 #include <cerrno>
@@ -119,6 +120,10 @@ int CliRunner::run()
         if (ok && options_.locate && !interrupted_ && !locate())
             return kExitFailed;
         break;
+    case Command::Guard:
+        if (!load())
+            return kExitFailed;
+        return guard();
     case Command::Proxy: // needs no run: see proxyCommand
     case Command::None:
         return kExitUsage;
@@ -204,18 +209,52 @@ bool CliRunner::load()
             return false;
         }
         probe.close();
-        if (!form_.importfile(*options_.in))
+    }
+    std::string bytes;
+    if (options_.in && *options_.in != "-") {
+        if (IoResult r = proxyfiles::readList(*options_.in, bytes); !r) {
+            reporter_.error(gbk::toUtf8(r.message));
             return false;
+        }
     } else {
-        std::string bytes((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
         if (std::cin.bad()) {
             reporter_.error("无法读取标准输入");
             return false;
         }
-        form_.importbytes(bytes);
     }
+    // The program's own JSON (validate --format json) is read as such; everything else as a list.
+    const std::size_t start = bytes.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos || bytes[start] != '[' || !proxyfiles::importJson(form_.table(), bytes))
+        form_.importbytes(bytes);
     form_.showingrid();
     return true;
+}
+
+int CliRunner::guard()
+{
+    ProxyGuard& g = form_.guard();
+    g.on = true;
+    g.intervalSeconds = options_.interval;
+    // Off a terminal every status text is a line of its own already; on one, the guard's stay on the screen.
+    form_.onguard = [this](const std::string& text) {
+        if (reporter_.terminal())
+            reporter_.error(gbk::toUtf8(text));
+    };
+    // With no system proxy set, the list's fastest valid proxy becomes it.
+    if (form_.getproxy().empty()) {
+        const std::string first = g.nextProxy();
+        if (first.empty()) {
+            reporter_.error("列表中没有有效的代理");
+            return kExitFailed;
+        }
+        form_.startproxy(first); // says so in its status text
+    }
+    while (!interrupted_ && !g.stopped()) {
+        form_.guardtick();
+        dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    }
+    return interrupted_ ? kExitInterrupted : kExitFailed;
 }
 
 int CliRunner::write()

@@ -46,6 +46,8 @@ private:
     // cannot be opened (said on standard error).
     bool locate();
     int write();
+    // guard: until Ctrl-C (130) or until no valid proxy is left (1).
+    int guard();
     // Waits in the event loop until done() holds or the run is interrupted; false when interrupted.
     bool waitUntil(const std::function<bool()>& done);
     double elapsedSeconds() const;

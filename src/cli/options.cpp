@@ -23,6 +23,7 @@ enum class Opt {
     Protocols,
     Offline,
     Geoip,
+    Interval,
 };
 
 struct OptionInfo {
@@ -48,6 +49,7 @@ const std::map<std::string, OptionInfo>& knownOptions()
         {"--protocols", {Opt::Protocols, true}},
         {"--offline", {Opt::Offline, false}},
         {"--geoip", {Opt::Geoip, true}},
+        {"--interval", {Opt::Interval, true}},
     };
     return options;
 }
@@ -57,12 +59,14 @@ bool allowed(Command command, Opt opt)
     switch (opt) {
     case Opt::Out:
     case Opt::Format:
-        return command != Command::Proxy;
+        return command != Command::Proxy && command != Command::Guard;
+    case Opt::Interval:
+        return command == Command::Guard;
     case Opt::Groups:
     case Opt::Sources:
         return command == Command::Harvest || command == Command::Run;
     case Opt::In:
-        return command == Command::Validate || command == Command::Locate;
+        return command == Command::Validate || command == Command::Locate || command == Command::Guard;
     case Opt::Concurrency:
     case Opt::Judge:
     case Opt::Marker:
@@ -93,6 +97,8 @@ const char* commandName(Command command)
         return "run";
     case Command::Proxy:
         return "proxy";
+    case Command::Guard:
+        return "guard";
     case Command::None:
         break;
     }
@@ -143,12 +149,10 @@ Parsed parseArguments(const std::vector<std::string>& args)
         return p;
     }
     if (i >= args.size())
-        return fail("缺少命令：harvest、validate、locate、run 或 proxy" + seeHelp(Command::None));
-    static const std::map<std::string, Command> commands = {{"harvest", Command::Harvest},
-                                                            {"validate", Command::Validate},
-                                                            {"locate", Command::Locate},
-                                                            {"run", Command::Run},
-                                                            {"proxy", Command::Proxy}};
+        return fail("缺少命令：harvest、validate、locate、run、proxy 或 guard" + seeHelp(Command::None));
+    static const std::map<std::string, Command> commands = {
+        {"harvest", Command::Harvest}, {"validate", Command::Validate}, {"locate", Command::Locate},
+        {"run", Command::Run},         {"proxy", Command::Proxy},       {"guard", Command::Guard}};
     auto cmd = commands.find(args[i]);
     if (cmd == commands.end())
         return fail("未知命令 \"" + args[i] + "\"" + seeHelp(Command::None));
@@ -286,6 +290,13 @@ Parsed parseArguments(const std::vector<std::string>& args)
                 return fail("--geoip 缺少文件名");
             o.geoip = value;
             break;
+        case Opt::Interval: {
+            auto n = parseInt(value);
+            if (!n || *n < 1 || *n > 86400)
+                return fail("--interval 的取值 \"" + value + "\" 无效：应为 1 到 86400 的秒数");
+            o.interval = *n;
+            break;
+        }
         }
     }
     if ((o.marker || o.markerBytes) && !o.judge)
@@ -349,6 +360,17 @@ std::string helpText(Command command)
         "  --in FILE                   读取代理列表（每行 地址:端口，或 协议://[用户:密码@]地址:端口）；\n"
         "                              省略或为 - 时读标准输入\n";
     switch (command) {
+    case Command::Guard:
+        return "用法: vorindaili-cli guard [选项]\n\n"
+               "守护代理：把列表中最快的有效代理设为系统代理（已设了系统代理时守护它），每隔一段时间检查一次"
+               "；\n"
+               "连续两次失败时换为下一个最快的有效代理，每次更换在标准错误写一行；没有有效代理时停用代理并以"
+               "\n"
+               "状态 1 退出，按 Ctrl-C 以状态 130 退出（系统代理保持不变）。\n\n选项:\n" +
+               in +
+               "                              也可以是 validate --format json 的结果\n"
+               "  --interval S                检查间隔，秒（默认 60）\n"
+               "  --help, -h                  显示本帮助\n";
     case Command::Proxy:
         return "用法: vorindaili-cli proxy set 主机:端口 | stop | show\n\n"
                "与窗口程序的按钮相同地设置或停用系统代理（当前用户的 Internet Settings、桌面的代理设置、\n"
@@ -382,7 +404,8 @@ std::string helpText(Command command)
            "  validate  验证列表中的每个代理\n"
            "  locate    为没有位置的代理查询位置\n"
            "  run       下载，然后验证（可选查询位置）\n"
-           "  proxy     设置、停用或显示系统代理\n\n"
+           "  proxy     设置、停用或显示系统代理\n"
+           "  guard     守护系统代理：失效时换为列表中下一个有效代理\n\n"
            "每个命令的选项见 vorindaili-cli <命令> --help。\n"
            "结果写到标准输出或 --out 文件，进度和错误写到标准错误。\n"
            "退出状态：0 成功，1 运行失败，2 用法错误，130 被中断。\n";

@@ -20,6 +20,7 @@ enum class Command {
     Locate,
     Run,
     Proxy, // proxy set HOST:PORT | stop | show: the system proxy, as the window's buttons switch it
+    Guard, // keeps the system proxy on a live proxy of a list until Ctrl-C or none is left
 };
 
 enum class ProxyAction {
@@ -54,6 +55,7 @@ struct Options {
     std::optional<std::string> geoip;     // with offline: a MaxMind-format city database
     ProxyAction proxyAction = ProxyAction::Show; // proxy: what to do
     std::string proxyTarget;                     // proxy set: host:port
+    int interval = 60;                           // guard: seconds between checks
 };
 
 // Usage errors carry a one-line message naming the problem; the program exits with status 2.

@@ -19,4 +19,9 @@ std::string jsonBytes(const ProxyTable& table);
 // A GBK text as a quoted JSON string in UTF-8.
 std::string jsonString(std::string_view gbkText);
 
+// Replaces the table's rows with those of such an array (the program's own export): the six fields from
+// their names, texts cut to their sizes, anything else ignored. False, the table untouched, when bytes
+// are no JSON array.
+bool importJson(ProxyTable& table, std::string_view bytes);
+
 } // namespace vorin::proxyfiles

@@ -322,6 +322,40 @@ TEST_F(CliEndToEnd, ProxySetStopAndShowSwitchTheWindowsStore)
     }
 }
 
+// guard keeps the system proxy on a live proxy of a JSON result: a dead one is replaced by the next fastest
+// (a line on standard error each time) and with none left the proxy is stopped (status 1); Ctrl-C leaves
+// a live one set (status 130).
+TEST_F(CliEndToEnd, GuardReplacesDeadProxiesAndStopsWhenNoneIsLeft)
+{
+    const auto settings = [] {
+        return registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
+    };
+    const auto list = dir.path() / "valid.json";
+    auto row = [](const std::string& ip, int speed) { // as validate --format json writes it, in UTF-8
+        return "{\"IP地址\": \"" + ip +
+               "\", \"端口\": \"8080\", \"验证\": true, \"速度\": " + std::to_string(speed) + "}";
+    };
+    test::writeFile(list, "[" + row("127.0.94.1", 10) + ", " + row("127.0.94.2", 20) + "]\n");
+
+    // Nothing listens at either: the first is set, replaced, then the proxy is stopped.
+    CliResult dead = runCli(work.path(), {"guard", "--in", list.string(), "--interval", "1"});
+    EXPECT_EQ(dead.status, 1) << dead.err;
+    EXPECT_NE(dead.err.find("127.0.94.1:8080 两次检查失败，已换为 127.0.94.2:8080"), std::string::npos)
+        << dead.err;
+    EXPECT_NE(dead.err.find("127.0.94.2:8080 两次检查失败，无其他有效代理，已停用"), std::string::npos)
+        << dead.err;
+    EXPECT_EQ(settings().readDword("ProxyEnable"), 0u);
+
+    // A live one stays set until Ctrl-C.
+    test::HttpFixture alive("127.0.94.1", 8080);
+    alive.serve("/ip2city.asp", Response::with(200, g("您的IP地址") + "127.0.0.1"));
+    CliResult kept = runCli(work.path(), {"guard", "--in", list.string(), "--interval", "1"}, "", 3500ms);
+    EXPECT_EQ(kept.status, 130) << kept.err;
+    EXPECT_EQ(kept.err.find("两次检查失败"), std::string::npos) << kept.err;
+    EXPECT_EQ(settings().readDword("ProxyEnable"), 1u);
+    EXPECT_EQ(settings().readString("ProxyServer"), "127.0.94.1:8080");
+}
+
 TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
 {
     const auto earlier = dir.path() / "earlier.txt";
@@ -360,7 +394,7 @@ TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
     }
     std::filesystem::remove(badSites);
 
-    for (const char* command : {"harvest", "validate", "locate", "run", "proxy"}) {
+    for (const char* command : {"harvest", "validate", "locate", "run", "proxy", "guard"}) {
         CliResult r = runCli(work.path(), {command, "--help"});
         EXPECT_EQ(r.status, 0);
         EXPECT_NE(r.out.find(std::string("vorindaili-cli ") + command), std::string::npos);

@@ -92,6 +92,8 @@ TEST(CliOptions, BadUsageIsOneLineNamingTheProblem)
         {{"proxy", "set", "127.0.0.1:70000"}, "\"127.0.0.1:70000\""},
         {{"proxy", "set", "127.0.0.1:80", "x"}, "\"x\""},
         {{"proxy", "show", "--out", "x"}, "\"--out\""},
+        {{"guard", "--interval", "0"}, "\"0\""},
+        {{"guard", "--format", "json"}, "\"--format\""},
     };
     for (const auto& c : cases) {
         Parsed p = parseArguments(c.args);
