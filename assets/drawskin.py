@@ -3,7 +3,8 @@
 # SPDX-FileCopyrightText: 2026 The Vorin developers
 """Draws the window skin: panel strips and four-frame button strips, as PNG files in assets/skin/.
 
-Run it again after a change: python3 assets/drawskin.py [--out DIR]. Standard library only: shapes are rasterised
+Run it again after a change: python3 assets/drawskin.py [--out DIR]; with --icons [DIR] it draws the program's icon
+in the desktop's sizes instead, into DIR (default assets/icons/hicolor/). Standard library only: shapes are rasterised
 with 4 x 4 supersampling and written with zlib. Frames of a button strip: normal, hover, pressed, and a
 fourth that only the two proxy buttons fill (a pale look)."""
 
@@ -313,7 +314,24 @@ def panels():
     s.save("Pan_bot.png", alpha=False)
 
 
+def app_icons(out):
+    # The program's icon in the desktop's sizes: the set-proxy globe with its tick on a pale rounded tile.
+    for n in (16, 24, 32, 48, 64, 128, 256):
+        c = Canvas(n, n)
+        r = max(2.0, n * 0.18)
+        c.shape(rrect(0.5, 0.5, n - 0.5, n - 0.5, r), None, shade=vgrad(0, n, (240, 247, 255, 255), (170, 200, 240, 255)))
+        s = n / 25.0
+        icon_setproxy(c, n * 0.04, n * 0.01, s, False)
+        folder = os.path.join(out, "%dx%d" % (n, n), "apps")
+        os.makedirs(folder, exist_ok=True)
+        c.save(os.path.join(folder, "vorindaili.png"))
+
+
 def main():
+    if len(sys.argv) in (2, 3) and sys.argv[1] == "--icons":
+        default = os.path.join(os.path.dirname(os.path.abspath(__file__)), "icons", "hicolor")
+        app_icons(sys.argv[2] if len(sys.argv) == 3 else default)
+        return
     os.makedirs(OUT, exist_ok=True)
     panels()
     button("vrpngbtn1", 46, 18, icon_close, titlebar=True)

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "config/sources.h"
 
+#include "config/defaultsources.h"
+
 #include "platform/atomicfile.h"
 #include "platform/hostport.h"
 #include "platform/registry.h"
@@ -94,24 +96,7 @@ SourceList parseSources(std::string_view text)
 
 const std::string& defaultSourcesText()
 {
-    static const std::string text =
-        "# Vorin智能代理 的自定义来源 / custom sources of Vorin智能代理\n"
-        "#\n"
-        "# 每行一个来源：网址，后面可以写协议（http、https、socks4、socks5，默认 http）。\n"
-        "# One source a line: the page's URL, then optionally its protocol (http, https, socks4, socks5;\n"
-        "# default http). Lines starting with # are comments. The program finds host:port entries in plain\n"
-        "# text, HTML tables and JSON; an entry written as socks5://host:port keeps its own protocol.\n"
-        "#\n"
-        "# 例如 / for example:\n"
-        "#   https://example.org/proxies.txt socks5\n"
-        "\n"
-        "https://raw.githubusercontent.com/TheSpeedX/PROXY-List/master/http.txt http\n"
-        "https://raw.githubusercontent.com/TheSpeedX/PROXY-List/master/socks4.txt socks4\n"
-        "https://raw.githubusercontent.com/TheSpeedX/PROXY-List/master/socks5.txt socks5\n"
-        "https://raw.githubusercontent.com/monosans/proxy-list/main/proxies/http.txt http\n"
-        "https://raw.githubusercontent.com/clarketm/proxy-list/master/proxy-list-raw.txt http\n"
-        "# A JSON API: each object names its own protocols.\n"
-        "https://proxylist.geonode.com/api/proxy-list?limit=500&page=1&sort_by=lastChecked&sort_type=desc\n";
+    static const std::string text = kDefaultSourcesText;
     return text;
 }
 

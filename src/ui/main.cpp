@@ -6,6 +6,7 @@
 #include "ui/mainform.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdlib>
 #include <string>
 
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The menu entry and the icon the desktop shows for the window (installed under these names).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vorinsoft.vorindaili"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorindaili")));
     vorin::QtDispatcher dispatcher;
     vorin::SystemClock clock;
     vorin::MainForm form(dispatcher, clock, vorin::Endpoints::fromEnvironment());
