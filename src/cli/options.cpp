@@ -114,6 +114,13 @@ std::optional<int> parseInt(const std::string& text)
     return value;
 }
 
+// A decimal integer from lo to hi, nothing else.
+std::optional<int> intBetween(const std::string& text, int lo, int hi)
+{
+    auto n = parseInt(text);
+    return n && *n >= lo && *n <= hi ? n : std::nullopt;
+}
+
 bool validHostPort(const std::string& text)
 {
     const auto colon = text.rfind(':');
@@ -239,8 +246,8 @@ Parsed parseArguments(const std::vector<std::string>& args)
             break;
         }
         case Opt::Concurrency: {
-            auto n = parseInt(value);
-            if (!n || *n < 1 || *n > 100000)
+            auto n = intBetween(value, 1, 100000);
+            if (!n)
                 return fail("--concurrency 的取值 \"" + value + "\" 无效：应为 1 到 100000 的整数");
             o.concurrency = *n;
             break;
@@ -267,8 +274,8 @@ Parsed parseArguments(const std::vector<std::string>& args)
             o.marker = value;
             break;
         case Opt::MarkerBytes: {
-            auto n = parseInt(value);
-            if (!n || *n < 1 || *n > (1 << 20))
+            auto n = intBetween(value, 1, (1 << 20));
+            if (!n)
                 return fail("--marker-bytes 的取值 \"" + value + "\" 无效：应为 1 到 1048576 的整数");
             o.markerBytes = *n;
             break;
@@ -291,8 +298,8 @@ Parsed parseArguments(const std::vector<std::string>& args)
             o.geoip = value;
             break;
         case Opt::Interval: {
-            auto n = parseInt(value);
-            if (!n || *n < 1 || *n > 86400)
+            auto n = intBetween(value, 1, 86400);
+            if (!n)
                 return fail("--interval 的取值 \"" + value + "\" 无效：应为 1 到 86400 的秒数");
             o.interval = *n;
             break;

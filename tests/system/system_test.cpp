@@ -144,10 +144,7 @@ TEST_F(SystemTest, TheDesktopFollowsTheSwitchAndGetsItsOwnSettingsBack)
         GTEST_SKIP() << "the GNOME proxy schema is not installed";
     setenv("VORIN_DESKTOP_PROXY", "1", 1);
     auto program = [] { return registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey); };
-    auto envFile = [] {
-        std::ifstream in(systemproxy::envFile());
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    auto envFile = [] { return test::readFile(systemproxy::envFile()); };
     struct Case {
         desktopproxy::Settings before;
         bool setByAnEarlierVersion;
@@ -201,10 +198,7 @@ TEST_F(SystemTest, OnKdeTheSwitchEditsKioslavercAndPutsItBack)
     test::ScopedEnv config("XDG_CONFIG_HOME", dir.path().string());
     int told = 0;
     kdeproxy::setNotifier([&] { ++told; });
-    auto file = [] {
-        std::ifstream in(kdeproxy::configFile(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    auto file = [] { return test::readFile(kdeproxy::configFile()); };
     const std::string others = "# kept\n[General]\nProxyType=7\n\n";
     struct Case {
         const char* before; // kioslaverc before the first switch
