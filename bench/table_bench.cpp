@@ -2,7 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The proxy table's hot paths at harvest sizes: appends with a sort in force, the harvest clean-up and a
 // full grid redraw. Targets on the 2-core build machine: each under 0.5 s at the sizes named below, and
-// appends O(log n) each (compare the per-row time of the two sizes).
+// appends O(log n) each (compare the per-row time of the two sizes). The JSON export is measured beside the
+// text export of the same table, its baseline.
+#include "files/jsonexport.h"
+#include "files/proxyfiles.h"
 #include "table/gridview.h"
 #include "table/proxytable.h"
 
@@ -110,6 +113,28 @@ void BM_ShowInGrid(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ShowInGrid)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+// The export of n validated rows: argument 1 the JSON for scripts, 0 the window's text file.
+void BM_Export(benchmark::State& state)
+{
+    std::mt19937 rng(4);
+    ProxyTable t(collator());
+    t.open();
+    for (int i = 0; i < 100'000; ++i) {
+        t.append();
+        t.setText(Field::Ip, randomAddress(rng));
+        t.setText(Field::Port, "8080");
+        t.setBoolean(Field::Valid, true);
+        t.setInteger(Field::Speed, i % 5000);
+        t.post();
+    }
+    const bool json = state.range(0) == 1;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(json ? proxyfiles::jsonBytes(t)
+                                      : proxyfiles::exportBytes(t, proxyfiles::Text, "2026-12-09 12:00:00"));
+    }
+}
+BENCHMARK(BM_Export)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace vorin

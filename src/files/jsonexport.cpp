@@ -4,74 +4,122 @@
 
 #include "platform/gbk.h"
 
-#include <cstdio>
+#include <array>
+#include <nlohmann/json.hpp>
 
 namespace vorin::proxyfiles {
+namespace {
+
+using Json = nlohmann::json;
+
+// The library writes every name and value; the layout is ours: one row a line, ", " between members and
+// ": " after a name, easier to read and to diff than either of the library's own layouts.
+void append(std::string& out, const Json& value)
+{
+    // Texts come from gbk::toUtf8 and are valid UTF-8; replace keeps a fault there from throwing.
+    out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// The members' names, written once: "\"IP地址\": " and so on, in the order of a row.
+enum Member {
+    Ip,
+    Port,
+    ProtocolText,
+    Location,
+    Valid,
+    Speed,
+    Protocols,
+    Anonymity,
+    ExitIp,
+    Country,
+    Members
+};
+
+const std::array<std::string, Members>& names()
+{
+    static const std::array<std::string, Members> written = [] {
+        const std::string keys[Members] = {
+            gbk::toUtf8(fieldName(Field::Ip)),
+            gbk::toUtf8(fieldName(Field::Port)),
+            gbk::toUtf8(fieldName(Field::Protocol)),
+            gbk::toUtf8(fieldName(Field::Location)),
+            gbk::toUtf8(fieldName(Field::Valid)),
+            gbk::toUtf8(fieldName(Field::Speed)),
+            "protocols",
+            "anonymity",
+            "exit_ip",
+            "country",
+        };
+        std::array<std::string, Members> out;
+        for (int i = 0; i < Members; ++i) {
+            append(out[i], Json(keys[i]));
+            out[i] = (i == 0 ? "" : ", ") + out[i] + ": ";
+        }
+        return out;
+    }();
+    return written;
+}
+
+Json textOrNull(std::string_view gbkText)
+{
+    return gbkText.empty() ? Json(nullptr) : Json(gbk::toUtf8(gbkText));
+}
+
+void appendRow(std::string& out, const ProxyRecord& r)
+{
+    const auto& name = names();
+    out += '{';
+    const Field fields[] = {Field::Ip, Field::Port, Field::Protocol, Field::Location};
+    for (int i = Ip; i <= Location; ++i) {
+        out += name[i];
+        append(out, Json(gbk::toUtf8(r.text(fields[i]))));
+    }
+    out += name[Valid];
+    append(out, Json(r.boolean(Field::Valid)));
+    out += name[Speed];
+    append(out, r.has(Field::Speed) ? Json(r.speed) : Json(nullptr));
+    // What the checks and the offline location found.
+    const CheckFacts facts = r.facts();
+    out += name[Protocols];
+    out += '[';
+    const char* separator = "";
+    for (Protocol p : kProtocols) {
+        if (facts.passed & bit(p)) {
+            out += separator;
+            append(out, Json(protocolName(p)));
+            separator = ", ";
+        }
+    }
+    out += ']';
+    out += name[Anonymity];
+    const char* anonymity = anonymityName(facts.anonymity);
+    append(out, anonymity ? Json(anonymity) : Json(nullptr));
+    out += name[ExitIp];
+    append(out, textOrNull(facts.exitIp));
+    out += name[Country];
+    append(out, textOrNull(r.country()));
+    out += '}';
+}
+
+} // namespace
 
 std::string jsonString(std::string_view gbkText)
 {
-    const std::string utf8 = gbk::toUtf8(gbkText);
     std::string out;
-    out.reserve(utf8.size() + 2);
-    out += '"';
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7f) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    out += '"';
+    append(out, Json(gbk::toUtf8(gbkText)));
     return out;
 }
 
 std::string jsonBytes(const ProxyTable& table)
 {
     std::string out = "[";
-    bool first = true;
+    const char* separator = "\n  ";
     table.forEach([&](std::size_t, const ProxyRecord& r) {
-        out += first ? "\n  {" : ",\n  {";
-        first = false;
-        for (Field f : {Field::Ip, Field::Port, Field::Protocol, Field::Location}) {
-            out += jsonString(fieldName(f)) + ": " + jsonString(r.text(f)) + ", ";
-        }
-        out +=
-            jsonString(fieldName(Field::Valid)) + ": " + (r.boolean(Field::Valid) ? "true" : "false") + ", ";
-        out += jsonString(fieldName(Field::Speed)) + ": " +
-               (r.has(Field::Speed) ? std::to_string(r.speed) : std::string("null")) + ", ";
-        // What the checks and the offline location found.
-        const CheckFacts facts = r.facts();
-        out += "\"protocols\": [";
-        const std::string names = protocolNames(facts.passed, "\", \"");
-        out += names.empty() ? std::string() : "\"" + names + "\"";
-        out += "], \"anonymity\": ";
-        const char* anonymity = anonymityName(facts.anonymity);
-        out += anonymity ? "\"" + std::string(anonymity) + "\"" : std::string("null");
-        out += ", \"exit_ip\": " + (facts.exitIp.empty() ? std::string("null") : jsonString(facts.exitIp));
-        out +=
-            ", \"country\": " + (r.country().empty() ? std::string("null") : jsonString(r.country())) + "}";
+        out += separator;
+        appendRow(out, r);
+        separator = ",\n  ";
     });
-    out += first ? "]\n" : "\n]\n";
+    out += out.size() == 1 ? "]\n" : "\n]\n";
     return out;
 }
 
