@@ -8,6 +8,7 @@
 #include "platform/download.h"
 #include "platform/gbk.h"
 #include "platform/localtime.h"
+#include "platform/texts.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -36,18 +37,19 @@ bool outputWritable(const std::string& path, std::string& why)
     std::error_code ec;
     const fs::path p(path);
     if (fs::is_directory(p, ec)) {
-        why = "是一个文件夹";
+        why = say("是一个文件夹", "is a folder");
         return false;
     }
     fs::path dir = p.parent_path();
     if (dir.empty())
         dir = ".";
     if (!fs::is_directory(dir, ec)) {
-        why = "文件夹 " + dir.string() + " 不存在";
+        why = say("文件夹 " + dir.string() + " 不存在", "folder " + dir.string() + " does not exist");
         return false;
     }
     if (::access(dir.c_str(), W_OK | X_OK) != 0) {
-        why = std::string("文件夹 ") + dir.string() + " 不可写：" + std::strerror(errno);
+        why = say("文件夹 " + dir.string() + " 不可写：", "folder " + dir.string() + " is not writable: ") +
+              std::strerror(errno);
         return false;
     }
     return true;
@@ -83,14 +85,15 @@ int CliRunner::run()
     if (options_.out) {
         std::string why;
         if (!outputWritable(*options_.out, why)) {
-            reporter_.error("无法写入 --out " + *options_.out + "：" + why);
+            reporter_.error(say("无法写入 --out ", "cannot write --out ") + *options_.out + say("：", ": ") +
+                            why);
             return kExitFailed;
         }
     }
     if (options_.sources) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(*options_.sources, ec)) {
-            reporter_.error("无法读取 --sources " + *options_.sources);
+            reporter_.error(say("无法读取 --sources ", "cannot read --sources ") + *options_.sources);
             return kExitFailed;
         }
     }
@@ -194,7 +197,7 @@ bool CliRunner::locate()
     std::string why;
     if (form_.mnofflinecityExecute(&why))
         return true;
-    reporter_.error("无法离线查询位置：" + why);
+    reporter_.error(gbk::toUtf8(texts().offlineProblem) + why);
     return false;
 }
 
@@ -204,8 +207,8 @@ bool CliRunner::load()
         std::ifstream probe(*options_.in, std::ios::binary);
         std::error_code ec;
         if (!probe || std::filesystem::is_directory(*options_.in, ec)) {
-            reporter_.error("无法读取 --in " + *options_.in + "：" +
-                            (probe ? std::string("是一个文件夹") : std::string(std::strerror(errno))));
+            reporter_.error(say("无法读取 --in ", "cannot read --in ") + *options_.in + say("：", ": ") +
+                            (probe ? say("是一个文件夹", "is a folder") : std::string(std::strerror(errno))));
             return false;
         }
         probe.close();
@@ -219,7 +222,7 @@ bool CliRunner::load()
     } else {
         bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
         if (std::cin.bad()) {
-            reporter_.error("无法读取标准输入");
+            reporter_.error(say("无法读取标准输入", "cannot read standard input"));
             return false;
         }
     }
@@ -245,7 +248,7 @@ int CliRunner::guard()
     if (form_.getproxy().empty()) {
         const std::string first = g.nextProxy();
         if (first.empty()) {
-            reporter_.error("列表中没有有效的代理");
+            reporter_.error(say("列表中没有有效的代理", "the list holds no valid proxy"));
             return kExitFailed;
         }
         form_.startproxy(first); // says so in its status text
@@ -271,13 +274,14 @@ int CliRunner::write()
     if (options_.out) {
         // Written beside the target and renamed into place: a failure keeps an earlier file whole.
         if (IoResult r = writeFileAtomically(*options_.out, bytes, MissingFolder::Fail); !r) {
-            reporter_.error("无法写入 --out " + *options_.out + "：" + r.message);
+            reporter_.error(say("无法写入 --out ", "cannot write --out ") + *options_.out + say("：", ": ") +
+                            r.message);
             return kExitFailed;
         }
         return kExitOk;
     }
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
-        reporter_.error(std::string("无法写入标准输出：") + std::strerror(errno));
+        reporter_.error(say("无法写入标准输出：", "cannot write standard output: ") + std::strerror(errno));
         return kExitFailed;
     }
     return kExitOk;
@@ -296,18 +300,22 @@ void CliRunner::tick()
 {
     if (!reporter_.terminal())
         return;
-    const std::string elapsed = " · 用时 " + oneDecimal(elapsedSeconds()) + " 秒";
+    const std::string elapsed = say(" · 用时 ", " · ") + oneDecimal(elapsedSeconds()) + say(" 秒", " s");
     switch (phase_) {
     case Phase::Discovery:
-        reporter_.progress("正在查找列表页" + elapsed);
+        reporter_.progress(say("正在查找列表页", "finding list pages") + elapsed);
         break;
     case Phase::Harvest: {
         const tdaili* c = form_.coordinator();
         const int started = c ? c->startedcount : 0;
         const int running = c ? c->threadcount : 0;
-        reporter_.progress("来源 已开始 " + std::to_string(started) + "，已结束 " +
-                           std::to_string(started - running) + " · 已找到 " +
-                           std::to_string(form_.table().rowCount()) + " 行" + elapsed);
+        const std::string rows = std::to_string(form_.table().rowCount());
+        const std::string ended = std::to_string(started - running);
+        reporter_.progress(
+            say("来源 已开始 " + std::to_string(started) + "，已结束 " + ended + " · 已找到 " + rows + " 行",
+                "sources started " + std::to_string(started) + ", ended " + ended + " · " + rows +
+                    " rows found") +
+            elapsed);
         break;
     }
     case Phase::Validate: {
@@ -315,13 +323,15 @@ void CliRunner::tick()
         // A row is checked once for each protocol asked for: the count is of checks.
         const std::size_t planned =
             p.planned > 0 ? static_cast<std::size_t>(p.planned) : form_.table().rowCount();
-        reporter_.progress("检查 已开始 " + std::to_string(p.started) + "/" + std::to_string(planned) +
-                           "，已完成 " + std::to_string(p.completed) + "，有效 " + std::to_string(p.valid) +
+        const std::string counts = std::to_string(p.started) + "/" + std::to_string(planned);
+        const std::string done = std::to_string(p.completed), valid = std::to_string(p.valid);
+        reporter_.progress(say("检查 已开始 " + counts + "，已完成 " + done + "，有效 " + valid,
+                               "checks started " + counts + ", done " + done + ", valid " + valid) +
                            elapsed);
         break;
     }
     case Phase::Locate:
-        reporter_.progress("正在查询位置" + elapsed);
+        reporter_.progress(say("正在查询位置", "looking up locations") + elapsed);
         break;
     case Phase::Starting:
     case Phase::Done:

@@ -4,6 +4,7 @@
 #include "cli/clirun.h"
 #include "cli/proxycommand.h"
 #include "platform/clock.h"
+#include "platform/texts.h"
 #include "qtloop/qtdispatcher.h"
 
 #include <QCoreApplication>
@@ -40,6 +41,8 @@ void installSignals()
 int main(int argc, char** argv)
 {
     using namespace vorin;
+    // The window speaks Chinese; this program speaks the language of its locale's messages.
+    setMessageLanguage(environmentLanguage());
     std::vector<std::string> args(argv + 1, argv + argc);
     cli::Parsed parsed = cli::parseArguments(args);
     if (!parsed.error.empty()) {
@@ -54,7 +57,10 @@ int main(int argc, char** argv)
         return cli::proxyCommand(parsed.options, stdout, stderr);
     if (parsed.options.command != cli::Command::Run && parsed.options.command != cli::Command::Harvest &&
         !parsed.options.in && isatty(STDIN_FILENO)) {
-        std::fprintf(stderr, "vorindaili-cli: 没有输入：用 --in FILE 指定代理列表，或从管道输入\n");
+        std::fprintf(stderr, "vorindaili-cli: %s\n",
+                     say("没有输入：用 --in FILE 指定代理列表，或从管道输入",
+                         "no input: name the proxy list with --in FILE, or pipe it in")
+                         .c_str());
         return cli::kExitUsage;
     }
 

@@ -2,7 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "cli/proxycommand.h"
 
+#include "platform/gbk.h"
 #include "platform/registry.h"
+#include "platform/texts.h"
 #include "system/systemproxy.h"
 
 namespace vorin::cli {
@@ -13,25 +15,29 @@ int proxyCommand(const Options& options, std::FILE* out, std::FILE* err)
     if (options.proxyAction != ProxyAction::Show) {
         const auto key = registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
         if (IoResult r = key.writeDword("ProxyEnable", key.readDword("ProxyEnable").value_or(0)); !r) {
-            std::fprintf(err, "vorindaili-cli: 无法写入设置：%s\n", r.message.c_str());
+            std::fprintf(err, "vorindaili-cli: %s%s\n",
+                         say("无法写入设置：", "cannot write the settings: ").c_str(), r.message.c_str());
             return kExitFailed;
         }
     }
     switch (options.proxyAction) {
     case ProxyAction::Set:
         systemproxy::enable(options.proxyTarget);
-        std::fprintf(err, "系统代理已设为 %s\n", options.proxyTarget.c_str());
+        std::fprintf(err, "%s%s\n", say("系统代理已设为 ", "system proxy set to ").c_str(),
+                     options.proxyTarget.c_str());
         break;
     case ProxyAction::Stop:
         systemproxy::disable();
-        std::fprintf(err, "系统代理已停用\n");
+        std::fprintf(err, "%s\n", say("系统代理已停用", "system proxy stopped").c_str());
         break;
     case ProxyAction::Show: {
         const std::string proxy = systemproxy::read();
         std::fprintf(out, "%s\n", proxy.c_str());
         if (auto desktop = systemproxy::desktop(); desktop && *desktop != proxy)
-            std::fprintf(err, "桌面的代理设置与本程序保存的不同，桌面现为：%s\n",
-                         desktop->empty() ? "不使用代理" : desktop->c_str());
+            std::fprintf(
+                err, "%s\n",
+                gbk::toUtf8(texts().desktopDiffers + (desktop->empty() ? texts().desktopNoProxy : *desktop))
+                    .c_str());
         break;
     }
     }

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "config/endpoints.h"
 
+#include "platform/texts.h"
 #include "platform/trim.h"
 
 #include <cstdlib>
@@ -114,7 +115,7 @@ std::string Endpoints::applyOverrides(std::string_view text)
     int number = 0;
     auto note = [&](const std::string& what) {
         if (problem.empty())
-            problem = "第 " + std::to_string(number) + " 行" + what;
+            problem = say("第 " + std::to_string(number) + " 行", "line " + std::to_string(number)) + what;
     };
     while (std::getline(in, line)) {
         ++number;
@@ -123,7 +124,7 @@ std::string Endpoints::applyOverrides(std::string_view text)
             continue;
         auto eq = l.find('=');
         if (eq == std::string_view::npos) {
-            note("没有“=”");
+            note(say("没有“=”", ": no \"=\""));
             continue;
         }
         std::string_view key = trim(l.substr(0, eq));
@@ -134,7 +135,7 @@ std::string Endpoints::applyOverrides(std::string_view text)
         if (site.empty())
             continue;
         if (roots_.find(site) == roots_.end())
-            note("：未知的键 " + std::string(site));
+            note(say("：未知的键 ", ": unknown key ") + std::string(site));
         if (isLabel)
             setLabel(std::string(site), std::string(root));
         else
@@ -148,11 +149,11 @@ IoResult Endpoints::applyOverrideFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     std::error_code ec;
     if (!in || std::filesystem::is_directory(path, ec))
-        return IoResult::failure("无法读取 " + path);
+        return IoResult::failure(say("无法读取 ", "cannot read ") + path);
     std::ostringstream buf;
     buf << in.rdbuf();
     if (in.bad())
-        return IoResult::failure("无法读取 " + path);
+        return IoResult::failure(say("无法读取 ", "cannot read ") + path);
     if (std::string problem = applyOverrides(buf.str()); !problem.empty())
         return IoResult::failure(path + " " + problem);
     return IoResult::success();

@@ -7,6 +7,7 @@
 #include "platform/atomicfile.h"
 #include "platform/hostport.h"
 #include "platform/registry.h"
+#include "platform/texts.h"
 #include "platform/trim.h"
 
 #include <fstream>
@@ -71,21 +72,27 @@ SourceList parseSources(std::string_view text)
             words.push_back(l.substr(0, end));
             l = trim(l.substr(end));
         }
-        const std::string where = "第 " + std::to_string(number) + " 行：";
+        const std::string where =
+            say("第 " + std::to_string(number) + " 行：", "line " + std::to_string(number) + ": ");
         if (words.size() > 2) {
-            list.problems.push_back(where + "应为“网址 [协议]”");
+            list.problems.push_back(where + say("应为“网址 [协议]”", "expected \"URL [protocol]\""));
             continue;
         }
         if (!plainUrl(words[0])) {
-            list.problems.push_back(where + "“" + std::string(words[0]) + "”不是 http:// 或 https:// 网址");
+            const std::string url(words[0]);
+            list.problems.push_back(where + say("“" + url + "”不是 http:// 或 https:// 网址",
+                                                "\"" + url + "\" is not an http:// or https:// URL"));
             continue;
         }
         std::string protocol = "http";
         if (words.size() == 2) {
             protocol = knownProtocol(words[1]);
             if (protocol.empty()) {
-                list.problems.push_back(where + "未知的协议“" + std::string(words[1]) +
-                                        "”（应为 http、https、socks4 或 socks5）");
+                const std::string name(words[1]);
+                list.problems.push_back(
+                    where +
+                    say("未知的协议“" + name + "”（应为 http、https、socks4 或 socks5）",
+                        "unknown protocol \"" + name + "\" (expected http, https, socks4 or socks5)"));
                 continue;
             }
         }
@@ -110,14 +117,15 @@ IoResult loadSources(const std::filesystem::path& path, SourceList& list, std::s
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         if (IoResult made = writeFileAtomically(path, defaultSourcesText()); !made)
-            return IoResult::failure("无法创建 " + path.string() + "：" + made.message);
+            return IoResult::failure(say("无法创建 ", "cannot create ") + path.string() + say("：", ": ") +
+                                     made.message);
     }
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     if (in)
         bytes << in.rdbuf();
     if (!in || in.bad() || std::filesystem::is_directory(path, ec))
-        return IoResult::failure("无法读取 " + path.string());
+        return IoResult::failure(say("无法读取 ", "cannot read ") + path.string());
     list = parseSources(bytes.str());
     if (text)
         *text = bytes.str();

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "geo/offline.h"
 
+#include "platform/texts.h"
+
 #include <GeoIP.h>
 #include <arpa/inet.h>
 #include <maxminddb.h>
@@ -102,13 +104,15 @@ std::unique_ptr<OfflineLocator> OfflineLocator::open(const std::string& cityData
     if (!cityDatabase.empty()) {
         const int rc = MMDB_open(cityDatabase.c_str(), MMDB_MODE_MMAP, &db.city);
         if (rc != MMDB_SUCCESS) {
-            why = "无法打开位置数据库 " + cityDatabase + "：" + MMDB_strerror(rc);
+            why = say("无法打开位置数据库 ", "cannot open the location database ") + cityDatabase +
+                  say("：", ": ") + MMDB_strerror(rc);
             return nullptr;
         }
         db.hasCity = true;
     }
     if (!db.v4 && !db.v6 && !db.hasCity) {
-        why = "找不到国家数据库（" + countryDir + "/GeoIP.dat，软件包 geoip-database）";
+        why = say("找不到国家数据库（" + countryDir + "/GeoIP.dat，软件包 geoip-database）",
+                  "no country database (" + countryDir + "/GeoIP.dat, package geoip-database)");
         return nullptr;
     }
     return locator;

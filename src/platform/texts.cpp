@@ -4,6 +4,10 @@
 
 #include "platform/gbk.h"
 
+#include <atomic>
+#include <cstdlib>
+#include <string_view>
+
 namespace vorin {
 namespace {
 
@@ -12,8 +16,12 @@ std::string g(const char* utf8)
     return gbk::fromUtf8(utf8);
 }
 
-Texts build()
+Texts build(Language language)
 {
+    // m: a message, said in the language; g: data, the same in both.
+    auto m = [language](const char* chinese, const char* english) {
+        return g(language == Language::English ? english : chinese);
+    };
     Texts t;
     t.fieldIp = g("IP地址");
     t.fieldPort = g("端口");
@@ -33,29 +41,31 @@ Texts build()
     t.markValid = g("√");
     t.markFailed = g("⊙");
 
-    t.countPrefix = g("共有");
-    t.countSuffix = g("个代理");
-    t.currentProxy = g("当前代理为：");
-    t.proxyStopped = g("当前代理为：停用");
-    t.proxyDisabled = g("当前代理为：禁用");
+    t.countPrefix = m("共有", "Proxies in the list: ");
+    t.countSuffix = m("个代理", "");
+    t.currentProxy = m("当前代理为：", "Current proxy: ");
+    t.proxyStopped = m("当前代理为：停用", "Current proxy: off");
+    t.proxyDisabled = m("当前代理为：禁用", "Current proxy: disabled");
 
-    t.downFrom = g("正在从");
-    t.downWait = g("下载，请稍候...");
-    t.downSiteWait = g("网站下载，请稍候...");
-    t.downHaozs = g("正在从haozs下载，请稍候...");
-    t.downRos = g("正在从rosinstrument网站下载，请稍候...");
-    t.downProxylists = g("正在从proxylists网站下载，请稍候...");
-    t.downAntipalivo = g("正在从antipalivo下载，请稍候...");
-    t.downUrl = g("正在从特定网站下载地址，请稍候...");
+    t.downFrom = m("正在从", "Downloading from ");
+    t.downWait = m("下载，请稍候...", ", please wait...");
+    t.downSiteWait = m("网站下载，请稍候...", ", please wait...");
+    t.downHaozs = m("正在从haozs下载，请稍候...", "Downloading from haozs, please wait...");
+    t.downRos = m("正在从rosinstrument网站下载，请稍候...", "Downloading from rosinstrument, please wait...");
+    t.downProxylists =
+        m("正在从proxylists网站下载，请稍候...", "Downloading from proxylists, please wait...");
+    t.downAntipalivo = m("正在从antipalivo下载，请稍候...", "Downloading from antipalivo, please wait...");
+    t.downUrl = m("正在从特定网站下载地址，请稍候...",
+                  "Downloading addresses from the special sites, please wait...");
 
-    t.checkStarting = g("正在验证，请稍候...");
-    t.checkRunning = g("正在验证，请稍候……");
-    t.checkEnded = g("验证结束……");
-    t.summaryPrefix = g(" 验证结束,共有");
-    t.summarySuffix = g("代理可用！");
+    t.checkStarting = m("正在验证，请稍候...", "Validating, please wait...");
+    t.checkRunning = m("正在验证，请稍候……", "Validating, please wait...");
+    t.checkEnded = m("验证结束……", "Validation finished...");
+    t.summaryPrefix = m(" 验证结束,共有", " Validation finished: ");
+    t.summarySuffix = m("代理可用！", " proxies work!");
     t.lookupMarker = g("您的IP地址");
 
-    t.invalidProxy = g("此代理无效 ");
+    t.invalidProxy = m("此代理无效 ", "This proxy does not work ");
     t.officialSite = g("官方网站:");
     t.startPageAsk = g(" 将主页设置为");
     t.startPageAskEnd = g("将会获得更多功能，是否设置为主页？");
@@ -67,10 +77,10 @@ Texts build()
     t.htmlTitleUtf8 = "Vorin智能代理最新验证，   时间：";
     t.htmlHeadings = g("<tr><td>IP:端口</td><td>速度(ms)</td></tr>");
     t.saveFilter = g("*.txt|*.txt|*.html|*.html|XML文件|*.xml");
-    t.cannotCreate = g("无法创建文件 ");
-    t.cannotWrite = g("无法写入文件 ");
-    t.cannotRead = g("无法读取文件 ");
-    t.lookingUp = g("正在获取地址：");
+    t.cannotCreate = m("无法创建文件 ", "Cannot create file ");
+    t.cannotWrite = m("无法写入文件 ", "Cannot write file ");
+    t.cannotRead = m("无法读取文件 ", "Cannot read file ");
+    t.lookingUp = m("正在获取地址：", "Looking up the location: ");
     t.lookupMarker2 = g("<td align=\"center\"><ul class=\"ul1\"><li>本站主数据");
     t.fullColon = g("：");
 
@@ -103,40 +113,45 @@ Texts build()
     t.hintSave = g("保存代理列表");
     t.hintWebCheck = g("网页验证");
     t.hintHome = g("访问主页（查看说明）");
-    t.endpointsError = g("站点配置文件有误，已使用默认站点：");
-    t.downUser = g("正在从自定义来源下载代理列表，请稍候...");
+    t.endpointsError = m("站点配置文件有误，已使用默认站点：",
+                         "The site configuration file is faulty; the default sites are used: ");
+    t.downUser = m("正在从自定义来源下载代理列表，请稍候...",
+                   "Downloading proxy lists from your own sources, please wait...");
     t.mn04 = g("自定义来源");
     t.menuEditSources = g("编辑自定义来源...");
-    t.sourcesSaved = g("自定义来源已保存，共有来源 ");
-    t.sourcesSavedEnd = g(" 个");
-    t.sourcesProblem = g("自定义来源文件有误：");
+    t.sourcesSaved = m("自定义来源已保存，共有来源 ", "Your sources were saved: ");
+    t.sourcesSavedEnd = m(" 个", " sources");
+    t.sourcesProblem = m("自定义来源文件有误：", "Problem in your sources file: ");
     t.menuJudge = g("验证网页设置...");
-    t.judgeUnusable = g("验证网页设置无效：");
-    t.judgeBuiltin = g("验证网页：内置测试页");
-    t.judgeEcho = g("验证网页（回显令牌）：");
-    t.judgeMarker = g("验证网页（标记）：");
+    t.judgeUnusable = m("验证网页设置无效：", "The judge page setting cannot be used: ");
+    t.judgeBuiltin = m("验证网页：内置测试页", "Judge page: the built-in test page");
+    t.judgeEcho = m("验证网页（回显令牌）：", "Judge page (echoes a token): ");
+    t.judgeMarker = m("验证网页（标记）：", "Judge page (marker): ");
     t.menuOffline = g("离线查询位置");
-    t.offlineDone = g("离线查询位置结束，共查询 ");
-    t.offlineDoneEnd = g(" 个代理");
-    t.offlineProblem = g("无法离线查询位置：");
-    t.protocolsChosen = g("，检查协议：");
-    t.fastChosen = g("，同时检查 ");
-    t.checkCapped = g("系统可打开的文件数有限，同时检查的代理减为 ");
-    t.checkCappedEnd = g(" 个");
-    t.importProgress = g("正在导入代理：已读入 ");
-    t.listingProgress = g("正在整理代理列表……");
-    t.sortProgress = g("正在排序……");
-    t.desktopDiffers = g("桌面的代理设置与本程序保存的不同，桌面现为：");
-    t.desktopNoProxy = g("不使用代理");
-    t.guardPrefix = g("守护代理：");
-    t.guardFailed = g(" 两次检查失败，");
-    t.guardSwitched = g("已换为 ");
-    t.guardStopped = g("无其他有效代理，已停用");
-    t.guardChosen = g("，守护代理每 ");
-    t.guardChosenEnd = g(" 秒检查一次");
-    t.progressDone = g("正在验证：已完成 ");
-    t.progressValid = g("，有效 ");
-    t.progressCapped = g("，同时检查（受系统限制）");
+    t.offlineDone = m("离线查询位置结束，共查询 ", "Offline location finished: ");
+    t.offlineDoneEnd = m(" 个代理", " proxies looked up");
+    t.offlineProblem = m("无法离线查询位置：", "Cannot look up locations offline: ");
+    t.protocolsChosen = m("，检查协议：", ", protocols checked: ");
+    t.fastChosen = m("，同时检查 ", ", checks at once: ");
+    t.checkCapped = m("系统可打开的文件数有限，同时检查的代理减为 ",
+                      "The system allows only so many open files; checks at once reduced to ");
+    t.checkCappedEnd = m(" 个", "");
+    t.importProgress = m("正在导入代理：已读入 ", "Importing proxies: read ");
+    t.listingProgress = m("正在整理代理列表……", "Sorting the proxy list...");
+    t.sortProgress = m("正在排序……", "Sorting...");
+    t.desktopDiffers =
+        m("桌面的代理设置与本程序保存的不同，桌面现为：",
+          "The desktop's proxy setting differs from the one this program saved; the desktop now has: ");
+    t.desktopNoProxy = m("不使用代理", "no proxy");
+    t.guardPrefix = m("守护代理：", "Proxy guard: ");
+    t.guardFailed = m(" 两次检查失败，", " failed two checks in a row, ");
+    t.guardSwitched = m("已换为 ", "switched to ");
+    t.guardStopped = m("无其他有效代理，已停用", "no other valid proxy is left, the proxy is off");
+    t.guardChosen = m("，守护代理每 ", ", the proxy guard checks every ");
+    t.guardChosenEnd = m(" 秒检查一次", " s");
+    t.progressDone = m("正在验证：已完成 ", "Validating: done ");
+    t.progressValid = m("，有效 ", ", valid ");
+    t.progressCapped = m("，同时检查（受系统限制）", ", checks at once (system limit): ");
     t.tipProtocols = g("通过的协议：");
     t.tipAnonymity = g("匿名程度：");
     t.tipExit = g("出口地址：");
@@ -147,12 +162,63 @@ Texts build()
     return t;
 }
 
+std::atomic<Language> chosen{Language::Chinese};
+
+bool chineseLocale(std::string_view locale)
+{
+    return locale == "zh" || locale.starts_with("zh_") || locale.starts_with("zh.") ||
+           locale.starts_with("zh@");
+}
+
 } // namespace
 
 const Texts& texts()
 {
-    static const Texts instance = build();
-    return instance;
+    if (messageLanguage() == Language::English) {
+        static const Texts english = build(Language::English);
+        return english;
+    }
+    static const Texts chinese = build(Language::Chinese);
+    return chinese;
+}
+
+void setMessageLanguage(Language language)
+{
+    chosen.store(language, std::memory_order_relaxed);
+}
+
+Language messageLanguage()
+{
+    return chosen.load(std::memory_order_relaxed);
+}
+
+Language localeLanguage(const char* lcAll, const char* lcMessages, const char* lang, const char* language)
+{
+    std::string_view locale;
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value && *value) {
+            locale = value;
+            break;
+        }
+    }
+    // gettext's priority list counts only where a locale other than C is in force.
+    if (!locale.empty() && locale != "C" && !locale.starts_with("C.") && locale != "POSIX" && language &&
+        *language) {
+        const std::string_view list = language;
+        return chineseLocale(list.substr(0, list.find(':'))) ? Language::Chinese : Language::English;
+    }
+    return chineseLocale(locale) ? Language::Chinese : Language::English;
+}
+
+Language environmentLanguage()
+{
+    return localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"),
+                          std::getenv("LANGUAGE"));
+}
+
+std::string say(std::string chinese, std::string english)
+{
+    return messageLanguage() == Language::English ? std::move(english) : std::move(chinese);
 }
 
 } // namespace vorin

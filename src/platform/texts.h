@@ -159,6 +159,27 @@ struct Texts {
     std::string hintHome;
 };
 
+// The texts of the language messages are said in (data such as field names, grid marks, export headers
+// and page markers are the same in both).
 const Texts& texts();
+
+// The language of messages. The window always speaks Chinese; the command-line program speaks English
+// outside a Chinese locale and chooses once, before any thread starts.
+enum class Language {
+    Chinese,
+    English,
+};
+void setMessageLanguage(Language language);
+Language messageLanguage();
+
+// The message language of a locale as gettext picks it: the first of LC_ALL, LC_MESSAGES and LANG that is
+// set; LANGUAGE's first entry before it unless that locale is C or POSIX. Chinese for zh and zh_*.
+// Arguments may be null (unset).
+Language localeLanguage(const char* lcAll, const char* lcMessages, const char* lang, const char* language);
+// The same for this process's environment.
+Language environmentLanguage();
+
+// A message (UTF-8) in the message language, for the reasons services give in their own words.
+std::string say(std::string chinese, std::string english);
 
 } // namespace vorin

@@ -31,8 +31,10 @@ struct CliResult {
 };
 
 // Runs the program in dir with args, input on its standard input; stopAfter sends Ctrl-C after a while.
+// The locale's variables are only those of locale (a Chinese one unless a test asks for another).
 CliResult runCli(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                 const std::string& input = "", std::optional<std::chrono::milliseconds> stopAfter = {})
+                 const std::string& input = "", std::optional<std::chrono::milliseconds> stopAfter = {},
+                 const std::vector<std::string>& locale = {"LANG=zh_CN.UTF-8"})
 {
     const auto in = dir / "stdin", out = dir / "stdout", err = dir / "stderr";
     test::writeFile(in, input);
@@ -42,6 +44,17 @@ CliResult runCli(const std::filesystem::path& dir, const std::vector<std::string
     for (auto& a : argv)
         cargv.push_back(a.data());
     cargv.push_back(nullptr);
+    std::vector<std::string> env = locale;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view var = *e;
+        if (!var.starts_with("LANG=") && !var.starts_with("LANGUAGE=") && !var.starts_with("LC_ALL=") &&
+            !var.starts_with("LC_MESSAGES="))
+            env.emplace_back(var);
+    }
+    std::vector<char*> cenv;
+    for (auto& e : env)
+        cenv.push_back(e.data());
+    cenv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0)
@@ -49,7 +62,7 @@ CliResult runCli(const std::filesystem::path& dir, const std::vector<std::string
         ::dup2(::open(in.c_str(), O_RDONLY), 0);
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-        ::execv(cargv[0], cargv.data());
+        ::execve(cargv[0], cargv.data(), cenv.data());
         ::_exit(127);
     }
     if (stopAfter) {
@@ -409,6 +422,45 @@ TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
     EXPECT_EQ(test::readFile(earlier), "earlier result\n");
     EXPECT_EQ(test::filesIn(dir.path()), 2u); // the endpoints and the earlier file: no temporary file
     EXPECT_EQ(test::filesIn(work.path()), 0u);
+}
+
+// Outside a Chinese locale the program's own words are English; the results, the window's formats and the
+// exit statuses are the same bytes. LANGUAGE leads where a locale other than C is in force, as in gettext.
+TEST_F(CliEndToEnd, SpeaksEnglishOutsideAChineseLocaleWithTheSameResults)
+{
+    serveSites(93);
+    const std::string list = at(1) + "\n" + at(4) + "\n" + at(2) + "\n";
+    const std::vector<std::string> validate = {"validate", "--concurrency", "4"};
+    const CliResult chinese = runCli(work.path(), validate, list);
+    const CliResult english = runCli(work.path(), validate, list, {}, {"LANG=C.UTF-8"});
+    ASSERT_EQ(english.status, 0) << english.err;
+    EXPECT_EQ(maskTimes(english.out), maskTimes(chinese.out)); // the export keeps its Chinese header
+    EXPECT_NE(english.out.find(g("Vorin智能代理最新验证:")), std::string::npos);
+    EXPECT_NE(english.err.find("Validation finished: 2 proxies work!"), std::string::npos) << english.err;
+    EXPECT_NE(chinese.err.find("验证结束,共有2代理可用！"), std::string::npos) << chinese.err;
+
+    struct Case {
+        std::vector<std::string> locale;
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {{"LANG=en_GB.UTF-8"}, {"validate", "--concurrency", "0"}, 2, "invalid value \"0\" of --concurrency"},
+        {{"LC_ALL=C"}, {"harvest", "--in", "x"}, 2, "command harvest has no option \"--in\""},
+        {{"LANG=zh_CN.UTF-8", "LC_MESSAGES=de_DE.UTF-8"}, {"guard", "--interval", "0"}, 2, "invalid value"},
+        {{"LANG=en_US.UTF-8", "LANGUAGE=zh_TW:en"}, {"run", "stray"}, 2, "多余的参数 \"stray\""},
+        {{"LANG=C", "LANGUAGE=zh_CN"}, {"run", "stray"}, 2, "unexpected argument \"stray\""},
+        {{"LANG=C.UTF-8"}, {"validate", "--in", (dir.path() / "none.txt").string()}, 1, "none.txt"},
+        {{"LANG=C.UTF-8"}, {"proxy", "--help"}, 0, "Usage: vorindaili-cli proxy set HOST:PORT"},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = runCli(work.path(), c.args, "", {}, c.locale);
+        EXPECT_EQ(r.status, c.status) << c.locale[0];
+        EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.locale[0] << ": " << r.out << r.err;
+        const bool english = std::all_of(c.said.begin(), c.said.end(), [](char ch) { return ch > 0; });
+        EXPECT_EQ((r.out + r.err).find("用法") == std::string::npos, english) << r.out << r.err;
+    }
 }
 
 } // namespace

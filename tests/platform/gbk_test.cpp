@@ -73,5 +73,61 @@ TEST(Gbk, ConvertsOnSeveralThreadsAtOnce)
     EXPECT_EQ(wrong, 0);
 }
 
+TEST(TextsLanguage, TheLocaleChoosesAsGettextDoes)
+{
+    struct Case {
+        const char *lcAll, *lcMessages, *lang, *language;
+        Language expected;
+    };
+    const Language zh = Language::Chinese, en = Language::English;
+    const Case cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, en},
+        {nullptr, nullptr, "zh_CN.UTF-8", nullptr, zh},
+        {nullptr, nullptr, "zh_TW.Big5", nullptr, zh},
+        {nullptr, nullptr, "zh", nullptr, zh},
+        {nullptr, nullptr, "zhx_YY", nullptr, en},
+        {nullptr, nullptr, "en_US.UTF-8", nullptr, en},
+        {"", "", "zh_CN.GBK", nullptr, zh}, // empty counts as unset
+        {"C", nullptr, "zh_CN.UTF-8", nullptr, en},
+        {nullptr, "de_DE.UTF-8", "zh_CN.UTF-8", nullptr, en},
+        {"zh_SG.UTF-8", "en_US.UTF-8", nullptr, nullptr, zh},
+        {nullptr, nullptr, "en_US.UTF-8", "zh_CN:en", zh},
+        {nullptr, nullptr, "zh_CN.UTF-8", "en:zh_CN", en},
+        {nullptr, nullptr, "C.UTF-8", "zh_CN", en}, // LANGUAGE is ignored under C
+        {nullptr, nullptr, "POSIX", "zh_CN", en},
+        {nullptr, nullptr, nullptr, "zh_CN", en},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(localeLanguage(c.lcAll, c.lcMessages, c.lang, c.language), c.expected)
+            << (c.lang ? c.lang : "-") << " " << (c.language ? c.language : "-");
+    }
+}
+
+// Field names, grid marks, export headers and page markers are data: saved files and parsed pages must
+// not change with the language.
+TEST(TextsLanguage, EnglishLeavesEveryDataTextAlone)
+{
+    const Texts chinese = texts();
+    setMessageLanguage(Language::English);
+    const Texts english = texts();
+    const std::string said = say("中文", "English");
+    setMessageLanguage(Language::Chinese);
+    EXPECT_EQ(said, "English");
+    EXPECT_EQ(say("中文", "English"), "中文");
+    for (auto data : {&Texts::fieldIp, &Texts::fieldPort, &Texts::fieldProtocol, &Texts::fieldLocation,
+                      &Texts::fieldValid, &Texts::fieldSpeed, &Texts::markValid, &Texts::markFailed,
+                      &Texts::lookupMarker, &Texts::lookupMarker2, &Texts::fullColon, &Texts::exportHeader,
+                      &Texts::unknownLocation, &Texts::htmlTitleUtf8, &Texts::htmlHeadings,
+                      &Texts::markerAdmin, &Texts::markerSooip, &Texts::haozsPinned, &Texts::title})
+        EXPECT_EQ(english.*data, chinese.*data);
+    for (auto message :
+         {&Texts::countPrefix, &Texts::summaryPrefix, &Texts::summarySuffix, &Texts::downFrom,
+          &Texts::cannotRead, &Texts::guardFailed, &Texts::desktopDiffers, &Texts::offlineProblem}) {
+        EXPECT_NE(english.*message, chinese.*message);
+        for (unsigned char c : english.*message)
+            EXPECT_LT(c, 0x80) << english.*message;
+    }
+}
+
 } // namespace
 } // namespace vorin
