@@ -17,7 +17,7 @@ struct State {
     int port = 0;
 };
 
-// Whether the schema is installed.
+// Whether the schema is installed and what is written is kept (no desktop session: not available).
 bool available();
 // The desktop's state, or nothing without the schema.
 std::optional<State> read();

@@ -2,7 +2,12 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/desktopproxy.h"
 
+#define G_SETTINGS_ENABLE_BACKEND
+#include <cstdlib>
+#include <cstring>
 #include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
+#include <sys/stat.h>
 
 namespace vorin::desktopproxy {
 namespace {
@@ -52,12 +57,45 @@ void setHostPort(const char* schema, const std::string& host, int port)
     g_settings_set_int(s.handle, "port", port);
 }
 
+bool set(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Whether a session bus may be reached: dconf's service is on it.
+bool sessionBus()
+{
+    if (set("DBUS_SESSION_BUS_ADDRESS") || set("DISPLAY")) // under X, D-Bus may be started on demand
+        return true;
+    struct stat st {};
+    return set("XDG_RUNTIME_DIR") &&
+           ::stat((std::string(std::getenv("XDG_RUNTIME_DIR")) + "/bus").c_str(), &st) == 0 &&
+           S_ISSOCK(st.st_mode);
+}
+
+// Whether what is written is kept. A backend the user chose (GSETTINGS_BACKEND) is taken as it is. Of the
+// default ones, the memory backend GLib falls back to keeps nothing, and dconf without a session bus keeps
+// nothing and warns on every write: a console or a server without a desktop session.
+bool keepsWrites()
+{
+    if (set("GSETTINGS_BACKEND"))
+        return true;
+    GSettingsBackend* backend = g_settings_backend_get_default();
+    const char* type = G_OBJECT_TYPE_NAME(backend);
+    const bool keeps = std::strcmp(type, "GMemorySettingsBackend") != 0 &&
+                       std::strcmp(type, "GNullSettingsBackend") != 0 &&
+                       (std::strstr(type, "DConf") == nullptr || sessionBus());
+    g_object_unref(backend);
+    return keeps;
+}
+
 } // namespace
 
 bool available()
 {
     Handle s(kSchema);
-    return s.handle != nullptr;
+    return s.handle != nullptr && keepsWrites();
 }
 
 std::optional<State> read()

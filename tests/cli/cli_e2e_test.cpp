@@ -31,10 +31,11 @@ struct CliResult {
 };
 
 // Runs the program in dir with args, input on its standard input; stopAfter sends Ctrl-C after a while.
-// The locale's variables are only those of locale (a Chinese one unless a test asks for another).
+// vars replace the inherited variables of their names ("NAME=value", or "NAME" to unset it); the locale's
+// variables are only those vars give (a Chinese locale unless a test asks for another).
 CliResult runCli(const std::filesystem::path& dir, const std::vector<std::string>& args,
                  const std::string& input = "", std::optional<std::chrono::milliseconds> stopAfter = {},
-                 const std::vector<std::string>& locale = {"LANG=zh_CN.UTF-8"})
+                 const std::vector<std::string>& vars = {"LANG=zh_CN.UTF-8"})
 {
     const auto in = dir / "stdin", out = dir / "stdout", err = dir / "stderr";
     test::writeFile(in, input);
@@ -44,11 +45,15 @@ CliResult runCli(const std::filesystem::path& dir, const std::vector<std::string
     for (auto& a : argv)
         cargv.push_back(a.data());
     cargv.push_back(nullptr);
-    std::vector<std::string> env = locale;
+    std::vector<std::string> replaced = {"LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES"}, env;
+    for (const std::string& v : vars) {
+        replaced.push_back(v.substr(0, v.find('=')));
+        if (v.find('=') != std::string::npos)
+            env.push_back(v);
+    }
     for (char** e = environ; *e; ++e) {
         const std::string_view var = *e;
-        if (!var.starts_with("LANG=") && !var.starts_with("LANGUAGE=") && !var.starts_with("LC_ALL=") &&
-            !var.starts_with("LC_MESSAGES="))
+        if (std::find(replaced.begin(), replaced.end(), var.substr(0, var.find('='))) == replaced.end())
             env.emplace_back(var);
     }
     std::vector<char*> cenv;
@@ -333,6 +338,18 @@ TEST_F(CliEndToEnd, ProxySetStopAndShowSwitchTheWindowsStore)
         EXPECT_EQ(settings().readString("ProxyServer"), "127.0.0.8:3128"); // kept, as the window keeps it
         EXPECT_NE(test::readFile(systemproxy::envFile()).find(c.env), std::string::npos) << c.env;
     }
+    // A console without a desktop session (no session bus, GSettings left to its default): the desktop is
+    // left alone, so no GSettings warnings and no word of a desktop that differs.
+    const std::vector<std::string> console = {
+        "LANG=zh_CN.UTF-8", "VORIN_DESKTOP_PROXY=1", "GSETTINGS_BACKEND",   "DBUS_SESSION_BUS_ADDRESS",
+        "DISPLAY",          "XDG_RUNTIME_DIR",       "XDG_CURRENT_DESKTOP",
+    };
+    CliResult set = runCli(work.path(), {"proxy", "set", "127.0.0.9:3128"}, "", {}, console);
+    CliResult show = runCli(work.path(), {"proxy", "show"}, "", {}, console);
+    EXPECT_EQ(set.status, 0);
+    EXPECT_EQ(set.err, "系统代理已设为 127.0.0.9:3128\n");
+    EXPECT_EQ(show.out, "127.0.0.9:3128\n");
+    EXPECT_EQ(show.err, "");
 }
 
 // guard keeps the system proxy on a live proxy of a JSON result: a dead one is replaced by the next fastest
