@@ -292,13 +292,21 @@ std::string takeValues(const Words& w, Options& o)
                             "txt, html, xml or json");
         o.format = f->second;
     }
-    if (w.has(Opt::Concurrency)) {
-        auto n = intBetween(value(Opt::Concurrency), 1, 100000);
+    // A whole number from lo to hi.
+    auto whole = [&](Opt id, const char* option, int lo, int hi, const std::string& chinese,
+                     const std::string& english, auto& into) -> std::string {
+        if (!w.has(id))
+            return {};
+        auto n = intBetween(value(id), lo, hi);
         if (!n)
-            return badValue("--concurrency", value(Opt::Concurrency), " 1 到 100000 的整数",
-                            "a whole number from 1 to 100000");
-        o.concurrency = *n;
-    }
+            return badValue(option, value(id), chinese, english);
+        into = *n;
+        return {};
+    };
+    if (std::string why = whole(Opt::Concurrency, "--concurrency", 1, 100000, " 1 到 100000 的整数",
+                                "a whole number from 1 to 100000", o.concurrency);
+        !why.empty())
+        return why;
     if (w.has(Opt::Proxy)) {
         if (!validHostPort(value(Opt::Proxy)))
             return badValue("--proxy", value(Opt::Proxy), " 主机:端口，例如 127.0.0.1:3128",
@@ -315,13 +323,10 @@ std::string takeValues(const Words& w, Options& o)
             return say("--marker 不能为空", "--marker cannot be empty");
         o.marker = value(Opt::Marker);
     }
-    if (w.has(Opt::MarkerBytes)) {
-        auto n = intBetween(value(Opt::MarkerBytes), 1, (1 << 20));
-        if (!n)
-            return badValue("--marker-bytes", value(Opt::MarkerBytes), " 1 到 1048576 的整数",
-                            "a whole number from 1 to 1048576");
-        o.markerBytes = *n;
-    }
+    if (std::string why = whole(Opt::MarkerBytes, "--marker-bytes", 1, 1 << 20, " 1 到 1048576 的整数",
+                                "a whole number from 1 to 1048576", o.markerBytes);
+        !why.empty())
+        return why;
     if (w.has(Opt::Protocols)) {
         auto set = parseProtocols(value(Opt::Protocols));
         if (!set)
@@ -333,14 +338,8 @@ std::string takeValues(const Words& w, Options& o)
     o.offline = w.flags.count(Opt::Offline) && w.flags.at(Opt::Offline);
     if (std::string why = fileName(Opt::Geoip, "--geoip", o.geoip); !why.empty())
         return why;
-    if (w.has(Opt::Interval)) {
-        auto n = intBetween(value(Opt::Interval), 1, 86400);
-        if (!n)
-            return badValue("--interval", value(Opt::Interval), " 1 到 86400 的秒数",
-                            "a number of seconds from 1 to 86400");
-        o.interval = *n;
-    }
-    return {};
+    return whole(Opt::Interval, "--interval", 1, 86400, " 1 到 86400 的秒数",
+                 "a number of seconds from 1 to 86400", o.interval);
 }
 
 // Options that only mean something together.
