@@ -32,14 +32,14 @@ enum class Opt {
     Interval,
 };
 
-struct OptionSpec {
+struct OptionInfo {
     Opt id;
     const char* names; // CLI11's spelling; the last name is the one messages use
     bool takesValue;
 };
 
 // In the order their values are checked.
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {Opt::Groups, "--groups", true},
     {Opt::In, "--in", true},
     {Opt::Out, "-o,--out", true},
@@ -58,14 +58,14 @@ constexpr OptionSpec kOptions[] = {
 };
 
 // The option a word names ("--out=x" names --out); null for none.
-const OptionSpec* specOf(std::string_view word)
+const OptionInfo* optionOf(std::string_view word)
 {
     const std::string_view name = word.substr(0, word.find('='));
-    for (const OptionSpec& spec : kOptions) {
-        for (std::string_view names = spec.names; !names.empty();) {
+    for (const OptionInfo& info : kOptions) {
+        for (std::string_view names = info.names; !names.empty();) {
             const auto comma = names.find(',');
             if (names.substr(0, comma) == name)
-                return &spec;
+                return &info;
             names = comma == std::string_view::npos ? std::string_view() : names.substr(comma + 1);
         }
     }
@@ -188,14 +188,14 @@ struct Words {
             sub->set_help_flag();
             sub->allow_extras();
             commands[command] = sub;
-            for (const OptionSpec& spec : kOptions) {
-                if (!allowed(command, spec.id))
+            for (const OptionInfo& info : kOptions) {
+                if (!allowed(command, info.id))
                     continue;
-                CLI::Option* o = spec.takesValue ? sub->add_option(spec.names, values[spec.id])
-                                                 : sub->add_flag(spec.names, flags[spec.id]);
-                if (!spec.takesValue)
+                CLI::Option* o = info.takesValue ? sub->add_option(info.names, values[info.id])
+                                                 : sub->add_flag(info.names, flags[info.id]);
+                if (!info.takesValue)
                     o->disable_flag_override();
-                given[spec.id].push_back(o);
+                given[info.id].push_back(o);
             }
         }
         CLI::App* proxy = commands[Command::Proxy];
@@ -222,16 +222,16 @@ struct Words {
 std::string mismatchMessage(const std::vector<std::string>& args, Command command)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const OptionSpec* spec = specOf(args[i]);
-        if (!spec || !args[i].starts_with("-"))
+        const OptionInfo* info = optionOf(args[i]);
+        if (!info || !args[i].starts_with("-"))
             continue;
         const auto eq = args[i].find('=');
         const std::string name = args[i].substr(0, eq);
-        if (!spec->takesValue && eq != std::string::npos)
+        if (!info->takesValue && eq != std::string::npos)
             return say("选项 " + inQuotes(name) + " 不带取值",
                        "option " + inQuotes(name) + " takes no value") +
                    seeHelp(command);
-        if (spec->takesValue && ((eq != std::string::npos && eq + 1 == args[i].size()) ||
+        if (info->takesValue && ((eq != std::string::npos && eq + 1 == args[i].size()) ||
                                  (eq == std::string::npos && i + 1 == args.size())))
             return say("选项 " + inQuotes(name) + " 缺少取值",
                        "option " + inQuotes(name) + " needs a value") +
@@ -245,7 +245,7 @@ std::string extraMessage(const std::string& word, Command command)
 {
     const std::string name = word.substr(0, word.starts_with("--") ? word.find('=') : std::string::npos);
     if (word.starts_with("-") && word != "-") {
-        if (specOf(name))
+        if (optionOf(name))
             return say(std::string("命令 ") + commandName(command) + " 没有选项 " + inQuotes(name),
                        std::string("command ") + commandName(command) + " has no option " + inQuotes(name)) +
                    seeHelp(command);
