@@ -210,6 +210,16 @@ struct Words {
         }
     }
 
+    // The command the words named (as far as they were read).
+    Command command() const
+    {
+        for (const auto& [c, sub] : commands) {
+            if (sub->parsed())
+                return c;
+        }
+        return Command::None;
+    }
+
     bool has(Opt id) const
     {
         auto it = given.find(id);
@@ -390,16 +400,9 @@ Parsed parseArguments(const std::vector<std::string>& args)
         std::vector<std::string> reversed(words.rbegin(), words.rend()); // CLI11 takes them from the back
         w.app.parse(reversed);
     } catch (const CLI::Error&) { // a ParseError, or anything else the library throws
-        for (const auto& [command, sub] : w.commands) {
-            if (sub->parsed())
-                o.command = command;
-        }
-        return fail(mismatchMessage(words, o.command));
+        return fail(mismatchMessage(words, w.command()));
     }
-    for (const auto& [command, sub] : w.commands) {
-        if (sub->parsed())
-            o.command = command;
-    }
+    o.command = w.command();
     if (o.command == Command::None) {
         if (words.empty())
             return p; // the program's help
