@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
-// The user's sources file: every source kept is an http or https URL without blanks or control bytes and
-// a known protocol; every other non-comment line is a problem, never a source. A protocol list read from
+// The user's sources and judges files: every source or judge kept is an http or https URL without blanks
+// or control bytes (a source with a known protocol, a marker judge with a marker that fits its bytes);
+// every other non-comment line is a problem, never an entry. A protocol list read from
 // the same text names only the four protocols, and a judge URL made of it is usable only as http(s).
 #include "config/judge.h"
 #include "config/sources.h"
+#include "config/userfile.h"
 #include "platform/hostport.h"
 
 #include <cstdint>
@@ -28,6 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (list.sources.size() + list.problems.size() > size)
+        std::abort();
+    const vorin::Endpoints endpoints = vorin::Endpoints::defaults();
+    const vorin::JudgeList judges = vorin::parseJudges(text, endpoints);
+    for (const vorin::Judge& j : judges.judges) {
+        std::string why;
+        if (!j.usable(why) || !vorin::plainUrl(j.url))
+            std::abort();
+        if (j.rule == vorin::Judge::Rule::Marker && !j.isBuiltin(endpoints) && j.marker.empty())
+            std::abort();
+    }
+    if (judges.judges.size() + judges.problems.size() > size)
         std::abort();
     // The same text as a stored protocol list ("checkprotocols", which a user may edit): known bits only.
     if (const auto set = vorin::parseProtocols(text); set && (*set == 0 || (*set & ~0x0f) != 0))

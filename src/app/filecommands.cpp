@@ -39,26 +39,82 @@ void Tfrmvrdl::mnimportExecute()
         showingrid();
 }
 
+namespace {
+
+// What a file the user edits holds: its entries' count and its problems (UTF-8).
+struct FileCheck {
+    std::size_t entries = 0;
+    std::vector<std::string> problems;
+};
+
+// Opens the user's file (its text already read) in the editor and saves what was edited; says the count
+// of entries, or the first problem (the sound lines are used all the same). problem: the GBK text that
+// introduces a problem.
+void edituserfile(View& view, const std::string& path, const std::string& title, const std::string& text,
+                  const std::function<FileCheck(const std::string&)>& check, const std::string& saved,
+                  const std::string& problem, const std::function<void(const std::string&)>& say)
+{
+    auto edited = view.editText(title, text);
+    if (!edited || *edited == text)
+        return;
+    if (IoResult w = writeFileAtomically(path, *edited); !w) {
+        view.messageBox(texts().cannotWrite + gbk::fromUtf8(path));
+        return;
+    }
+    const FileCheck found = check(*edited);
+    say(found.problems.empty() ? saved + std::to_string(found.entries) + texts().sourcesSavedEnd
+                               : problem + gbk::fromUtf8(found.problems.front()));
+}
+
+} // namespace
+
 void Tfrmvrdl::mneditsourcesExecute()
 {
     SourceList list;
     std::string text;
-    if (IoResult r = loadSources(sourcesfile, list, &text); !r) {
+    if (IoResult r = loadSources(sourcesfile, endpoints_, list, &text); !r) {
         view_.messageBox(texts().sourcesProblem + gbk::fromUtf8(r.message));
         return;
     }
-    auto edited = view_.editText(texts().mn04, text);
-    if (!edited || *edited == text)
-        return;
-    if (IoResult w = writeFileAtomically(sourcesfile, *edited); !w) {
-        view_.messageBox(texts().cannotWrite + gbk::fromUtf8(sourcesfile));
+    edituserfile(
+        view_, sourcesfile, texts().mn04, text,
+        [](const std::string& edited) {
+            SourceList l = parseSources(edited);
+            return FileCheck{l.sources.size(), std::move(l.problems)};
+        },
+        texts().sourcesSaved, texts().sourcesProblem, [this](const std::string& t) { showinfo(t); });
+}
+
+void Tfrmvrdl::mneditjudgesExecute()
+{
+    JudgeList list;
+    std::string text;
+    if (IoResult r = loadJudges(judgesfile, endpoints_, list, &text); !r) {
+        view_.messageBox(texts().judgesProblem + gbk::fromUtf8(r.message));
         return;
     }
-    list = parseSources(*edited);
-    // The first problem is said; the lines that are sound are used all the same.
-    showinfo(list.problems.empty()
-                 ? texts().sourcesSaved + std::to_string(list.sources.size()) + texts().sourcesSavedEnd
-                 : texts().sourcesProblem + gbk::fromUtf8(list.problems.front()));
+    edituserfile(
+        view_, judgesfile, texts().menuEditJudges, text,
+        [this](const std::string& edited) {
+            JudgeList l = parseJudges(edited, endpoints_);
+            return FileCheck{l.judges.size(), std::move(l.problems)};
+        },
+        texts().judgesSaved, texts().judgesProblem, [this](const std::string& t) { showinfo(t); });
+}
+
+std::vector<Judge> Tfrmvrdl::judgepool(bool quiet)
+{
+    if (!judgeauto)
+        return {judge};
+    JudgeList list;
+    if (IoResult r = loadJudges(judgesfile, endpoints_, list); !r) {
+        if (!quiet)
+            showinfo(texts().judgesProblem + gbk::fromUtf8(r.message));
+        return {};
+    }
+    if (!list.problems.empty() && !quiet)
+        showinfo(texts().judgesProblem + gbk::fromUtf8(list.problems.front()));
+    return std::move(list.judges);
 }
 
 bool Tfrmvrdl::importfile(const std::string& path)

@@ -28,7 +28,8 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
                   showinfo(text);
                   if (onguard)
                       onguard(text);
-              }})
+              },
+              [this] { return judgepool(true); }})
 {
     judge = Judge::builtin(endpoints_);
     // The program's own fetches go through the system proxy as it stands at start-up. The view is not

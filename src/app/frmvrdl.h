@@ -111,6 +111,11 @@ public:
     // list tools (and stored at once).
     void readjudge();
     void mnjudgeExecute();
+    // The editor of the user's judges list, from the list tools.
+    void mneditjudgesExecute();
+    // The judges of the next check: the judges list (judgesfile) when judgeauto is set, said in the status
+    // line unless quiet when it has problems; otherwise the one judge chosen.
+    std::vector<Judge> judgepool(bool quiet = false);
     bool importfile(const std::string& path);
     // The same for a list already read (a pipe). A list that takes longer than a turn of the window (50 ms)
     // is read in turns: between them the window is kept alive (the status line counts the rows read), the
@@ -156,9 +161,12 @@ public:
     // case); a front end with no window to keep alive lists at once, in less memory.
     bool listinsteps = true;
     std::string downoption;
-    // The page and rule of the next validation run's checks: the built-in test page unless a front end
-    // names another.
+    // The page and rule of the next validation run's checks when judgeauto is off: the built-in test page
+    // unless the user or a front end names another. With judgeauto (the default) the judges list is the
+    // pool whose first answering judge is used.
     Judge judge;
+    bool judgeauto = true;
+    std::string judgesfile = judgesFile().string();
     // The user's sources file (sources.txt beside the settings store unless a front end names another).
     std::string sourcesfile = sourcesFile().string();
     // Pacing of the next validation run: the pause after each start (ms), and the most checks in flight at

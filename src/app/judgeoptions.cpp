@@ -16,6 +16,9 @@ constexpr const char* kOptionKey = registry::kProgramKey;
 constexpr const char* kJudgeUrl = "judgeurl";
 constexpr const char* kJudgeMarker = "judgemarker";
 constexpr const char* kJudgeBytes = "judgebytes";
+// 1: the judges list (judges.txt); 0: the one judge above. Absent: the list, unless the store names a page
+// (chosen before the list existed, and kept).
+constexpr const char* kJudgePool = "judgepool";
 constexpr const char* kCheckProtocols = "checkprotocols"; // "http,socks5"
 constexpr const char* kGeoipFile = "geoipfile";
 constexpr const char* kFastChecks = "fastchecks";       // checks in flight; 0 or absent: the 120 ms pacing
@@ -52,6 +55,7 @@ void Tfrmvrdl::readjudge()
     c.url = gbk::toUtf8(key.readString(kJudgeUrl).value_or(std::string()));
     c.marker = gbk::toUtf8(key.readString(kJudgeMarker).value_or(std::string()));
     c.markerBytes = static_cast<int>(key.readDword(kJudgeBytes).value_or(120));
+    judgeauto = key.readDword(kJudgePool).value_or(c.url.empty() ? 1 : 0) == 1;
     // A list that names no protocol the program knows keeps the default.
     checkprotocols =
         parseProtocols(key.readString(kCheckProtocols).value_or("http")).value_or(bit(Protocol::Http));
@@ -70,9 +74,8 @@ void Tfrmvrdl::readjudge()
 
 void Tfrmvrdl::mnjudgeExecute()
 {
-    const bool builtin = judge.url == Judge::builtin(endpoints_).url && judge.rule == Judge::Rule::Marker &&
-                         judge.marker.empty();
-    View::JudgeChoice current{builtin ? std::string() : judge.url,
+    View::JudgeChoice current{judgeauto,
+                              judge.isBuiltin(endpoints_) ? std::string() : judge.url,
                               judge.marker,
                               static_cast<int>(judge.markerBytes),
                               checkprotocols,
@@ -85,18 +88,23 @@ void Tfrmvrdl::mnjudgeExecute()
         return;
     Judge next = judgeFrom(*chosen, endpoints_);
     std::string why;
-    if (!chosen->url.empty() && !next.usable(why)) {
+    if (!chosen->pool && !chosen->url.empty() && !next.usable(why)) {
         view_.messageBox(texts().judgeUnusable + gbk::fromUtf8(why));
         return;
     }
-    judge = std::move(next);
+    // A page typed while the list is chosen is kept for later, when it can be used.
+    if (chosen->url.empty() || next.usable(why))
+        judge = std::move(next);
+    judgeauto = chosen->pool;
     checkprotocols = chosen->protocols != 0 ? chosen->protocols : bit(Protocol::Http);
     geoipfile = chosen->geoipFile;
     setfastchecks(std::clamp(chosen->fastChecks, 0, static_cast<int>(kMostFastChecks)));
     guard_.on = chosen->guard;
     guard_.intervalSeconds = guardSeconds(static_cast<std::uint32_t>(std::max(chosen->guardSeconds, 0)));
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
-    (void)(key.writeString(kJudgeUrl, gbk::fromUtf8(chosen->url)) &&
+    (void)(key.writeDword(kJudgePool, judgeauto ? 1 : 0) &&
+           key.writeString(kJudgeUrl,
+                           gbk::fromUtf8(judge.isBuiltin(endpoints_) ? std::string() : judge.url)) &&
            key.writeString(kJudgeMarker, gbk::fromUtf8(chosen->marker)) &&
            key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)) &&
            key.writeString(kCheckProtocols, protocolNames(checkprotocols)) &&
@@ -104,7 +112,8 @@ void Tfrmvrdl::mnjudgeExecute()
            key.writeDword(kFastChecks, static_cast<std::uint32_t>(fastchecks())) &&
            key.writeDword(kGuard, guard_.on ? 1 : 0) &&
            key.writeDword(kGuardInterval, static_cast<std::uint32_t>(guard_.intervalSeconds)));
-    std::string said = chosen->url.empty()
+    std::string said = judgeauto ? texts().judgePool
+                       : chosen->url.empty()
                            ? texts().judgeBuiltin
                            : (judge.rule == Judge::Rule::Echo ? texts().judgeEcho : texts().judgeMarker) +
                                  gbk::fromUtf8(judge.url);

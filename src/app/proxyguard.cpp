@@ -23,7 +23,7 @@ ProxyGuard::~ProxyGuard() = default;
 
 void ProxyGuard::tick()
 {
-    if (!on || checker_ || switching_)
+    if (!on || checking() || switching_)
         return;
     const std::string proxy = host_.current();
     if (proxy != watched_) { // a new proxy (or none): its own count, its first check after an interval
@@ -42,15 +42,16 @@ void ProxyGuard::tick()
 void ProxyGuard::start(const std::string& proxy)
 {
     lastCheck_ = clock_.tickCount();
+    pool_ = host_.judges ? host_.judges() : std::vector<Judge>{};
+    if (pool_.empty())
+        return; // nothing can judge the proxy: it stays as it is
+    judge_ %= pool_.size();
     retired_.reset();
     checker_ = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
     TKeloInetChecker& c = *checker_;
     c.AccessType = TAccessType::atProxy;
     c.Proxy = proxy;
-    c.Url = judge.url;
-    c.Echo = judge.rule == Judge::Rule::Echo;
-    c.Marker = judge.marker;
-    c.MarkerBytes = judge.markerBytes;
+    c.setJudge(pool_[judge_]);
     c.UserAgent = "Internet Explorer 7.0";
     c.OnComplete = [this](TKeloInetChecker*, bool connected) { completed(connected); };
     if (!c.Start())
@@ -66,8 +67,49 @@ void ProxyGuard::completed(bool connected)
         return;
     if (connected) {
         failures_ = 0;
+        silentJudges_ = 0;
         return;
     }
+    askJudge();
+}
+
+void ProxyGuard::askJudge()
+{
+    asker_ = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    TKeloInetChecker& a = *asker_;
+    a.AccessType = TAccessType::atDirectConnect;
+    a.setJudge(pool_[judge_]);
+    a.UserAgent = "Internet Explorer 7.0";
+    a.OnComplete = [this](TKeloInetChecker*, bool answered) { judgeAsked(answered); };
+    if (!a.Start())
+        judgeAsked(false);
+}
+
+void ProxyGuard::judgeAsked(bool answered)
+{
+    // The asker goes with the next check, not inside its own completion.
+    retired_ = std::move(asker_);
+    lastCheck_ = clock_.tickCount();
+    if (host_.current() != watched_)
+        return;
+    if (answered) {
+        silentJudges_ = 0;
+        failed();
+        return;
+    }
+    // The judge is down, not (as far as anyone knows) the proxy: the next judge checks it again at once.
+    judge_ = (judge_ + 1) % pool_.size();
+    if (++silentJudges_ < pool_.size()) {
+        start(watched_);
+        return;
+    }
+    // Every judge is silent: the proxy keeps its place, and the guard tries again after an interval.
+    if (silentJudges_ == pool_.size())
+        host_.say(texts().guardPrefix + texts().guardNoJudge);
+}
+
+void ProxyGuard::failed()
+{
     if (++failures_ < 2)
         return;
     const Texts& t = texts();

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace vorin {
 
@@ -18,7 +19,9 @@ namespace vorin {
 // through the judge every interval; after two failures in a row the system proxy goes to the fastest
 // valid row of the table that has not failed it yet, and with none left it is stopped, so the desktop is
 // never left on a dead proxy. A check that failed on this machine (no descriptor, no port) counts for
-// nothing. Main thread; tick() is called often (the window's timer, the CLI's ticker).
+// nothing, and so does one whose judge does not answer a direct ask right after: the next judge of the
+// pool checks the proxy again, and with every judge silent the proxy stays as it is. Main thread; tick() is
+// called often (the window's timer, the CLI's ticker).
 class ProxyGuard {
 public:
     struct Host {
@@ -26,17 +29,17 @@ public:
         std::function<void(const std::string& hostPort)> switchTo; // makes it the system proxy
         std::function<void()> stop;                                // switches the system proxy off
         std::function<void(const std::string& gbkText)> say;       // the status line
+        std::function<std::vector<Judge>()> judges;                // the pool, read at each check
     };
     ProxyGuard(FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, const ProxyTable& table, Host host);
     ~ProxyGuard();
 
     bool on = false;
     int intervalSeconds = 60;
-    Judge judge;
 
     void tick();
     // Whether a check is out.
-    bool checking() const { return checker_ != nullptr; }
+    bool checking() const { return checker_ != nullptr || asker_ != nullptr; }
     // host:port of the proxies the guard has found dead since it started (never chosen again).
     const std::set<std::string>& dead() const { return dead_; }
     // Whether it has stopped the system proxy for want of a valid row.
@@ -47,6 +50,11 @@ public:
 private:
     void start(const std::string& proxy);
     void completed(bool connected);
+    // After a failure: whether the judge answers a direct ask decides whether it counts.
+    void askJudge();
+    void judgeAsked(bool answered);
+    // The failure counted: after two in a row the proxy is replaced.
+    void failed();
 
     FetchEngine& engine_;
     Dispatcher& dispatcher_;
@@ -54,7 +62,11 @@ private:
     const ProxyTable& table_;
     Host host_;
     std::unique_ptr<TKeloInetChecker> checker_;
+    std::unique_ptr<TKeloInetChecker> asker_;   // the direct ask of the judge after a failure
     std::unique_ptr<TKeloInetChecker> retired_; // the last one, kept until the next check starts
+    std::vector<Judge> pool_;                   // the judges of the check under way
+    std::size_t judge_ = 0;                     // the pool's judge in use (the last that answered)
+    std::size_t silentJudges_ = 0;              // judges found silent since the last one that answered
     std::string watched_;                       // the proxy the failures count for
     int failures_ = 0;
     bool switching_ = false;

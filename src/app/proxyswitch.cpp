@@ -65,7 +65,6 @@ void Tfrmvrdl::btnstopproxyExecute()
 
 void Tfrmvrdl::guardtick()
 {
-    guard_.judge = judge;
     guard_.tick();
 }
 

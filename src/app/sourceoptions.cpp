@@ -10,7 +10,8 @@ namespace {
 constexpr const char* kOptionKey = registry::kProgramKey;
 constexpr const char* kOptionValue = "downoption";
 constexpr const char* kDefaultOption = "100";
-// The mark of the user's-sources entry, beside the option string (whose three characters keep their meaning).
+// The mark of the user's-sources entry, beside the option string (whose three characters keep their meaning);
+// ticked unless the store says otherwise, since the built-in sites of the three groups are gone.
 constexpr const char* kCustomValue = "customsources";
 
 } // namespace
@@ -28,7 +29,7 @@ void Tfrmvrdl::refeshmemu()
     for (int i = 0; i < kSourceEntries; ++i)
         view_.setChecked(static_cast<MenuEntry>(i), marks[static_cast<std::size_t>(i)] == '1');
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
-    view_.setChecked(MenuEntry::Mn04, key.readDword(kCustomValue).value_or(0) == 1);
+    view_.setChecked(MenuEntry::Mn04, key.readDword(kCustomValue).value_or(1) == 1);
 }
 
 void Tfrmvrdl::mn01Click(MenuEntry clicked)
@@ -45,8 +46,8 @@ IoResult Tfrmvrdl::writeoption()
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
     IoResult written = key.writeString(kOptionValue, downoption);
     const bool custom = view_.isChecked(MenuEntry::Mn04);
-    // A store that never held the mark gets none while it is off, so the file stays as it was.
-    if (written && (custom || key.readDword(kCustomValue)))
+    // A store that never held the mark gets none while it keeps its default, so the file stays as it was.
+    if (written && (!custom || key.readDword(kCustomValue)))
         written = key.writeDword(kCustomValue, custom ? 1 : 0);
     return written;
 }

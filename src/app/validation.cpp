@@ -17,7 +17,7 @@ void Tfrmvrdl::btncheckproxyExecute()
     if (run_)
         run_->cancel();
     ValidationRun::Host& host = *this;
-    run_ = std::make_shared<ValidationRun>(table_, engine_, dispatcher_, clock_, host, judge,
+    run_ = std::make_shared<ValidationRun>(table_, engine_, dispatcher_, clock_, host, judgepool(),
                                            ValidationRun::Pacing{checkpause, checkparallel}, checkprotocols);
     run_->start(); // the run keeps itself alive should a new one take its place meanwhile
 }

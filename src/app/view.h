@@ -60,10 +60,11 @@ public:
     };
     virtual std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) = 0;
     virtual std::optional<std::string> openDialog() = 0;
-    // The judge of the checks, as the settings dialog shows it: an empty url is the built-in test page, an
-    // empty marker the echo rule; with it the protocols a bare entry is checked in and the city database
-    // of the offline location. The choice, or nothing when cancelled.
+    // The judge of the checks, as the settings dialog shows it: the judges list, or one page (an empty url
+    // is the built-in test page, an empty marker the echo rule); with it the protocols a bare entry is
+    // checked in and the city database of the offline location. The choice, or nothing when cancelled.
     struct JudgeChoice {
+        bool pool = true; // the judges list; the fields below name the one judge otherwise
         std::string url;
         std::string marker; // UTF-8, as typed
         int markerBytes = 120;

@@ -8,23 +8,38 @@
 #include "platform/texts.h"
 
 #include <atomic>
+#include <cerrno>
 #include <random>
+#include <sys/random.h>
 
 namespace vorin {
 namespace {
 
 std::atomic<long long> overallLimitMs{15000};
 
-// 128 random bits in hex: no proxy can have seen the token before this check.
+// 128 bits from the system's random source in hex: no proxy can have seen the token before this check,
+// nor predict it from tokens it has seen (a seeded generator's output can be learned).
 std::string freshToken()
 {
-    static thread_local std::mt19937_64 bits{std::random_device{}()};
+    unsigned char bits[16];
+    std::size_t got = 0;
+    while (got < sizeof bits) {
+        const ssize_t n = ::getrandom(bits + got, sizeof bits - got, 0);
+        if (n > 0)
+            got += static_cast<std::size_t>(n);
+        else if (errno != EINTR)
+            break;
+    }
+    if (got < sizeof bits) { // a kernel without getrandom: the C++ library's own device
+        std::random_device device;
+        for (unsigned char& b : bits)
+            b = static_cast<unsigned char>(device());
+    }
     static constexpr char hex[] = "0123456789abcdef";
     std::string token;
-    for (int half = 0; half < 2; ++half) {
-        std::uint64_t v = bits();
-        for (int i = 0; i < 16; ++i, v >>= 4)
-            token += hex[v & 15];
+    for (unsigned char b : bits) {
+        token += hex[b >> 4];
+        token += hex[b & 15];
     }
     return token;
 }
@@ -67,6 +82,14 @@ bool TKeloInetChecker::verdict(const FetchEngine::Result& result)
             return true;
     }
     return false;
+}
+
+void TKeloInetChecker::setJudge(const Judge& judge)
+{
+    Url = judge.url;
+    Echo = judge.rule == Judge::Rule::Echo;
+    Marker = judge.marker;
+    MarkerBytes = judge.markerBytes;
 }
 
 std::string TKeloInetChecker::proxyText() const
@@ -145,7 +168,8 @@ bool TKeloInetChecker::Start()
             EchoFacts facts;
             if (passed)
                 facts = echoFacts(parseEcho(result.body), self, own);
-            postCompletion(*dispatcher, weak, passed, generation, std::move(facts), result.localFailure);
+            postCompletion(*dispatcher, weak, passed, generation, std::move(facts), result.localFailure,
+                           result.status);
         });
         return true;
     }
@@ -155,29 +179,31 @@ bool TKeloInetChecker::Start()
     else
         judge = [](const FetchEngine::Result& r) { return verdict(r); };
     fetch_ = engine_.submit(req, [weak, dispatcher, generation, judge](const FetchEngine::Result& result) {
-        postCompletion(*dispatcher, weak, judge(result), generation, {}, result.localFailure);
+        postCompletion(*dispatcher, weak, judge(result), generation, {}, result.localFailure, result.status);
     });
     return true;
 }
 
 void TKeloInetChecker::postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                                      std::uint64_t generation, EchoFacts facts, bool localFailure)
+                                      std::uint64_t generation, EchoFacts facts, bool localFailure,
+                                      std::string status)
 {
     // Any thread; touches nothing of the checker itself. On the main thread the token says whether the
     // checker still exists and the generation whether it still waits for this answer.
-    dispatcher.post(
-        [weak = std::move(weak), connected, generation, facts = std::move(facts), localFailure]() mutable {
-            auto token = weak.lock();
-            if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
-                return;
-            TKeloInetChecker* self = token->self;
-            self->fetch_ = 0;
-            self->facts_ = std::move(facts);
-            self->localFailure_ = localFailure;
-            auto complete = self->OnComplete; // the handler may destroy the checker
-            if (complete)
-                complete(self, connected);
-        });
+    dispatcher.post([weak = std::move(weak), connected, generation, facts = std::move(facts), localFailure,
+                     status = std::move(status)]() mutable {
+        auto token = weak.lock();
+        if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
+            return;
+        TKeloInetChecker* self = token->self;
+        self->fetch_ = 0;
+        self->facts_ = std::move(facts);
+        self->localFailure_ = localFailure;
+        self->status_ = std::move(status);
+        auto complete = self->OnComplete; // the handler may destroy the checker
+        if (complete)
+            complete(self, connected);
+    });
 }
 
 void TKeloInetChecker::cancelFetch()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "check/echo.h"
+#include "config/judge.h"
 #include "platform/asyncfetch.h"
 #include "platform/dispatcher.h"
 
@@ -66,6 +67,12 @@ public:
     std::string SelfAddress;
     std::vector<std::string> JudgeHeaders;
 
+    // Sets Url and the rule (Echo, Marker, MarkerBytes) to the judge's.
+    void setJudge(const Judge& judge);
+
+    // The status code of the last check's answer ("200"); empty when no answer came. Set before
+    // OnComplete is raised.
+    const std::string& status() const { return status_; }
     // What the last echo check's answer said (its exit address and anonymity, the echoed header keys);
     // set before OnComplete is raised.
     const EchoFacts& facts() const { return facts_; }
@@ -108,7 +115,8 @@ private:
     // The proxy the access type goes through; empty for a direct connection.
     std::string proxyText() const;
     static void postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                               std::uint64_t generation, EchoFacts facts = {}, bool localFailure = false);
+                               std::uint64_t generation, EchoFacts facts = {}, bool localFailure = false,
+                               std::string status = {});
     // Drops the engine's fetch under way, if any.
     void cancelFetch();
     // fetch_ while a verdict reached without a fetch waits for the main thread.
@@ -121,6 +129,7 @@ private:
     std::uint64_t generation_ = 0; // counts Starts, so an answer to an earlier one is told apart
     EchoFacts facts_;
     bool localFailure_ = false;
+    std::string status_;
 };
 
 } // namespace vorin

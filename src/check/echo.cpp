@@ -73,7 +73,13 @@ EchoAnswer parseEcho(std::string_view body)
             std::size_t br = raw.find("<br", from);
             const std::string line =
                 untagged(raw.substr(from, br == std::string_view::npos ? br : br - from));
-            from = br == std::string_view::npos ? raw.size() + 1 : br + 3;
+            // The tag's own rest ("<br />", "<br/>") goes with it, so the next name starts clean.
+            if (br != std::string_view::npos) {
+                const std::size_t close = raw.find('>', br);
+                from = close == std::string_view::npos ? br + 3 : close + 1;
+            } else {
+                from = raw.size() + 1;
+            }
             const auto eq = line.find(" = ");
             if (eq == std::string::npos)
                 continue;
@@ -216,11 +222,23 @@ EchoFacts echoFacts(const EchoAnswer& answer, std::string_view self, const std::
 std::string withQueryParam(const std::string& url, std::string_view name, std::string_view value)
 {
     std::string base = url.substr(0, url.find('#'));
-    const char joint = base.find('?') == std::string::npos          ? '?'
-                       : (base.back() == '?' || base.back() == '&') ? '\0'
-                                                                    : '&';
-    if (joint != '\0')
-        base += joint;
+    const std::size_t query = base.find('?');
+    if (query != std::string::npos) {
+        // A parameter of the same name already in the URL goes: the judge would echo both, and the
+        // check must find its own token.
+        std::string kept;
+        std::string_view rest = std::string_view(base).substr(query + 1);
+        while (!rest.empty()) {
+            const std::size_t amp = rest.find('&');
+            const std::string_view pair = rest.substr(0, amp);
+            if (!pair.empty() && pair.substr(0, pair.find('=')) != name)
+                kept.append(pair).push_back('&');
+            rest = amp == std::string_view::npos ? std::string_view() : rest.substr(amp + 1);
+        }
+        base = base.substr(0, query + 1) + kept;
+    } else {
+        base += '?';
+    }
     return base + std::string(name) + "=" + std::string(value);
 }
 

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "check/validationrun.h"
 
+#include "platform/gbk.h"
 #include "platform/hostport.h"
 #include "platform/idioms.h"
 #include "platform/texts.h"
@@ -12,16 +13,18 @@
 namespace vorin {
 
 ValidationRun::ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock,
-                             Host& host, Judge judge, Pacing pacing, ProtocolSet protocols)
+                             Host& host, std::vector<Judge> judges, Pacing pacing, ProtocolSet protocols)
     : table_(table)
     , engine_(engine)
     , dispatcher_(dispatcher)
     , clock_(clock)
     , host_(host)
-    , judge_(std::move(judge))
     , pacing_(pacing)
     , protocols_(protocols != 0 ? protocols : bit(Protocol::Http))
 {
+    pool_.resize(judges.size());
+    for (std::size_t i = 0; i < judges.size(); ++i)
+        pool_[i].judge = std::move(judges[i]);
     if (pacing_.parallel > 0) {
         const int cap = descriptorCap();
         limit_ = std::min(pacing_.parallel, cap);
@@ -42,6 +45,20 @@ int ValidationRun::descriptorCap()
 ValidationRun::~ValidationRun()
 {
     checkers_.clear(); // cancels outstanding checks while their engine still runs
+    for (PoolJudge& j : pool_)
+        j.ask.reset();
+}
+
+const std::string& ValidationRun::selfAddress() const
+{
+    static const std::string none;
+    return pool_.empty() ? none : pool_[current_].self;
+}
+
+const Judge& ValidationRun::judgeInUse() const
+{
+    static const Judge none;
+    return pool_.empty() ? none : pool_[current_].judge;
 }
 
 void ValidationRun::start()
@@ -57,30 +74,150 @@ ProtocolSet ValidationRun::protocolsOf(const ProxyRecord& row) const
     return row.entryProtocol != 0 ? row.entryProtocol : protocols_;
 }
 
-void ValidationRun::probeSelf()
+void ValidationRun::askJudge(std::size_t i)
 {
-    TKeloInetChecker probe(engine_, dispatcher_);
-    probe.AccessType = TAccessType::atDirectConnect;
-    probe.Url = judge_.url;
-    probe.Echo = true;
-    probe.UserAgent = "Internet Explorer 7.0";
-    bool answered = false;
-    probe.OnComplete = [&](TKeloInetChecker* sender, bool connected) {
-        answered = true;
-        if (connected) {
-            self_ = sender->facts().exitIp;
-            judgeHeaders_ = sender->facts().headerKeys;
+    PoolJudge& j = pool_[i];
+    // The checker of the last ask goes only once its own completion has returned: that completion may be
+    // what asks again.
+    auto ask = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    ask->AccessType = TAccessType::atDirectConnect;
+    ask->setJudge(j.judge);
+    ask->UserAgent = "Internet Explorer 7.0";
+    ask->OnComplete = [this, i](TKeloInetChecker*, bool connected) { askDone(i, connected); };
+    std::swap(j.ask, ask);
+    if (ask)
+        dispatcher_.post([old = std::shared_ptr<TKeloInetChecker>(std::move(ask))] {});
+    ++judgeAsks_;
+    if (!j.ask->Start())
+        askDone(i, false);
+}
+
+void ValidationRun::askDone(std::size_t i, bool answered)
+{
+    auto keep = shared_from_this();
+    PoolJudge& j = pool_[i];
+    const TKeloInetChecker& ask = *j.ask;
+    if (answered) {
+        if (j.state == PoolJudge::State::Asking && j.judge.rule == Judge::Rule::Echo) {
+            j.self = ask.facts().exitIp;
+            j.headers = ask.facts().headerKeys;
         }
-    };
-    if (probe.Start()) {
-        while (!answered && !stopcheck_)
-            dispatcher_.waitMessages(std::chrono::milliseconds(200));
+        if (j.state != PoolJudge::State::Silent)
+            j.state = PoolJudge::State::Answering;
+    } else {
+        j.state = PoolJudge::State::Silent;
+        const Texts& t = texts();
+        j.why = ask.status().empty()    ? t.judgeSilent
+                : ask.status() != "200" ? t.judgeStatus + ask.status()
+                                        : t.judgeNotJudge;
     }
+    if (i != current_ || !asking_ || checkdone_)
+        return; // an ask before the run, or of a judge no longer in use
+    asking_ = false;
+    if (answered)
+        judgeAnswered(askSeq_);
+    else
+        judgeSilent();
+}
+
+bool ValidationRun::chooseJudge()
+{
+    for (std::size_t i = 0; i < pool_.size(); ++i)
+        askJudge(i);
+    // The first judge in order that answers is the run's; the answers of those after it still come in
+    // meanwhile, and the next that answered takes over should it fall silent.
+    for (;;) {
+        current_ = 0;
+        while (current_ < pool_.size() && pool_[current_].state == PoolJudge::State::Silent)
+            ++current_;
+        if (current_ == pool_.size()) {
+            current_ = 0;
+            return false;
+        }
+        if (pool_[current_].state == PoolJudge::State::Answering || stopcheck_)
+            return true;
+        dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    }
+}
+
+void ValidationRun::judgeAnswered(std::uint64_t seq)
+{
+    answeredSeq_ = std::max(answeredSeq_, seq);
+    // Failures of checks started by then are verdicts now; the others wait for a later ask.
+    std::vector<std::size_t> waiting;
+    waiting.swap(held_);
+    for (std::size_t slot : waiting) {
+        if (checkdone_)
+            return;
+        if (!checkers_[slot])
+            continue;
+        if (slotSeq_[slot] < answeredSeq_) {
+            auto finished = std::move(checkers_[slot]);
+            finish(slot, false, *finished);
+        } else {
+            held_.push_back(slot);
+        }
+    }
+    if (!held_.empty() && !checkdone_ && !asking_) {
+        asking_ = true;
+        askSeq_ = ++seq_;
+        askJudge(current_);
+    }
+}
+
+void ValidationRun::judgeSilent()
+{
+    const std::size_t silent = current_;
+    std::size_t next = current_ + 1;
+    while (next < pool_.size() && pool_[next].state == PoolJudge::State::Silent)
+        ++next;
+    if (next == pool_.size()) {
+        endJudgesLost();
+        return;
+    }
+    current_ = next;
+    answeredSeq_ = 0;
+    const Texts& t = texts();
+    host_.showinfo(t.judgeSwitched + gbk::fromUtf8(pool_[silent].judge.url) + t.judgeSwitchedTo +
+                   gbk::fromUtf8(pool_[current_].judge.url));
+    if (checkdone_)
+        return;
+    std::vector<std::size_t> again;
+    again.swap(held_);
+    for (std::size_t slot : again)
+        requeue(slot);
+    restartRetries();
+}
+
+void ValidationRun::hold(std::size_t slot)
+{
+    held_.push_back(slot);
+    if (!asking_) {
+        asking_ = true;
+        askSeq_ = ++seq_;
+        askJudge(current_);
+    }
+}
+
+void ValidationRun::requeue(std::size_t slot)
+{
+    // No longer in flight: it counts as started again when it is launched.
+    --progress_.started;
+    retry_.push_back(slot);
 }
 
 void ValidationRun::vailproxy()
 {
     auto keep = shared_from_this();
+    // The judges are asked before anything of the table changes: with none answering, the rows keep their
+    // marks and nothing is deleted. An empty table needs no judge.
+    table_.open();
+    if (!table_.isEmpty() && (pool_.empty() || !chooseJudge()) && !stopcheck_) {
+        endNoJudge();
+        return;
+    }
+    if (cancelled_)
+        return;
     // The rows are named by bookmark, in the order the grid shows them now. A position would name another
     // row as soon as one moves: under a sort on the speed every valid row moves when its speed is written,
     // and the list tools may sort or delete while the run goes on.
@@ -103,11 +240,17 @@ void ValidationRun::vailproxy()
     host_.verdictShown();
     checkcount_ = planned;
     progress_.planned = planned;
-    host_.showinfo(texts().checkRunning);
+    // The status line names the judge unless it is the built-in test page, whose run says what it always
+    // said.
+    const Judge& judge = judgeInUse();
+    const bool builtin =
+        judge.rule == Judge::Rule::Marker && judge.marker.empty() && judge.url.ends_with("/ip2city.asp");
+    const Texts& t = texts();
+    host_.showinfo(builtin || rows_.empty()
+                       ? t.checkRunning
+                       : t.checkRunning + t.judgeInUse + gbk::fromUtf8(judge.url) + t.judgeInUseEnd);
     if (capped_)
-        host_.showinfo(texts().checkCapped + std::to_string(limit_) + texts().checkCappedEnd);
-    if (judge_.rule == Judge::Rule::Echo && !rows_.empty())
-        probeSelf(); // a stop meanwhile ends the run below, with no check started
+        host_.showinfo(t.checkCapped + std::to_string(limit_) + t.checkCappedEnd);
     table_.open();
     for (std::size_t i = 1; i <= rows_.size() && !stopcheck_; ++i) {
         // The row is found again before every check: a completion handled in the last pause may have moved
@@ -151,6 +294,8 @@ void ValidationRun::startCheck(std::size_t row, Protocol protocol)
     checkers_.resize(slot + 1);
     slotRow_.resize(slot + 1);
     slotProtocol_.resize(slot + 1);
+    slotJudge_.resize(slot + 1);
+    slotSeq_.resize(slot + 1);
     slotRow_[slot] = row;
     slotProtocol_[slot] = protocol;
     checkers_[slot] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
@@ -165,14 +310,15 @@ void ValidationRun::launch(std::size_t slot)
     const std::size_t row = slotRow_[slot];
     TKeloInetChecker& c = *checkers_[slot];
     c.AccessType = TAccessType::atProxy;
-    c.Url = judge_.url;
-    c.Echo = judge_.rule == Judge::Rule::Echo;
-    c.Marker = judge_.marker;
-    c.MarkerBytes = judge_.markerBytes;
+    slotJudge_[slot] = current_;
+    slotSeq_[slot] = ++seq_;
+    if (!pool_.empty()) {
+        c.setJudge(pool_[current_].judge);
+        c.SelfAddress = pool_[current_].self;
+        c.JudgeHeaders = pool_[current_].headers;
+    }
     c.Kind = slotProtocol_[slot];
     c.Credentials = std::string(table_.current().credentials());
-    c.SelfAddress = self_;
-    c.JudgeHeaders = judgeHeaders_;
     c.Proxy = HostPort::trimmed(table_.text(Field::Ip), table_.text(Field::Port)).text();
     c.UserAgent = "Internet Explorer 7.0";
     c.Tag = static_cast<int>(slot);
@@ -268,11 +414,45 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
         scheduleRetry();
         return;
     }
+    if (!finished) {
+        --checkcount_;
+        ++progress_.completed;
+        if (checkcount_ < 1 || stopcheck_)
+            endcheck();
+        else
+            restartRetries();
+        return;
+    }
+    const std::size_t slot = static_cast<std::size_t>(s);
+    if (!stopcheck_ && !pool_.empty()) {
+        if (slotJudge_[slot] != current_) {
+            // Its judge has been replaced since: a pass through it still counts, a failure is no verdict.
+            if (!connected) {
+                checkers_[slot] = std::move(finished);
+                requeue(slot);
+                restartRetries();
+                return;
+            }
+        } else if (connected) {
+            judgeAnswered(slotSeq_[slot]);
+            if (checkdone_)
+                return;
+        } else {
+            // A failure counts only once the judge has answered a request sent after it arrived.
+            slotSeq_[slot] = ++seq_;
+            checkers_[slot] = std::move(finished);
+            hold(slot);
+            return;
+        }
+    }
+    finish(slot, connected, *finished);
+}
+
+void ValidationRun::finish(std::size_t slot, bool connected, const TKeloInetChecker& check)
+{
     --checkcount_;
     ++progress_.completed;
-    if (finished)
-        record(slotRow_[static_cast<std::size_t>(s)], slotProtocol_[static_cast<std::size_t>(s)], connected,
-               *finished);
+    record(slotRow_[slot], slotProtocol_[slot], connected, check);
     if (checkcount_ < 1 || stopcheck_)
         endcheck();
     else
@@ -359,6 +539,59 @@ void ValidationRun::endcheck()
         host_.sorttable(fieldName(Field::Speed));
     dispatcher_.processMessages();
     host_.showinfo(texts().summaryPrefix + std::to_string(table_.rowCount()) + texts().summarySuffix);
+    host_.runEnded();
+}
+
+void ValidationRun::endJudgesLost()
+{
+    if (checkdone_)
+        return;
+    stopcheck_ = true;
+    checkdone_ = true;
+    outcome_ = Outcome::JudgesLost;
+    checkers_.clear(); // their answers could not be judged either
+    held_.clear();
+    retry_.clear();
+    host_.showinfo(texts().checkEnded);
+    host_.runEnding();
+    // Only the rows this run found failed go; the others keep what they had, and no mark.
+    std::size_t unjudged = 0;
+    table_.open();
+    for (const ProxyTable::Bookmark mark : rows_) {
+        if (!table_.gotoBookmark(mark))
+            continue;
+        const ProxyRecord& row = table_.current();
+        if (row.mark == CheckMark::Failed && !row.boolean(Field::Valid))
+            table_.deleteCurrent();
+        else if (row.mark == CheckMark::None)
+            ++unjudged;
+    }
+    if (table_.isEmpty())
+        host_.showingrid();
+    else
+        host_.sorttable(fieldName(Field::Speed));
+    dispatcher_.processMessages();
+    const Texts& t = texts();
+    host_.showinfo(t.judgesLost + std::to_string(progress_.valid) + t.judgesLostMid +
+                   std::to_string(unjudged) + t.judgesLostEnd);
+    host_.runEnded();
+}
+
+void ValidationRun::endNoJudge()
+{
+    stopcheck_ = true;
+    checkdone_ = true;
+    outcome_ = Outcome::NoJudge;
+    const Texts& t = texts();
+    std::string why;
+    for (std::size_t i = 0; i < pool_.size() && i < 3; ++i)
+        why += (i > 0 ? "; " : "") + gbk::fromUtf8(pool_[i].judge.url) + " " + pool_[i].why;
+    if (pool_.size() > 3)
+        why += " ...";
+    if (pool_.empty())
+        why = t.judgesEmpty;
+    host_.showinfo(t.judgesNone + t.fullColon + why);
+    host_.runEnding();
     host_.runEnded();
 }
 

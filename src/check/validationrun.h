@@ -18,9 +18,14 @@ namespace vorin {
 // One validation run over the proxy table: a checker per row, started in the grid's order a pause apart
 // (or whenever fewer than a limit are in flight), each verdict written into the table by the row's
 // bookmark (its check mark, and for a valid row "验证" and "速度"), and at the end the purge of every row
-// not valid and the listing by speed. It owns its checkers, its pacing, its counts and its end: stop()
-// ends it at the next completion as the stop button does; cancel() ends it quietly, its checks dropped,
-// nothing purged and nothing said, for a new list that takes the table. Everything runs on the main
+// not valid and the listing by speed.
+// The checks go to the first judge of a pool that answers a direct ask before the run; with none the run
+// checks nothing and changes nothing. A failed check counts only once its judge has answered a request
+// sent after the failure (a direct ask, or a check that passed): if the judge is silent instead, the next
+// judge of the pool takes over and the check is made again. When every judge has gone silent the run ends
+// without deleting the rows it could not judge. It owns its checkers, its pacing, its counts and its end:
+// stop() ends it at the next completion as the stop button does; cancel() ends it quietly, its checks
+// dropped, nothing purged and nothing said, for a new list that takes the table. Everything runs on the main
 // thread; completions arrive through the dispatcher and nest inside whatever processes messages, so each
 // entry point keeps the run alive until it returns (the owner may let go of it meanwhile).
 class ValidationRun : public std::enable_shared_from_this<ValidationRun> {
@@ -48,8 +53,17 @@ public:
         int retried = 0;   // checks started again after this machine ran short of descriptors or ports
     };
 
+    // How the run ended: every row judged (or stopped, as the stop button does), no judge answering before
+    // it (nothing checked, nothing changed), or every judge silent during it (unjudged rows kept).
+    enum class Outcome {
+        Judged,
+        NoJudge,
+        JudgesLost,
+    };
+
+    // judges: the pool, in the order they are tried; at least one.
     ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, Host& host,
-                  Judge judge, Pacing pacing, ProtocolSet protocols = bit(Protocol::Http));
+                  std::vector<Judge> judges, Pacing pacing, ProtocolSet protocols = bit(Protocol::Http));
     ~ValidationRun();
     ValidationRun(const ValidationRun&) = delete;
     ValidationRun& operator=(const ValidationRun&) = delete;
@@ -81,9 +95,13 @@ public:
     bool capped() const { return capped_; }
     // Most checks in flight the process's descriptor limit allows, a reserve kept for everything else.
     static int descriptorCap();
-    // The program's own address as the echo judge saw it at the start; empty for other judges, or when
-    // the judge did not answer.
-    const std::string& selfAddress() const { return self_; }
+    // The program's own address as the echo judge in use saw it at the start; empty for other judges.
+    const std::string& selfAddress() const;
+    // The judge the checks go to now.
+    const Judge& judgeInUse() const;
+    Outcome outcome() const { return outcome_; }
+    // Direct asks of judges made so far (before and during the run).
+    int judgeAsks() const { return judgeAsks_; }
 
 private:
     // What the checks of one row have found so far.
@@ -94,9 +112,36 @@ private:
         std::uint32_t best = 0; // the fastest passing check's time
         CheckFacts facts;
     };
-    // Asks the echo judge, directly, for the program's own address (and the headers it adds itself); a
-    // stop or cancel ends the wait.
-    void probeSelf();
+    // A judge of the pool and what the run knows of it.
+    struct PoolJudge {
+        Judge judge;
+        enum class State {
+            Asking,    // its first ask is out
+            Answering, // it answered a direct ask
+            Silent,    // it did not: never used again in this run
+        } state = State::Asking;
+        std::string self;                 // echo: the program's own address as it saw it
+        std::vector<std::string> headers; // echo: the header keys of its answer to the program itself
+        std::string why;                  // GBK: why it is silent
+        std::unique_ptr<TKeloInetChecker> ask;
+    };
+    // Asks judge i directly; askDone follows.
+    void askJudge(std::size_t i);
+    void askDone(std::size_t i, bool answered);
+    // Before the run: asks every judge at once and waits until the first in order that answers is known
+    // (or none); false when none answers. A stop or cancel ends the wait.
+    bool chooseJudge();
+    // The judge in use answered a request sent as seq (a passing check launched then, or a direct ask):
+    // the failures that arrived before it are verdicts.
+    void judgeAnswered(std::uint64_t seq);
+    // The judge in use is silent: the next takes over and the held checks are made again, or the run ends.
+    void judgeSilent();
+    // A failed check whose judge is not known to have answered since it started waits for the judge's ask.
+    void hold(std::size_t slot);
+    // Starts a check again (with the judge in use) once there is room; it is no new check.
+    void requeue(std::size_t slot);
+    // A check's verdict counted: the table, the counts and possibly the end of the run.
+    void finish(std::size_t slot, bool connected, const TKeloInetChecker& check);
     // The protocols a row is checked in: its own, or those the run asks for.
     ProtocolSet protocolsOf(const ProxyRecord& row) const;
     void startCheck(std::size_t row, Protocol protocol);
@@ -113,6 +158,10 @@ private:
     void dropUnstarted(std::size_t row);
     void record(std::size_t row, Protocol protocol, bool connected, const TKeloInetChecker& check);
     void endcheck();
+    // The end when no judge is left: rows found failed go, rows not judged stay without a mark.
+    void endJudgesLost();
+    // The end when no judge answered before the run.
+    void endNoJudge();
     std::size_t outstandingChecks() const;
 
     ProxyTable& table_;
@@ -120,11 +169,21 @@ private:
     Dispatcher& dispatcher_;
     Clock& clock_;
     Host& host_;
-    const Judge judge_;
+    std::vector<PoolJudge> pool_;
+    std::size_t current_ = 0; // the judge the checks go to
+    // Launches of checks and asks are numbered in order; what the judge answered is known by these numbers,
+    // which a coarse or injected clock cannot blur.
+    std::uint64_t seq_ = 0;
+    bool asking_ = false;           // a direct ask of the judge in use is out (during the run)
+    std::uint64_t askSeq_ = 0;      // its number
+    std::uint64_t answeredSeq_ = 0; // the judge in use answered after this launch; 0: not since it took over
+    std::vector<std::size_t> held_; // slots whose failure waits for the judge's ask
+    std::vector<std::size_t> slotJudge_;
+    std::vector<std::uint64_t> slotSeq_; // a check's launch, and once it has failed, its failure
+    int judgeAsks_ = 0;
+    Outcome outcome_ = Outcome::Judged;
     const Pacing pacing_;
     const ProtocolSet protocols_;
-    std::string self_;
-    std::vector<std::string> judgeHeaders_;
     bool stopcheck_ = false;
     bool checkdone_ = false;
     bool cancelled_ = false;

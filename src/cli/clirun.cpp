@@ -90,10 +90,11 @@ int CliRunner::run()
             return kExitFailed;
         }
     }
-    if (options_.sources) {
+    for (const auto& [file, option] :
+         {std::pair{&options_.sources, "--sources "}, {&options_.judges, "--judges "}}) {
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(*options_.sources, ec)) {
-            reporter_.error(say("无法读取 --sources ", "cannot read --sources ") + *options_.sources);
+        if (*file && !std::filesystem::is_regular_file(**file, ec)) {
+            reporter_.error(say("无法读取 ", "cannot read ") + option + **file);
             return kExitFailed;
         }
     }
@@ -138,7 +139,7 @@ int CliRunner::run()
     const int written = write();
     if (written != kExitOk)
         return written;
-    return interrupted_ ? kExitInterrupted : kExitOk;
+    return interrupted_ ? kExitInterrupted : judgesLost_ ? kExitFailed : kExitOk;
 }
 
 bool CliRunner::harvest()
@@ -173,8 +174,7 @@ bool CliRunner::validate()
         return false;
     phase_ = Phase::Validate;
     phaseStart_ = std::chrono::steady_clock::now();
-    if (options_.judge)
-        form_.judge = judgeOf(options_);
+    usejudges();
     if (options_.protocols)
         form_.checkprotocols = *options_.protocols;
     // The pacing is the options' alone, whatever the window stored: --concurrency N or the 120 ms pause.
@@ -183,7 +183,39 @@ bool CliRunner::validate()
     // A stop ends the run through its own completions; the valid rows found until then are the result.
     while (!form_.checkdone())
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    switch (form_.run() ? form_.run()->outcome() : ValidationRun::Outcome::Judged) {
+    case ValidationRun::Outcome::Judged:
+        return true;
+    case ValidationRun::Outcome::NoJudge:
+        return false; // the status line said why; no result is written
+    case ValidationRun::Outcome::JudgesLost:
+        break;
+    }
+    // The result lists the proxies found valid; those no judge could check are left out, and the run
+    // counts as failed.
+    judgesLost_ = true;
+    ProxyTable& table = form_.table();
+    std::vector<ProxyTable::Bookmark> unjudged;
+    table.open();
+    for (bool more = table.first(); more; more = table.next()) {
+        if (table.current().mark != CheckMark::Valid)
+            unjudged.push_back(*table.bookmark());
+    }
+    for (const ProxyTable::Bookmark mark : unjudged) {
+        if (table.gotoBookmark(mark))
+            table.deleteCurrent();
+    }
     return true;
+}
+
+void CliRunner::usejudges()
+{
+    // --judge names the one judge; otherwise the judges list, --judges or the store's.
+    form_.judgeauto = !options_.judge;
+    if (options_.judge)
+        form_.judge = judgeOf(options_);
+    if (options_.judges)
+        form_.judgesfile = *options_.judges;
 }
 
 bool CliRunner::locate()
@@ -236,6 +268,7 @@ bool CliRunner::load()
 
 int CliRunner::guard()
 {
+    usejudges();
     ProxyGuard& g = form_.guard();
     g.on = true;
     g.intervalSeconds = options_.interval;

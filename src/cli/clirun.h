@@ -40,7 +40,10 @@ private:
     };
 
     bool harvest();
+    // false when no judge answered: nothing was checked and nothing is written.
     bool validate();
+    // The judges the options name (--judge, --judges, or the store's judges list).
+    void usejudges();
     bool load();
     // The location step: the lookup site's, or with --offline the local databases'; false when those
     // cannot be opened (said on standard error).
@@ -59,6 +62,7 @@ private:
     Tfrmvrdl form_;
     Phase phase_ = Phase::Starting;
     bool interrupted_ = false;
+    bool judgesLost_ = false; // every judge fell silent during the run
     std::chrono::steady_clock::time_point phaseStart_ = std::chrono::steady_clock::now();
 };
 

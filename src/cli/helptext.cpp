@@ -38,28 +38,37 @@ std::string helpText(Command command)
         "                              （默认与窗口程序相同，每 120 毫秒启动一个）\n",
         "  --concurrency N             fast mode: up to N checks at once instead of paced starts (default,\n"
         "                              as in the window: one start every 120 ms)\n");
-    const std::string judge = say(
-        "  --judge URL                 检查时访问的网页：回显请求的网页（azenv 或 httpbin "
-        "式），每次检查带一个\n"
-        "                              新的随机令牌，只有原样返回令牌的代理有效（默认为内置的测试页）\n"
+    const std::string judges = say(
+        "  --judges FILE               验证网页列表（默认为与 HKCU.reg 同目录的 "
+        "judges.txt）：开始前直接访问\n"
+        "                              每个网页，用第一个按规则回答的；都不回答时不验证并以状态 1 退出\n"
+        "  --judge URL                 只用这一个网页：回显请求的网页（azenv 或 httpbin 式），每次检查带\n"
+        "                              一个新的随机令牌，只有原样返回令牌的代理有效\n"
         "  --marker TEXT               与 --judge 一起：改为要求状态 200 且正文开头含有 TEXT\n"
-        "  --marker-bytes N            标记须在正文的前 N 个字节内（默认 120）\n"
-        "  --protocols LIST            未注明协议的代理依次用这些协议检查：http、https（CONNECT 隧道）、\n"
-        "                              socks4、socks5，以逗号分隔（默认 http）；写成 socks5://主机:端口\n"
-        "                              的代理只用它自己的协议检查\n",
-        "  --judge URL                 the page each check fetches: a page that echoes the request (azenv\n"
-        "                              or httpbin style); each check sends a new random token and only a\n"
-        "                              proxy that passes it back unchanged is valid (default: the built-in\n"
-        "                              test page)\n"
+        "  --marker-bytes N            标记须在正文的前 N 个字节内（默认 120）\n",
+        "  --judges FILE               the judges list (default: judges.txt beside HKCU.reg): each is asked\n"
+        "                              directly first and the first that answers is used; with none\n"
+        "                              answering nothing is checked and the exit status is 1\n"
+        "  --judge URL                 only this page: a page that echoes the request (azenv or httpbin\n"
+        "                              style); each check sends a new random token and only a proxy that\n"
+        "                              passes it back unchanged is valid\n"
         "  --marker TEXT               with --judge: ask instead for status 200 and TEXT at the start of "
         "the\n"
         "                              body\n"
         "  --marker-bytes N            the marker must lie within the first N bytes of the body (default "
-        "120)\n"
-        "  --protocols LIST            check a proxy written without a protocol in these, in turn: http,\n"
-        "                              https (a CONNECT tunnel), socks4, socks5, separated by commas\n"
-        "                              (default http); a proxy written socks5://host:port is checked in its\n"
-        "                              own protocol only\n");
+        "120)\n");
+    const std::string judge =
+        judges +
+        say("  --protocols LIST            未注明协议的代理依次用这些协议检查：http、https（CONNECT "
+            "隧道）、\n"
+            "                              socks4、socks5，以逗号分隔（默认 http）；写成 socks5://主机:端口\n"
+            "                              的代理只用它自己的协议检查\n",
+            "  --protocols LIST            check a proxy written without a protocol in these, in turn: "
+            "http,\n"
+            "                              https (a CONNECT tunnel), socks4, socks5, separated by commas\n"
+            "                              (default http); a proxy written socks5://host:port is checked in "
+            "its\n"
+            "                              own protocol only\n");
     const std::string offline = say(
         "  --offline                   不访问网络，用本机的数据库查询位置：国家来自 geoip-database，\n"
         "                              城市来自 --geoip 指定的 MaxMind 格式数据库；有回显网页给出的\n"
@@ -101,7 +110,7 @@ std::string helpText(Command command)
                    "  --interval S                检查间隔，秒（默认 60）\n",
                    "                              or the result of validate --format json\n"
                    "  --interval S                seconds between checks (default 60)\n") +
-               help;
+               judges + help;
     case Command::Proxy:
         return say("用法: vorindaili-cli proxy set 主机:端口 | stop | show\n\n"
                    "与窗口程序的按钮相同地设置或停用系统代理（当前用户的 Internet "

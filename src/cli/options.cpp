@@ -24,6 +24,7 @@ enum class Opt {
     Locate,
     Sources,
     Judge,
+    Judges,
     Marker,
     MarkerBytes,
     Protocols,
@@ -49,6 +50,7 @@ constexpr OptionInfo kOptions[] = {
     {Opt::Locate, "--locate", false},
     {Opt::Sources, "--sources", true},
     {Opt::Judge, "--judge", true},
+    {Opt::Judges, "--judges", true},
     {Opt::Marker, "--marker", true},
     {Opt::MarkerBytes, "--marker-bytes", true},
     {Opt::Protocols, "--protocols", true},
@@ -85,10 +87,12 @@ bool allowed(Command command, Opt opt)
         return command == Command::Harvest || command == Command::Run;
     case Opt::In:
         return command == Command::Validate || command == Command::Locate || command == Command::Guard;
-    case Opt::Concurrency:
     case Opt::Judge:
+    case Opt::Judges:
     case Opt::Marker:
     case Opt::MarkerBytes:
+        return command == Command::Validate || command == Command::Run || command == Command::Guard;
+    case Opt::Concurrency:
     case Opt::Protocols:
         return command == Command::Validate || command == Command::Run;
     case Opt::Offline:
@@ -328,6 +332,8 @@ std::string takeValues(const Words& w, Options& o)
         return why;
     if (w.has(Opt::Judge))
         o.judge = value(Opt::Judge);
+    if (std::string why = fileName(Opt::Judges, "--judges", o.judges); !why.empty())
+        return why;
     if (w.has(Opt::Marker)) {
         if (value(Opt::Marker).empty())
             return say("--marker 不能为空", "--marker cannot be empty");
@@ -358,6 +364,8 @@ std::string checkTogether(const Options& o)
     if ((o.marker || o.markerBytes) && !o.judge)
         return say("--marker 和 --marker-bytes 要与 --judge 一起使用",
                    "--marker and --marker-bytes go with --judge");
+    if (o.judge && o.judges)
+        return say("--judge 和 --judges 只能用一个", "--judge and --judges cannot go together");
     if (o.markerBytes && !o.marker)
         return say("--marker-bytes 要与 --marker 一起使用", "--marker-bytes goes with --marker");
     if (o.geoip && !o.offline)

@@ -47,9 +47,11 @@ struct Options {
     std::optional<std::string> proxy;   // host:port for the program's own downloads
     bool locate = false;                // run: look up locations after validating
     std::optional<std::string> sources; // a sources file whose pages the harvest adds
-    std::optional<std::string> judge;   // validate, run: the judge page (echo rule unless a marker is given)
-    std::optional<std::string> marker;  // the judge's marker text (bytes as given)
-    std::optional<int> markerBytes;     // how far into the body the marker may start and end
+    std::optional<std::string>
+        judge; // validate, run, guard: the judge page (echo rule unless a marker is given)
+    std::optional<std::string> judges;    // validate, run, guard: a judges list file instead of the store's
+    std::optional<std::string> marker;    // the judge's marker text (bytes as given)
+    std::optional<int> markerBytes;       // how far into the body the marker may start and end
     std::optional<ProtocolSet> protocols; // validate, run: the protocols a bare entry is checked in
     bool offline = false;                 // locate, run --locate: the local databases instead of the site
     std::optional<std::string> geoip;     // with offline: a MaxMind-format city database

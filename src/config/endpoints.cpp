@@ -43,6 +43,16 @@ constexpr Site kDefaults[] = {
     {"3ghttp", "http://www.3ghttp.com", "3ghttp"},
     {"haozs", "http://www.haozs.net", "haozs"},
     {"itmop", "http://www.itmop.com", "itmop"},
+    // The sites the default sources and judges files name: a file made on first use names the roots in
+    // force, so that a configuration (a test's loopback) reaches these too.
+    {"github", "https://raw.githubusercontent.com", "github"},
+    {"azenv", "http://azenv.net", "azenv"},
+    {"proxylisten", "http://www.proxy-listen.de", "proxy-listen"},
+    {"httpheader", "http://httpheader.net", "httpheader"},
+    {"proxyscrape1", "http://judge1.api.proxyscrape.com", "proxyscrape"},
+    {"proxyscrape2", "http://judge2.api.proxyscrape.com", "proxyscrape"},
+    {"httpbin", "http://httpbin.org", "httpbin"},
+    {"httpbingo", "http://httpbingo.org", "httpbingo"},
 };
 
 std::string withoutTrailingSlash(std::string_view s)
@@ -74,6 +84,29 @@ Endpoints Endpoints::fromEnvironment()
         }
     }
     return e;
+}
+
+std::string Endpoints::localized(std::string_view text) const
+{
+    std::string out(text);
+    for (const Site& site : kDefaults) {
+        const std::string& now = root(site.key);
+        const std::string_view was = site.root;
+        if (now == was || now.empty())
+            continue;
+        // Only a whole root: followed by a path, a blank or the end of a line.
+        for (std::size_t at = out.find(was); at != std::string::npos; at = out.find(was, at)) {
+            const std::size_t end = at + was.size();
+            if (end < out.size() && out[end] != '/' && out[end] != ' ' && out[end] != '\n' &&
+                out[end] != '\r') {
+                at = end;
+                continue;
+            }
+            out.replace(at, was.size(), now);
+            at += now.size();
+        }
+    }
+    return out;
 }
 
 const std::string& Endpoints::root(std::string_view key) const

@@ -32,6 +32,9 @@ public:
     std::string label(std::string_view key) const;
     void setLabel(std::string key, std::string label);
     std::vector<std::string> keys() const;
+    // text with every built-in root whose site is configured elsewhere replaced by the root in force:
+    // the default files a first use writes (sources, judges) name the sites of this configuration.
+    std::string localized(std::string_view text) const;
 
     // Applies "key=root" lines; malformed lines are skipped. Returns what was wrong with the text (the
     // first line without "=" or with a key not in the table; UTF-8), empty when nothing was.

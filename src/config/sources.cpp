@@ -4,85 +4,27 @@
 
 #include "config/defaultsources.h"
 
-#include "platform/atomicfile.h"
+#include "config/userfile.h"
 #include "platform/hostport.h"
 #include "platform/registry.h"
 #include "platform/texts.h"
-#include "platform/trim.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace vorin {
-namespace {
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    if (s.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
-
-bool plainUrl(std::string_view url)
-{
-    if (!startsWithNoCase(url, "http://") && !startsWithNoCase(url, "https://"))
-        return false;
-    const std::size_t host = url.find("://") + 3;
-    if (host >= url.size() || url[host] == '/')
-        return false;
-    for (char c : url) {
-        if (static_cast<unsigned char>(c) <= 32 || c == 127)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 SourceList parseSources(std::string_view text)
 {
     SourceList list;
-    std::istringstream in{std::string(text)};
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        std::string_view l = line;
-        for (std::size_t i = 0; i < l.size(); ++i) {
-            if (l[i] == '#' && (i == 0 || l[i - 1] == ' ' || l[i - 1] == '\t')) {
-                l = l.substr(0, i);
-                break;
-            }
-        }
-        l = trim(l);
-        if (l.empty())
-            continue;
-        std::vector<std::string_view> words;
-        while (!l.empty()) {
-            std::size_t end = 0;
-            while (end < l.size() && static_cast<unsigned char>(l[end]) > 32)
-                ++end;
-            words.push_back(l.substr(0, end));
-            l = trim(l.substr(end));
-        }
-        const std::string where =
-            say("第 " + std::to_string(number) + " 行：", "line " + std::to_string(number) + ": ");
+    forEachWordLine(text, [&](int number, const std::vector<std::string_view>& words) {
+        const std::string where = lineProblem(number);
         if (words.size() > 2) {
             list.problems.push_back(where + say("应为“网址 [协议]”", "expected \"URL [protocol]\""));
-            continue;
+            return;
         }
         if (!plainUrl(words[0])) {
             const std::string url(words[0]);
             list.problems.push_back(where + say("“" + url + "”不是 http:// 或 https:// 网址",
                                                 "\"" + url + "\" is not an http:// or https:// URL"));
-            continue;
+            return;
         }
         std::string protocol = "http";
         if (words.size() == 2) {
@@ -93,11 +35,11 @@ SourceList parseSources(std::string_view text)
                     where +
                     say("未知的协议“" + name + "”（应为 http、https、socks4 或 socks5）",
                         "unknown protocol \"" + name + "\" (expected http, https, socks4 or socks5)"));
-                continue;
+                return;
             }
         }
         list.sources.push_back({std::string(words[0]), protocol, words.size() == 2});
-    }
+    });
     return list;
 }
 
@@ -112,23 +54,15 @@ std::filesystem::path sourcesFile()
     return registry::hiveFile(registry::Hive::CurrentUser).parent_path() / "sources.txt";
 }
 
-IoResult loadSources(const std::filesystem::path& path, SourceList& list, std::string* text)
+IoResult loadSources(const std::filesystem::path& path, const Endpoints& endpoints, SourceList& list,
+                     std::string* text)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        if (IoResult made = writeFileAtomically(path, defaultSourcesText()); !made)
-            return IoResult::failure(say("无法创建 ", "cannot create ") + path.string() + say("：", ": ") +
-                                     made.message);
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (in)
-        bytes << in.rdbuf();
-    if (!in || in.bad() || std::filesystem::is_directory(path, ec))
-        return IoResult::failure(say("无法读取 ", "cannot read ") + path.string());
-    list = parseSources(bytes.str());
+    std::string bytes;
+    if (IoResult r = readUserFile(path, endpoints.localized(defaultSourcesText()), bytes); !r)
+        return r;
+    list = parseSources(bytes);
     if (text)
-        *text = bytes.str();
+        *text = std::move(bytes);
     return IoResult::success();
 }
 

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "config/endpoints.h"
 #include "platform/ioresult.h"
 
 #include <filesystem>
@@ -33,7 +34,9 @@ const std::string& defaultSourcesText();
 // sources.txt beside the current user's settings store.
 std::filesystem::path sourcesFile();
 // Reads path into list (and its text into text, when given); a missing file is first written with the
-// default text. Fails with a message (UTF-8) naming the file when it can be neither read nor made.
-IoResult loadSources(const std::filesystem::path& path, SourceList& list, std::string* text = nullptr);
+// default text, its sites those of endpoints. Fails with a message (UTF-8) naming the file when it can be
+// neither read nor made.
+IoResult loadSources(const std::filesystem::path& path, const Endpoints& endpoints, SourceList& list,
+                     std::string* text = nullptr);
 
 } // namespace vorin

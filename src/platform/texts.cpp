@@ -127,6 +127,28 @@ Texts build(Language language)
     t.judgeBuiltin = m("验证网页：内置测试页", "Judge page: the built-in test page");
     t.judgeEcho = m("验证网页（回显令牌）：", "Judge page (echoes a token): ");
     t.judgeMarker = m("验证网页（标记）：", "Judge page (marker): ");
+    t.judgePool = m("验证网页：自动（验证网页列表）", "Judge page: automatic (the judges list)");
+    t.judgeInUse = m("（验证网页：", " (judge: ");
+    t.judgeInUseEnd = m("）", ")");
+    t.judgesNone = m("没有可用的验证网页，未验证", "No judge page answers; nothing was checked");
+    t.judgesEmpty = m("验证网页列表中没有网页", "the judges list holds no judge");
+    t.judgeSilent = m("没有回答", "no answer");
+    t.judgeStatus = m("回答状态 ", "answered status ");
+    t.judgeNotJudge = m("回答的不是验证网页", "its answer is not the judge's page");
+    t.judgeSwitched = m("验证网页 ", "Judge page ");
+    t.judgeSwitchedTo = m(" 不再回答，改用 ", " stopped answering; now using ");
+    t.judgesLost =
+        m("验证网页都不再回答，验证中止：共有", "Every judge page stopped answering; validation ended: ");
+    t.judgesLostMid = m("代理可用，", " proxies work, ");
+    t.judgesLostEnd = m("个代理未能验证，已保留", " could not be checked and were kept");
+    t.guardNoJudge =
+        m("验证网页都没有回答，本次检查不算", "no judge page answers; this check does not count");
+    t.menuEditJudges = g("编辑验证网页列表...");
+    t.judgesSaved = m("验证网页列表已保存，共有验证网页 ", "The judges list was saved: ");
+    t.judgesProblem = m("验证网页列表有误：", "Problem in your judges list: ");
+    t.harvestCounts = m("，各来源：", "; by source: ");
+    t.harvestFailed = m("；无法下载：", "; could not download: ");
+    t.harvestNothing = m("下载结束，没有得到代理", "The download ended without proxies");
     t.menuOffline = g("离线查询位置");
     t.offlineDone = m("离线查询位置结束，共查询 ", "Offline location finished: ");
     t.offlineDoneEnd = m(" 个代理", " proxies looked up");

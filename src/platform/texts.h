@@ -43,6 +43,31 @@ struct Texts {
     std::string judgeBuiltin;
     std::string judgeEcho;
     std::string judgeMarker;
+    // The judge pool: the dialog's entry and what is said of it; the run's judge when it is not the
+    // built-in test page ("（验证网页：" URL "）" after checkRunning); no judge answering before a run (a
+    // reason follows); a judge replaced during a run (old, judgeSwitchedTo, new); every judge gone during
+    // one (valid count, judgesLostMid, unjudged count, judgesLostEnd); the guard's judges silent.
+    std::string judgePool;
+    std::string judgeInUse;
+    std::string judgeInUseEnd;
+    std::string judgesNone;
+    std::string judgesEmpty;
+    std::string judgeSilent;
+    std::string judgeStatus;
+    std::string judgeNotJudge;
+    std::string judgeSwitched;
+    std::string judgeSwitchedTo;
+    std::string judgesLost;
+    std::string judgesLostMid;
+    std::string judgesLostEnd;
+    std::string guardNoJudge;
+    std::string menuEditJudges;
+    std::string judgesSaved;
+    std::string judgesProblem;
+    // The end of a harvest: each source's rows ("名称 N 个"), the sources that failed, no rows at all.
+    std::string harvestCounts;
+    std::string harvestFailed;
+    std::string harvestNothing;
     // The offline location: its menu entry, the end of a pass (the count of rows between), its failure.
     std::string menuOffline;
     std::string offlineDone;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDialog>
@@ -230,6 +231,9 @@ void MainForm::buildMenus()
     QAction* offline = popset_->addAction(qs(t.menuOffline));
     offline->setObjectName(QStringLiteral("N9"));
     connect(offline, &QAction::triggered, this, [this] { controller_.mnofflinecityExecute(); });
+    QAction* editJudges = popset_->addAction(qs(t.menuEditJudges));
+    editJudges->setObjectName(QStringLiteral("N10"));
+    connect(editJudges, &QAction::triggered, this, [this] { controller_.mneditjudgesExecute(); });
 }
 
 QWidget* MainForm::control(const char* name) const
@@ -441,6 +445,12 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     QDialog dialog(this);
     dialog.setObjectName(QStringLiteral("judgeDialog"));
     dialog.setWindowTitle(qs(texts().menuJudge));
+    // The judges list first (the default), or the one page below.
+    auto* mode = new QComboBox(&dialog);
+    mode->setObjectName(QStringLiteral("judgeMode"));
+    mode->addItem(QStringLiteral("自动（验证网页列表）"));
+    mode->addItem(QStringLiteral("指定的验证网页（下面的网址，留空为内置测试页）"));
+    mode->setCurrentIndex(current.pool ? 0 : 1);
     auto* url = new QLineEdit(QString::fromStdString(current.url), &dialog);
     url->setObjectName(QStringLiteral("judgeUrl"));
     url->setPlaceholderText(QStringLiteral("留空：内置测试页（查找“您的IP地址”）"));
@@ -495,8 +505,16 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     interval->setRange(5, 86400);
     interval->setSuffix(QStringLiteral(" 秒"));
     interval->setValue(current.guardSeconds);
+    auto single = [url, marker, bytes](int index) {
+        for (QWidget* w :
+             {static_cast<QWidget*>(url), static_cast<QWidget*>(marker), static_cast<QWidget*>(bytes)})
+            w->setEnabled(index == 1);
+    };
+    single(mode->currentIndex());
+    connect(mode, &QComboBox::currentIndexChanged, &dialog, single);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("验证网页："), url);
+    form->addRow(QStringLiteral("验证网页："), mode);
+    form->addRow(QStringLiteral("网址："), url);
     form->addRow(QStringLiteral("标记文字："), marker);
     form->addRow(QStringLiteral("标记须在前多少字节内："), bytes);
     form->addRow(QStringLiteral("未注明协议的代理检查："), protocols);
@@ -517,7 +535,8 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     ProtocolSet chosen = 0;
     for (const auto& [p, box] : boxes)
         chosen |= box->isChecked() ? bit(p) : 0;
-    return JudgeChoice{url->text().trimmed().toStdString(),
+    return JudgeChoice{mode->currentIndex() == 0,
+                       url->text().trimmed().toStdString(),
                        marker->text().toStdString(),
                        bytes->value(),
                        chosen != 0 ? chosen : bit(Protocol::Http),

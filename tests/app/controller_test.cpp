@@ -61,7 +61,15 @@ protected:
     test::FakeView view;
     test::FakeClock clock;
     HoldingDispatcher dispatcher;
-    Tfrmvrdl form{view, dispatcher, clock, test::loopbackEndpoints()};
+    // The built-in test page answers directly, so that runs find their judge.
+    test::HttpFixture judgeSite_;
+    Endpoints endpoints_ = [this] {
+        judgeSite_.serve("/ip2city.asp", test::HttpFixture::Response::with(200, g("您的IP地址")));
+        Endpoints e = test::loopbackEndpoints();
+        e.set("iplookup", judgeSite_.root());
+        return e;
+    }();
+    Tfrmvrdl form{view, dispatcher, clock, endpoints_};
 };
 
 TEST_F(ControllerTest, StartUpShowsTitleProxyHomePageAndHidesTheExtras)
@@ -407,12 +415,12 @@ TEST_F(ControllerTest, ALongImportLetsTheWindowRunAndGivesWayToAHarvest)
 TEST_F(ControllerTest, TheUsersSourcesEntryIsStoredApartAndItsEditorSavesTheFile)
 {
     form.frmshowExecute();
-    EXPECT_FALSE(view.checked[3]);
+    EXPECT_TRUE(view.checked[3]); // ticked in a fresh store: the built-in sites are gone
     form.mn01Click(MenuEntry::Mn04);
     EXPECT_EQ(form.downoption, "100"); // the option string keeps its three characters
     form.FormClose();
     EXPECT_EQ(storedOption(), "100");
-    EXPECT_EQ(optionKey().readDword("customsources"), 1u);
+    EXPECT_EQ(optionKey().readDword("customsources"), 0u);
 
     // The editor opens the file (made from the default on first use) and saves what the user wrote.
     const std::string file = form.sourcesfile;
@@ -420,7 +428,8 @@ TEST_F(ControllerTest, TheUsersSourcesEntryIsStoredApartAndItsEditorSavesTheFile
     view.editAnswer = "http://127.0.0.1:9/a.txt socks5\nnot a url\n";
     form.mneditsourcesExecute();
     ASSERT_EQ(view.edited.size(), 1u);
-    EXPECT_EQ(view.edited[0], g("自定义来源") + "|" + defaultSourcesText());
+    EXPECT_EQ(view.edited[0],
+              g("自定义来源") + "|" + test::loopbackEndpoints().localized(defaultSourcesText()));
     EXPECT_EQ(test::readFile(file), *view.editAnswer);
     EXPECT_EQ(view.statuses.back().rfind(g("自定义来源文件有误："), 0), 0u); // the second line is said
     view.editAnswer = "http://127.0.0.1:9/a.txt socks5\n";
@@ -430,7 +439,7 @@ TEST_F(ControllerTest, TheUsersSourcesEntryIsStoredApartAndItsEditorSavesTheFile
     test::FakeView again;
     Tfrmvrdl next(again, dispatcher, clock, test::loopbackEndpoints());
     next.frmshowExecute();
-    EXPECT_TRUE(again.checked[3]);
+    EXPECT_FALSE(again.checked[3]);
 }
 
 TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
@@ -438,6 +447,7 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
     form.frmshowExecute();
     const std::string builtinUrl = form.judge.url;
     EXPECT_EQ(form.judge.rule, Judge::Rule::Marker);
+    EXPECT_TRUE(form.judgeauto); // a fresh store checks with the judges list
 
     struct Case {
         View::JudgeChoice chosen;
@@ -445,18 +455,22 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         bool usable;
     };
     const Case cases[] = {
-        {{"http://127.0.0.1:9/azenv.php", "", 120, bit(Protocol::Http) | bit(Protocol::Socks5), "/tmp/c.mmdb",
-          500, true, 30},
+        {{false, "http://127.0.0.1:9/azenv.php", "", 120, bit(Protocol::Http) | bit(Protocol::Socks5),
+          "/tmp/c.mmdb", 500, true, 30},
          Judge::Rule::Echo,
          true},
         // The guard's interval is kept from 5 s to a day.
-        {{"http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Https), "", 0, true, 1},
+        {{false, "http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Https), "", 0, true, 1},
          Judge::Rule::Marker,
          true},
         // Refused: the earlier judge stays.
-        {{"file:///etc/passwd", "", 120, bit(Protocol::Socks4), "", 7}, Judge::Rule::Marker, false},
+        {{false, "file:///etc/passwd", "", 120, bit(Protocol::Socks4), "", 7}, Judge::Rule::Marker, false},
         // Back to the built-in page; more checks in flight than any machine holds are cut.
-        {{"", "", 120, bit(Protocol::Http), "", 1 << 30}, Judge::Rule::Marker, true},
+        {{false, "", "", 120, bit(Protocol::Http), "", 1 << 30}, Judge::Rule::Marker, true},
+        // Back to the judges list: the page typed meanwhile is kept for when one page is chosen again.
+        {{true, "http://127.0.0.1:9/alive", "活着", 64, bit(Protocol::Http), "", 0},
+         Judge::Rule::Marker,
+         true},
     };
     for (const Case& c : cases) {
         const Judge before = form.judge;
@@ -473,8 +487,9 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         EXPECT_EQ(form.judge.url, c.chosen.url.empty() ? builtinUrl : c.chosen.url);
         // A window started afterwards checks against the same judge.
         test::FakeView again;
-        Tfrmvrdl next(again, dispatcher, clock, test::loopbackEndpoints());
+        Tfrmvrdl next(again, dispatcher, clock, endpoints_);
         next.frmshowExecute();
+        EXPECT_EQ(next.judgeauto, c.chosen.pool);
         EXPECT_EQ(next.judge.url, form.judge.url);
         EXPECT_EQ(next.judge.rule, form.judge.rule);
         EXPECT_EQ(next.judge.marker, form.judge.marker);
@@ -489,7 +504,7 @@ TEST_F(ControllerTest, TheJudgeChosenInItsDialogIsStoredAndReadAtTheNextStart)
         EXPECT_EQ(next.guard().on, c.chosen.guard);
         EXPECT_EQ(next.guard().intervalSeconds, std::max(c.chosen.guardSeconds, 5));
     }
-    EXPECT_EQ(view.judgeShown.back().url, "http://127.0.0.1:9/alive"); // the dialog opens on the current one
+    EXPECT_EQ(view.judgeShown.back().url, ""); // the dialog opens on the current one
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "table/gridview.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -328,7 +329,11 @@ TEST(Runs, AnEchoJudgePassesOnlyProxiesThatEchoTheirFreshToken)
         fakes.back()->serve("/azenv.php", proxies[i].answer);
         rig.addRow(fakes.back()->hostPort());
     }
-    rig.form->judge = {Judge::Rule::Echo, "http://judge.vorin.test/azenv.php", {}, 120};
+    // The judge itself echoes as a judge should: it answers the run's direct ask.
+    rig.judgeSite->serve("/azenv.php", echoing(false));
+    const std::string judgeUrl = rig.judgeSite->root() + "/azenv.php";
+    rig.form->judge = {Judge::Rule::Echo, judgeUrl, {}, 120};
+    rig.form->judgeauto = false;
     rig.form->checkpause = 0;
     ASSERT_TRUE(rig.runToEnd());
     std::vector<std::string> kept = rig.addresses();
@@ -338,7 +343,7 @@ TEST(Runs, AnEchoJudgePassesOnlyProxiesThatEchoTheirFreshToken)
     std::set<std::string> tokens;
     for (auto* fake : fakes) {
         ASSERT_EQ(fake->requests().size(), 1u);
-        EXPECT_EQ(fake->requests()[0].rfind("http://judge.vorin.test/azenv.php?vorin=", 0), 0u);
+        EXPECT_EQ(fake->requests()[0].rfind(judgeUrl + "?vorin=", 0), 0u);
         tokens.insert(queryOf(fake->requests()[0]));
     }
     EXPECT_EQ(tokens.size(), fakes.size());
@@ -354,7 +359,9 @@ TEST(Runs, AMarkerJudgeOfTheUsersLooksWithinItsBytes)
         fake.serve("/alive", test::HttpFixture::Response::with(pages[i].second, pages[i].first));
         rig.addRow(fake.hostPort());
     }
-    rig.form->judge = {Judge::Rule::Marker, "http://judge.vorin.test/alive", "ALIVE", 10};
+    rig.judgeSite->serve("/alive", "12345ALIVE");
+    rig.form->judge = {Judge::Rule::Marker, rig.judgeSite->root() + "/alive", "ALIVE", 10};
+    rig.form->judgeauto = false;
     ASSERT_TRUE(rig.runToEnd());
     EXPECT_EQ(rig.addresses(), std::vector<std::string>{"127.0.0.71"});
 }
@@ -463,6 +470,7 @@ TEST(Runs, EchoJudgesTellProtocolsAnonymityAndExitOfEveryKindOfProxy)
         }
         rig.form->importbytes(list);
         rig.form->judge = {Judge::Rule::Echo, judge.root() + "/echo", {}, 120};
+        rig.form->judgeauto = false;
         rig.form->checkprotocols = both;
         rig.form->checkpause = 0;
         ASSERT_TRUE(rig.runToEnd(20s));
@@ -489,6 +497,121 @@ TEST(Runs, EchoJudgesTellProtocolsAnonymityAndExitOfEveryKindOfProxy)
         rig.form->table().forEach([&](std::size_t, const ProxyRecord& r) {
             EXPECT_EQ(r.country(), r.facts().exitIp == "127.0.0.150" ? "DE" : "JP") << r.facts().exitIp;
         });
+    }
+}
+
+// A judge of the pool for these tests: its marker page, answered while alive() holds.
+struct PoolJudge {
+    test::HttpFixture site;
+    std::atomic<int> asked{0};
+    int answers = 1 << 30; // requests it answers as a judge before it serves a page without the marker
+    explicit PoolJudge(int answering = 1 << 30) : answers(answering)
+    {
+        test::HttpFixture::Response r;
+        r.echo = [this](const std::string&) { return ++asked <= answers ? "ALIVE" : "<html>parked</html>"; };
+        site.serve("/alive", r);
+    }
+    std::string line() const { return site.root() + "/alive marker ALIVE\n"; }
+};
+
+// Before a run the judges are asked in order: the first that answers judges every proxy and is named; with
+// none, nothing is checked and the table keeps every row and mark.
+TEST(Runs, TheFirstAnsweringJudgeOfThePoolIsUsedAndWithNoneTheListIsKeptWhole)
+{
+    struct Case {
+        std::vector<bool> alive; // the pool, in order
+        int used;                // the judge that judges, -1 for none
+    };
+    for (const Case& c : {Case{{false, false, true}, 2}, Case{{false, false, false}, -1}}) {
+        ControllerRig rig;
+        std::vector<std::unique_ptr<PoolJudge>> pool;
+        std::string file;
+        for (bool alive : c.alive) {
+            pool.push_back(std::make_unique<PoolJudge>(alive ? 1 << 30 : 0));
+            file += pool.back()->line();
+        }
+        const auto judges = rig.registry.path() / "judges.txt";
+        test::writeFile(judges, file);
+        test::FakeProxy proxy(test::FakeProxy::Kind::Http, "127.0.0.1");
+        rig.addRow(proxy.hostPort());
+        rig.addRow("127.0.0.3:9", 77); // refused now, valid in an earlier run
+        rig.form->showingrid();
+        rig.form->table().updateMarks([](const ProxyRecord& r, CheckMark& m) {
+            if (r.text(Field::Ip) == "127.0.0.3")
+                m = CheckMark::Failed;
+        });
+        rig.view.statuses.clear();
+        ASSERT_TRUE(rig.runToEnd());
+        if (c.used < 0) {
+            EXPECT_EQ(rig.form->run()->outcome(), ValidationRun::Outcome::NoJudge);
+            EXPECT_EQ(rig.view.statuses.back().rfind(test::g("没有可用的验证网页，未验证：") +
+                                                         pool[0]->site.root() + "/alive " +
+                                                         test::g("回答的不是验证网页"),
+                                                     0),
+                      0u)
+                << rig.view.statuses.back();
+            EXPECT_EQ(rig.form->table().rowCount(), 2u);
+            rig.form->table().forEach([](std::size_t, const ProxyRecord& r) {
+                EXPECT_EQ(r.mark, r.text(Field::Ip) == "127.0.0.3" ? CheckMark::Failed : CheckMark::None);
+            });
+            EXPECT_FALSE(rig.form->busy);
+            continue;
+        }
+        EXPECT_EQ(rig.form->run()->outcome(), ValidationRun::Outcome::Judged);
+        EXPECT_TRUE(said(rig.view.statuses, test::g("正在验证，请稍候……（验证网页：") + pool[2]->site.root() +
+                                                "/alive" + test::g("）")));
+        std::vector<std::string> kept = rig.addresses();
+        std::sort(kept.begin(), kept.end());
+        EXPECT_EQ(kept, (std::vector<std::string>{"127.0.0.1", "127.0.0.3"})); // .3 valid before
+        EXPECT_GE(pool[2]->asked.load(), 2); // asked before the run, then through the proxy
+    }
+}
+
+// A judge that stops answering during a run is no verdict on the proxies: the checks it failed are made
+// again with the next judge, and with none left the rows no judge could check stay, without a mark.
+TEST(Runs, AJudgeThatFallsSilentMidRunGivesWayAndDeletesNothingItCouldNotJudge)
+{
+    for (const bool fast : {false, true}) {
+        for (const bool second : {true, false}) {
+            SCOPED_TRACE(std::string(fast ? "fast" : "paced") + (second ? ", two judges" : ", one judge"));
+            ControllerRig rig;
+            PoolJudge first(4), next;
+            test::writeFile(rig.registry.path() / "judges.txt", first.line() + (second ? next.line() : ""));
+            std::vector<std::unique_ptr<test::FakeProxy>> proxies;
+            std::set<std::string> alive;
+            for (int i = 0; i < 8; ++i) {
+                proxies.push_back(
+                    std::make_unique<test::FakeProxy>(test::FakeProxy::Kind::Http, "127.0.0.1"));
+                rig.addRow(proxies.back()->hostPort());
+                alive.insert(proxies.back()->hostPort());
+                rig.addRow("127.0.1." + std::to_string(i + 1) + ":9"); // refused
+            }
+            rig.form->setfastchecks(fast ? 4 : 0);
+            ASSERT_TRUE(rig.runToEnd(20s));
+            std::set<std::string> kept;
+            int unmarked = 0;
+            rig.form->table().forEach([&](std::size_t, const ProxyRecord& r) {
+                kept.insert(r.text(Field::Ip) + ":" + r.text(Field::Port));
+                EXPECT_NE(r.mark, CheckMark::Failed);
+                unmarked += r.mark == CheckMark::None;
+            });
+            if (second) {
+                EXPECT_EQ(rig.form->run()->outcome(), ValidationRun::Outcome::Judged);
+                EXPECT_EQ(kept, alive);
+                EXPECT_TRUE(said(rig.view.statuses, test::g("验证网页 ") + first.site.root() + "/alive" +
+                                                        test::g(" 不再回答，改用 ") + next.site.root() +
+                                                        "/alive"));
+                EXPECT_GT(next.asked.load(), 1);
+            } else {
+                EXPECT_EQ(rig.form->run()->outcome(), ValidationRun::Outcome::JudgesLost);
+                // The proxies the judge passed stay valid; every other row is kept unjudged.
+                EXPECT_GT(unmarked, 0);
+                EXPECT_EQ(rig.view.statuses.back().rfind(test::g("验证网页都不再回答，验证中止：共有"), 0),
+                          0u);
+                for (const std::string& p : alive)
+                    EXPECT_EQ(kept.count(p), 1u) << p;
+            }
+        }
     }
 }
 

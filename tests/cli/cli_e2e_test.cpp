@@ -113,6 +113,7 @@ protected:
     void serveSites(int net = 91)
     {
         net_ = net;
+        server.serve("/ip2city.asp", valid(0)); // the built-in test page answers the run's direct ask
         auto row = [](const std::string& addr) {
             return kProxycnMarker + "'" + addr + "');alert('copied')\">";
         };
@@ -355,7 +356,7 @@ TEST_F(CliEndToEnd, ProxySetStopAndShowSwitchTheWindowsStore)
 // guard keeps the system proxy on a live proxy of a JSON result: a dead one is replaced by the next fastest
 // (a line on standard error each time) and with none left the proxy is stopped (status 1); Ctrl-C leaves
 // a live one set (status 130).
-TEST_F(CliEndToEnd, GuardReplacesDeadProxiesAndStopsWhenNoneIsLeft)
+TEST_F(CliEndToEnd, GuardKeepsItsProxyWhileNoJudgeAnswersAndReplacesDeadOnes)
 {
     const auto settings = [] {
         return registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
@@ -367,7 +368,16 @@ TEST_F(CliEndToEnd, GuardReplacesDeadProxiesAndStopsWhenNoneIsLeft)
     };
     test::writeFile(list, "[" + row("127.0.94.1", 10) + ", " + row("127.0.94.2", 20) + "]\n");
 
-    // Nothing listens at either: the first is set, replaced, then the proxy is stopped.
+    // Nothing listens at either, and no judge answers: a failure is no verdict, the proxy stays set.
+    CliResult judgeless =
+        runCli(work.path(), {"guard", "--in", list.string(), "--interval", "1"}, "", 3500ms);
+    EXPECT_EQ(judgeless.status, 130) << judgeless.err;
+    EXPECT_NE(judgeless.err.find("验证网页都没有回答，本次检查不算"), std::string::npos) << judgeless.err;
+    EXPECT_EQ(judgeless.err.find("两次检查失败"), std::string::npos) << judgeless.err;
+    EXPECT_EQ(settings().readString("ProxyServer"), "127.0.94.1:8080");
+
+    // With the judge answering: the first is replaced, then the proxy is stopped.
+    server.serve("/ip2city.asp", valid(0));
     CliResult dead = runCli(work.path(), {"guard", "--in", list.string(), "--interval", "1"});
     EXPECT_EQ(dead.status, 1) << dead.err;
     EXPECT_NE(dead.err.find("127.0.94.1:8080 两次检查失败，已换为 127.0.94.2:8080"), std::string::npos)
@@ -412,6 +422,21 @@ TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(test::readFile(earlier), "earlier result\n");
     }
+    // No judge answers: nothing is checked, nothing written, and the run has failed.
+    const auto list = dir.path() / "list.txt", judges = dir.path() / "judges.txt";
+    test::writeFile(list, "127.0.0.1:9\n");
+    test::writeFile(judges, "http://127.0.0.1:9/azenv.php\nbuiltin\nhttp://127.0.0.1:9/a marker A\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"validate", "--in", list.string(), "--judges", judges.string(), "--out",
+                                   out},
+          {"validate", "--in", list.string(), "--judge", "http://127.0.0.1:9/azenv.php", "--out", out}}) {
+        CliResult r = runCli(work.path(), args);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("没有可用的验证网页，未验证：http://127.0.0.1:9/"), std::string::npos) << r.err;
+        EXPECT_EQ(test::readFile(earlier), "earlier result\n");
+    }
+    std::filesystem::remove(list);
+    std::filesystem::remove(judges);
     // A site configuration that cannot be used stops the program before it reaches any site.
     const auto badSites = dir.path() / "bad-endpoints.conf";
     test::writeFile(badSites, "softsite=http://127.0.0.1:9\nsoftsite http://127.0.0.1:9\n");

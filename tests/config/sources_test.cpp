@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "config/judge.h"
 #include "config/sources.h"
 #include "support/fakes.h"
 
@@ -38,12 +39,56 @@ TEST(Sources, AMissingFileIsMadeFromTheDefaultWhichReadsWithoutProblems)
     const auto file = dir.path() / "sources.txt";
     SourceList list;
     std::string text;
-    ASSERT_TRUE(loadSources(file, list, &text));
+    ASSERT_TRUE(loadSources(file, Endpoints::defaults(), list, &text));
     EXPECT_EQ(text, defaultSourcesText());
     EXPECT_EQ(test::readFile(file), defaultSourcesText());
     EXPECT_TRUE(list.problems.empty());
     EXPECT_GE(list.sources.size(), 4u);
-    EXPECT_FALSE(loadSources(dir.path(), list)); // a folder
+    EXPECT_FALSE(loadSources(dir.path(), Endpoints::defaults(), list)); // a folder
+}
+
+TEST(Judges, ReadsEachRuleAndReportsEveryOtherLine)
+{
+    const Endpoints sites = test::loopbackEndpoints();
+    const JudgeList list = parseJudges("# pool\n"
+                                       "builtin\n"
+                                       "http://127.0.0.1:9/azenv.php   # echo\n"
+                                       "http://127.0.0.1:9/alive marker ALIVE\n"
+                                       "https://127.0.0.1:9/x marker OK 64\n"
+                                       "http://127.0.0.1:9/y marker\n"       // no text
+                                       "http://127.0.0.1:9/y marker ABC 2\n" // bytes below its length
+                                       "http://127.0.0.1:9/y marker A 12x\n" // no number
+                                       "http://127.0.0.1:9/y mark A\n"       // no such word
+                                       "ftp://127.0.0.1/azenv\n",
+                                       sites);
+    ASSERT_EQ(list.judges.size(), 4u);
+    EXPECT_TRUE(list.judges[0].isBuiltin(sites));
+    EXPECT_EQ(list.judges[1].rule, Judge::Rule::Echo);
+    EXPECT_EQ(list.judges[1].url, "http://127.0.0.1:9/azenv.php");
+    EXPECT_EQ(list.judges[2].marker, "ALIVE");
+    EXPECT_EQ(list.judges[2].markerBytes, 120u);
+    EXPECT_EQ(list.judges[3].markerBytes, 64u);
+    ASSERT_EQ(list.problems.size(), 5u);
+    EXPECT_EQ(list.problems[0].rfind("第 6 行", 0), 0u) << list.problems[0];
+    EXPECT_EQ(list.problems[4].rfind("第 10 行", 0), 0u) << list.problems[4];
+}
+
+TEST(Judges, TheDefaultPoolStartsWithTheBuiltinPageAndNamesTheSitesInForce)
+{
+    test::TempDir dir("judges");
+    const Endpoints sites = test::loopbackEndpoints();
+    JudgeList list;
+    ASSERT_TRUE(loadJudges(dir.path() / "judges.txt", sites, list));
+    EXPECT_TRUE(list.problems.empty());
+    ASSERT_GE(list.judges.size(), 5u);
+    EXPECT_TRUE(list.judges[0].isBuiltin(sites));
+    // Every judge of the pool is on the configured (here loopback) sites, and all but the first echo.
+    for (std::size_t i = 1; i < list.judges.size(); ++i) {
+        EXPECT_EQ(list.judges[i].url.rfind(sites.root("iplookup"), 0), 0u) << list.judges[i].url;
+        EXPECT_EQ(list.judges[i].rule, Judge::Rule::Echo);
+    }
+    // The installed text names the public sites.
+    EXPECT_NE(defaultJudgesText().find("http://azenv.net/"), std::string::npos);
 }
 
 } // namespace

@@ -11,6 +11,11 @@ using namespace std::chrono_literals;
 ControllerRig::ControllerRig(Endpoints endpoints)
 {
     TKeloInetChecker::setOverallLimit(1500ms);
+    if (endpoints.root("iplookup") == loopbackEndpoints().root("iplookup")) {
+        judgeSite = std::make_unique<HttpFixture>("127.0.0.1");
+        judgeSite->serve("/ip2city.asp", valid());
+        endpoints.set("iplookup", judgeSite->root());
+    }
     form = std::make_unique<Tfrmvrdl>(view, dispatcher, clock, std::move(endpoints),
                                       TempPaths(pages.path(), pages.path()));
     form->frmshowExecute();

@@ -16,7 +16,9 @@ namespace vorin::test {
 
 // The controller with its fakes, wired in one place: a registry folder of its own, a window that records,
 // a clock that never waits, the plain hand-over, loopback sites, page folders of its own, a check limit of
-// 1.5 s, and fake proxies on addresses of 127.0.0.0/8. The window is shown at construction.
+// 1.5 s, and fake proxies on addresses of 127.0.0.0/8. The built-in test page answers directly on a site
+// of its own (judgeSite) unless the endpoints given place it elsewhere. The window is shown at
+// construction.
 class ControllerRig {
 public:
     explicit ControllerRig(Endpoints endpoints = loopbackEndpoints());
@@ -46,6 +48,7 @@ public:
     FakeClock clock;
     Dispatcher dispatcher;
     std::vector<std::unique_ptr<HttpFixture>> proxies;
+    std::unique_ptr<HttpFixture> judgeSite;
     std::unique_ptr<Tfrmvrdl> form;
 };
 

@@ -195,7 +195,8 @@ TEST_F(MainFormTest, TheSkinnedWindowKeepsItsShapeAndItsButtonsWork)
     QTest::mouseRelease(down, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
     EXPECT_FALSE(form.controller().autocheck);
     auto* status = qobject_cast<Timagepanle*>(form.control("Pan_bot"));
-    EXPECT_EQ(status->caption(), QStringLiteral("正在从proxycn下载，请稍候...")); // the last source started
+    // The last source started: the user's own, ticked in a fresh store.
+    EXPECT_EQ(status->caption(), QStringLiteral("正在从自定义来源下载代理列表，请稍候..."));
 
     // The close button ends the window at the press and stores the source option.
     press(form.control("vrpngbtn1"));
