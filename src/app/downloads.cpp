@@ -42,6 +42,8 @@ void Tfrmvrdl::startdownload()
     if (!coordinator_)
         return; // the window was never shown
     tdaili& c = *coordinator_;
+    c.tallies.clear();
+    starting_ = true;
     auto pause = [this] { clock_.sleep(300); };
     if (view_.isChecked(MenuEntry::Mn01)) {
         c.downcnp();
@@ -71,6 +73,10 @@ void Tfrmvrdl::startdownload()
             showinfo(texts().sourcesProblem + gbk::fromUtf8(list.problems.front()));
         c.downsources(std::move(list.sources));
     }
+    starting_ = false;
+    // Every source may have ended already without a row (or none started): that is said now.
+    if (c.threadcount == 0 && table_.isEmpty())
+        listtable();
 }
 
 void Tfrmvrdl::addrecord(const Entry& entry)

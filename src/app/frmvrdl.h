@@ -196,6 +196,9 @@ private:
 
     // The download shared by both buttons.
     void startdownload();
+    // What the user's sources gave in the last harvest (GBK, to follow a status text): each source's rows
+    // when withRows, and the sources that could not be downloaded.
+    std::string harvesttallies(bool withRows) const;
     // Ends the validation run under way without a word, for a new list that takes the table.
     void endrunquietly();
     // Runs job in steps of 40 ms that let the window run (saying text once when it takes longer), or at
@@ -218,6 +221,7 @@ private:
     ProxyGuard guard_; // its checks use the engine above
     bool importing_ = false;
     bool listing_ = false;
+    bool starting_ = false;          // a download is starting its sources
     std::uint64_t importSerial_ = 0; // a new list for the table (an import, a harvest) counts it up
 };
 

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The main window's operations on the proxy table and the grid.
 #include "app/frmvrdl.h"
+#include "platform/gbk.h"
 #include "platform/texts.h"
 #include "table/gridview.h"
 
@@ -93,15 +94,40 @@ void Tfrmvrdl::cleargrid()
     gridview::clearGridBody(grid_);
 }
 
+std::string Tfrmvrdl::harvesttallies(bool withRows) const
+{
+    if (!coordinator_)
+        return {};
+    const Texts& t = texts();
+    std::string rows, failed;
+    for (const SourceWorker::Tally& tally : coordinator_->tallies) {
+        const std::string name = gbk::fromUtf8(tally.name);
+        if (tally.failed)
+            failed += (failed.empty() ? "" : ", ") + name;
+        else if (withRows)
+            rows += (rows.empty() ? t.harvestCounts : std::string(", ")) + name + " " +
+                    std::to_string(tally.rows) + t.checkCappedEnd;
+    }
+    return rows + (failed.empty() ? std::string() : t.harvestFailed + failed);
+}
+
 void Tfrmvrdl::listtable()
 {
-    if (table_.isEmpty())
+    if (table_.isEmpty()) {
+        // Not the start text of the last source: the harvest is over, and it gave nothing. (A source that
+        // ends while later ones are still being started is no end of the harvest.)
+        if (!starting_)
+            showinfo(texts().harvestNothing + harvesttallies(false));
         return;
+    }
     // The clean-up goes in steps that let the window run (a million rows take about a second); a harvest
     // started meanwhile takes the table, and this listing ends unseen.
     if (!runinsteps(*gridview::harvestCleanupInSteps(table_), texts().listingProgress))
         return;
     showingrid();
+    // The user's sources: how many rows each gave, and which could not be downloaded.
+    if (coordinator_ && !coordinator_->tallies.empty())
+        showinfo(gridview::countText(table_.rowCount()) + harvesttallies(true));
     busy = false;
     if (autocheck) {
         clock_.sleep(1200);

@@ -165,7 +165,13 @@ bool CliRunner::harvest()
     phase_ = Phase::Harvest;
     phaseStart_ = std::chrono::steady_clock::now();
     form_.actdownExecute();
-    return waitUntil([&] { return coordinator.threadcount == 0; });
+    if (!waitUntil([&] { return coordinator.threadcount == 0; }))
+        return false;
+    for (const SourceWorker::Tally& t : coordinator.tallies)
+        reporter_.note(say("来源 ", "source ") + t.name + say("：", ": ") +
+                       (t.failed ? say("无法下载", "could not be downloaded")
+                                 : say(std::to_string(t.rows) + " 个", std::to_string(t.rows) + " rows")));
+    return true;
 }
 
 bool CliRunner::validate()

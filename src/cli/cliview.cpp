@@ -43,6 +43,15 @@ void Reporter::error(const std::string& utf8Line)
     std::fflush(stream_);
 }
 
+void Reporter::note(const std::string& utf8Line)
+{
+    if (!terminal_)
+        return;
+    clearLine();
+    std::fprintf(stream_, "%s\n", utf8Line.c_str());
+    std::fflush(stream_);
+}
+
 void Reporter::finish()
 {
     if (!terminal_)

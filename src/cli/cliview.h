@@ -24,6 +24,9 @@ public:
     void progress(const std::string& utf8Line);
     // An error or warning (UTF-8): always shown, on a line of its own.
     void error(const std::string& utf8Line);
+    // A line of the run's account (UTF-8) on a terminal, where the status texts give way to the progress
+    // line; off one the status texts say it already.
+    void note(const std::string& utf8Line);
     // Ends the progress line; on a terminal the last status text takes its place, so the run's summary
     // stays on the screen.
     void finish();

@@ -174,7 +174,22 @@ void scanCells(std::string_view s, const std::string& protocol, const std::funct
     }
 }
 
-using Json = nlohmann::json;
+// Members in the order of the page: the first of repeated addresses is the one the page gives first.
+using Json = nlohmann::ordered_json;
+
+// A protocol named by a string, or by an object's "type" or "protocol".
+std::string protocolNamed(const Json& value)
+{
+    if (value.is_string())
+        return knownProtocol(value.get_ref<const std::string&>());
+    if (value.is_object()) {
+        for (const char* key : {"type", "protocol"}) {
+            if (auto it = value.find(key); it != value.end() && it->is_string())
+                return knownProtocol(it->get_ref<const std::string&>());
+        }
+    }
+    return {};
+}
 
 std::string protocolOf(const Json& object)
 {
@@ -182,15 +197,12 @@ std::string protocolOf(const Json& object)
         auto it = object.find(key);
         if (it == object.end())
             continue;
-        if (it->is_string()) {
-            if (auto p = knownProtocol(it->get_ref<const std::string&>()); !p.empty())
-                return p;
-        } else if (it->is_array()) {
+        if (auto p = protocolNamed(*it); !p.empty())
+            return p;
+        if (it->is_array()) {
             for (const Json& item : *it) {
-                if (item.is_string()) {
-                    if (auto p = knownProtocol(item.get_ref<const std::string&>()); !p.empty())
-                        return p;
-                }
+                if (auto p = protocolNamed(item); !p.empty())
+                    return p;
             }
         }
     }
@@ -211,6 +223,16 @@ std::string portOf(const Json& object)
     return {};
 }
 
+bool exitKey(std::string_view key)
+{
+    for (std::string_view k :
+         {"export_address", "exit_ip", "exit", "origin", "exit_address", "outgoing_ip"}) {
+        if (key == k)
+            return true;
+    }
+    return false;
+}
+
 void walkJson(const Json& value, const std::string& protocol, const std::function<void(ProxyEntry)>& add)
 {
     if (value.is_string()) {
@@ -224,7 +246,25 @@ void walkJson(const Json& value, const std::string& protocol, const std::functio
             auto it = value.find(key);
             if (it == value.end() || !it->is_string())
                 continue;
-            HostPort hp{std::string(trim(it->get_ref<const std::string&>())), portOf(value)};
+            const std::string host(trim(it->get_ref<const std::string&>()));
+            // Protocols as objects with ports of their own ([{"type": "socks5", "port": 1080}]): an entry
+            // each.
+            for (const char* listKey : {"protocols", "protocol"}) {
+                auto list = value.find(listKey);
+                if (list == value.end() || !list->is_array())
+                    continue;
+                for (const Json& item : *list) {
+                    const std::string named = protocolNamed(item);
+                    HostPort hp{host, item.is_object() ? portOf(item) : std::string()};
+                    if (!named.empty() && hp.valid()) {
+                        add(ProxyEntry{hp, named, {}});
+                        asRecord = true;
+                    }
+                }
+            }
+            if (asRecord)
+                break;
+            HostPort hp{host, portOf(value)};
             if (hp.valid()) {
                 const std::string own = protocolOf(value);
                 add(ProxyEntry{hp, own.empty() ? protocol : own, {}});
@@ -235,6 +275,9 @@ void walkJson(const Json& value, const std::string& protocol, const std::functio
         if (asRecord)
             return;
         for (auto it = value.begin(); it != value.end(); ++it) {
+            // The address a proxy's requests leave from is no proxy to try.
+            if (exitKey(it.key()))
+                continue;
             const std::string keyed = it.value().is_array() ? knownProtocol(it.key()) : std::string();
             walkJson(it.value(), keyed.empty() ? protocol : keyed, add);
         }
@@ -253,6 +296,25 @@ void cutAnyPage(std::string_view page, const std::string& defaultProtocol,
         Json doc = Json::parse(body.begin(), body.end(), limit, /*allow_exceptions=*/false);
         if (!doc.is_discarded()) {
             walkJson(doc, defaultProtocol, add);
+            return;
+        }
+        // JSON Lines: every line that is not blank a document of its own.
+        std::vector<Json> lines;
+        for (std::string_view rest = body; !rest.empty();) {
+            const std::size_t eol = rest.find('\n');
+            const std::string_view line = trim(rest.substr(0, eol));
+            rest = eol == std::string_view::npos ? std::string_view() : rest.substr(eol + 1);
+            if (line.empty())
+                continue;
+            lines.push_back(Json::parse(line.begin(), line.end(), limit, /*allow_exceptions=*/false));
+            if (lines.back().is_discarded()) {
+                lines.clear();
+                break;
+            }
+        }
+        if (!lines.empty()) {
+            for (const Json& line : lines)
+                walkJson(line, defaultProtocol, add);
             return;
         }
     }
@@ -276,6 +338,23 @@ Tusersources::Tusersources(HarvestEnv& env, std::vector<UserSource> sources)
     : SourceWorker(env)
     , sources_(std::move(sources))
 {
+}
+
+std::string Tusersources::shortName(const std::string& url)
+{
+    const std::size_t scheme = url.find("://");
+    std::string_view rest = std::string_view(url).substr(scheme == std::string::npos ? 0 : scheme + 3);
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    std::vector<std::string_view> parts;
+    for (std::size_t at = 0; at <= rest.size();) {
+        const std::size_t slash = std::min(rest.find('/', at), rest.size());
+        if (slash > at)
+            parts.push_back(rest.substr(at, slash - at));
+        at = slash + 1;
+    }
+    if (parts.size() <= 3)
+        return std::string(rest);
+    return std::string(parts[1]) + "/" + std::string(parts[2]) + "/" + std::string(parts.back());
 }
 
 std::vector<SourceWorker::Page> Tusersources::pages()

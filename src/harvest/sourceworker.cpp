@@ -41,10 +41,16 @@ bool SourceWorker::fetchAndCut(const Page& page)
 bool SourceWorker::fetchAndCut(const Page& page, const Cut& cut)
 {
     auto file = env_.paths.file(page.dir, page.fileName, tag_);
+    const std::string name = tallyName(page);
+    tallying_ = !name.empty();
+    if (tallying_)
+        tallies_.push_back({name});
     const download::Result got = download::toFile(page.url, file, &env_.cancel);
     if (got != download::Result::Ok) {
         if (got != download::Result::Cancelled)
             ++env_.failedPages;
+        if (tallying_)
+            tallies_.back().failed = got != download::Result::Cancelled;
         return false;
     }
     cutFile(file, cut);
@@ -73,6 +79,8 @@ void SourceWorker::append(Entry entry)
     // Blocks until the main thread has appended the row; throws when the program is ending, which ends the
     // worker like any error on the worker thread.
     env_.dispatcher.synchronize([this, e = std::move(entry)] { env_.addRecord(e); });
+    if (tallying_)
+        ++tallies_.back().rows;
 }
 
 } // namespace vorin

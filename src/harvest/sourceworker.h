@@ -56,6 +56,15 @@ public:
     // The pages this worker fetches, in order, with their URLs and file names.
     virtual std::vector<Page> pages() = 0;
 
+    // What each source told apart by tallyName gave: its rows, or that it could not be downloaded. Written
+    // by the worker's thread; read on the main thread once the worker's end has been handed over.
+    struct Tally {
+        std::string name;
+        int rows = 0;
+        bool failed = false;
+    };
+    const std::vector<Tally>& tallies() const { return tallies_; }
+
 protected:
     const std::string& root(const char* key) const { return env_.endpoints.root(key); }
     using Cut = std::function<void(const Lines&)>;
@@ -68,6 +77,8 @@ protected:
     static void cutFile(const std::filesystem::path& file, const Cut& cut);
     // Hands one entry to the main thread and waits until it is appended.
     void append(Entry entry);
+    // The name a page is tallied under; empty (the default) for none.
+    virtual std::string tallyName(const Page&) const { return {}; }
 
     HarvestEnv& env_;
 
@@ -75,6 +86,8 @@ private:
     Cut parseAndAppend();
 
     std::string tag_;
+    std::vector<Tally> tallies_;
+    bool tallying_ = false; // the page under way has a tally (the last one)
 };
 
 } // namespace vorin

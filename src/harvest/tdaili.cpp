@@ -45,9 +45,10 @@ void tdaili::launch(std::unique_ptr<SourceWorker> worker, bool counted)
         // The end goes to the main thread as a queued call; the main thread joins this thread there, which
         // returns at once since nothing follows the post.
         env_.dispatcher.post([this, w, counted] {
-            if (counted)
+            if (counted) {
+                tallies.insert(tallies.end(), w->tallies().begin(), w->tallies().end());
                 workerdone();
-            else
+            } else
                 --backgroundcount;
             reap(w);
         });

@@ -57,6 +57,8 @@ public:
     std::function<void(const std::string&)> onshowinfo;
     UrlList pageurls;
     UrlList haozsurls;
+    // What each of the user's sources gave in the harvest under way (or the last), as their workers end.
+    std::vector<SourceWorker::Tally> tallies;
 
     // Starts a counted worker with the given status text; the start operations and tests use it.
     void startWorker(std::unique_ptr<SourceWorker> worker, const std::string& status);

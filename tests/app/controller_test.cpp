@@ -222,11 +222,12 @@ TEST_F(ControllerTest, ListingCleansUpShowsTheCountAndWaitsBeforeValidating)
 {
     form.frmshowExecute();
     view.statuses.clear();
-    // An empty harvest does nothing at all.
+    // An empty harvest lists nothing; it says the download is over.
     form.busy = true;
     form.listtable();
     EXPECT_TRUE(form.busy);
-    EXPECT_TRUE(view.statuses.empty());
+    EXPECT_EQ(view.statuses, std::vector<std::string>{g("下载结束，没有得到代理")});
+    view.statuses.clear();
 
     // Loopback addresses on a closed port: the validation that follows fails them all at once.
     addRow("127.0.0.2", "9");

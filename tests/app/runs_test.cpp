@@ -615,5 +615,54 @@ TEST(Runs, AJudgeThatFallsSilentMidRunGivesWayAndDeletesNothingItCouldNotJudge)
     }
 }
 
+// Today's world: the built-in sites refuse, the default lists and a public judge answer (here on
+// loopback). A fresh store's download-and-validate keeps the working proxies of the default lists, says
+// what each list gave, and judges with the first judge of the pool that answers.
+TEST(Runs, AFreshStoreFindsAndJudgesProxiesThroughItsDefaultSourcesAndJudges)
+{
+    using Kind = test::FakeProxy::Kind;
+    test::HttpFixture lists, judge, http("127.0.0.5"); // http: a proxy that answers as the judge would
+    judge.serve("/", test::azenvJudge());
+    http.serve("/", test::azenvJudge());
+    test::FakeProxy socks(Kind::Socks5, "127.0.0.1");
+    lists.serve("/monosans/proxy-list/main/proxies/all.txt",
+                "http://" + http.hostPort() + "\nsocks5://" + socks.hostPort() + "\n");
+    lists.serve("/zloi-user/hideip.me/HEAD/socks4.txt", "127.0.0.3:9:Germany\n127.0.0.4:9:France\n");
+    Endpoints sites = test::loopbackEndpoints();
+    sites.set("iplookup", "http://127.0.0.2:9"); // the built-in test page is gone too
+    sites.set("github", lists.root());
+    sites.set("azenv", judge.root());
+    ControllerRig rig(sites);
+    rig.form->btndownproxyExecute();
+    ASSERT_TRUE(rig.pumpUntil([&] { return rig.form->run() && rig.form->checkdone(); }, 20s));
+    std::vector<std::string> kept;
+    rig.form->table().forEach([&](std::size_t, const ProxyRecord& r) {
+        kept.push_back(r.text(Field::Ip) + ":" + r.text(Field::Port));
+    });
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{socks.hostPort(), http.hostPort()}));
+    const std::string counts = test::g("共有4个代理，各来源：") + "monosans/proxy-list/all.txt 2" +
+                               test::g(" 个") + ", zloi-user/hideip.me/socks4.txt 2" + test::g(" 个") +
+                               test::g("；无法下载：");
+    EXPECT_TRUE(std::any_of(rig.view.statuses.begin(), rig.view.statuses.end(),
+                            [&](const std::string& s) { return s.rfind(counts, 0) == 0; }));
+    EXPECT_TRUE(said(rig.view.statuses,
+                     test::g("正在验证，请稍候……（验证网页：") + judge.root() + "/" + test::g("）")));
+    EXPECT_EQ(rig.view.statuses.back(), test::g(" 验证结束,共有2代理可用！"));
+}
+
+// A harvest that gives nothing says so, with the sources that failed, instead of a start text.
+TEST(Runs, AHarvestWithoutRowsSaysItEndedAndWhichSourcesFailed)
+{
+    ControllerRig rig;
+    test::writeFile(rig.registry.path() / "sources.txt", "http://127.0.0.1:9/gone.txt\n");
+    rig.view.checked = {false, false, false, true};
+    rig.form->btndownproxyExecute();
+    ASSERT_TRUE(rig.pumpUntil([&] { return rig.form->coordinator()->threadcount == 0; }));
+    EXPECT_EQ(rig.view.statuses.back(),
+              test::g("下载结束，没有得到代理；无法下载：") + "127.0.0.1:9/gone.txt");
+    EXPECT_FALSE(rig.form->busy);
+}
+
 } // namespace
 } // namespace vorin

@@ -40,8 +40,19 @@ TEST(AnyPage, FindsEveryShapeOfListAndRejectsWhatNamesNoProxy)
         {"<tr><td>1.2.3.4</td><td>8080</td><td>CN</td></tr><tr><td>5.6.7.8</td>\n<td> <b>3128</b> </td></tr>"
          "<tr><td>9.9.9.9</td></tr><tr><td>80</td></tr>",
          "http", V{"http 1.2.3.4:8080", "http 5.6.7.8:3128"}},
-        {R"({"socks5": ["1.2.3.4:1080"], "http": ["5.6.7.8:80"], "note": "9.9.9.9:8080"})", "http",
-         V{"http 5.6.7.8:80", "http 9.9.9.9:8080", "socks5 1.2.3.4:1080"}},
+        // In the page's order; an exit address is no entry.
+        {R"({"socks5": ["1.2.3.4:1080"], "http": ["5.6.7.8:80"], "note": "9.9.9.9:8080",
+            "exit_ip": "8.8.8.8:1", "origin": "8.8.4.4:2"})",
+         "http", V{"socks5 1.2.3.4:1080", "http 5.6.7.8:80", "http 9.9.9.9:8080"}},
+        // JSON Lines, and protocols as objects each with a port of its own.
+        {"{\"ip\": \"1.2.3.4\", \"port\": 80}\n\n{\"ip\": \"5.6.7.8\", \"protocols\": [{\"type\": "
+         "\"socks5\", "
+         "\"port\": 1080}, {\"type\": \"http\", \"port\": 8080}], \"export_address\": [\"9.9.9.9:3128\"]}\n",
+         "http", V{"http 1.2.3.4:80", "socks5 5.6.7.8:1080", "http 5.6.7.8:8080"}},
+        {R"([{"ip": "1.2.3.4", "port": 80, "protocols": [{"type": "socks4"}]}])", "http",
+         V{"socks4 1.2.3.4:80"}},
+        {"{\"ip\": \"1.2.3.4\", \"port\": 80}\nnot json 5.6.7.8:3128\n", "http",
+         V{"http 5.6.7.8:3128"}}, // a line that is no JSON: the page is text
         {R"({"data": [{"ip": "1.2.3.4", "port": "8080", "protocols": ["socks4"]},
                       {"host": "5.6.7.8", "port": 3128, "type": "HTTPS"},
                       {"address": "9.9.9.9", "port": 70000}, {"ip": "not a host", "port": 80}]})",

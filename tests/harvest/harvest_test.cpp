@@ -114,13 +114,15 @@ TEST_F(HarvestTest, DomesticGroupFetchesEveryPageOnceAndNothingWhenNoneIsChecked
     EXPECT_EQ(server.count("/html_proxy/http-5.html"), 1u);
     EXPECT_EQ(server.requests().size(), 16u + 6u); // and the discovery's six index pages
     EXPECT_FALSE(form->busy);
-    EXPECT_EQ(view.statuses.size(), 2u); // an empty harvest lists nothing
+    // An empty harvest lists nothing and says it is over, rather than leaving a start text up.
+    EXPECT_EQ(view.statuses.size(), 3u);
+    EXPECT_EQ(view.statuses.back(), g("下载结束，没有得到代理"));
 
     view.checked = {false, false, false};
     view.statuses.clear();
     form->btndownproxyExecute();
     EXPECT_EQ(form->coordinator()->threadcount, 0);
-    EXPECT_TRUE(view.statuses.empty());
+    EXPECT_EQ(view.statuses, std::vector<std::string>{g("下载结束，没有得到代理")});
     EXPECT_TRUE(form->autocheck);
 }
 
