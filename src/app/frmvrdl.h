@@ -98,6 +98,9 @@ public:
     void btngohomeExecute();
     void DeleteIECache(const std::string& urlPart);
     int webcheckTag = 0; // the Tag of BTN_VAIL: 1 after page A was loaded
+    // The pane could not load url: it shows its own page instead; for a web check's page, the address and
+    // country an echo judge of the pool sees through the system proxy.
+    void panefailed(const std::string& url);
 
     // Proxy list files: the save button (the filter entry chosen last is kept), import from the list tools.
     // An import ends a validation run under way quietly; importfile returns false when the file could not
@@ -221,7 +224,13 @@ private:
     ProxyGuard guard_; // its checks use the engine above
     bool importing_ = false;
     bool listing_ = false;
-    bool starting_ = false;          // a download is starting its sources
+    bool starting_ = false; // a download is starting its sources
+    // The pane's web check through a judge when the check's pages cannot be loaded: the echo judges left
+    // to ask, and the ask under way.
+    void askwebcheck();
+    std::vector<Judge> webcheckJudges_;
+    std::unique_ptr<TKeloInetChecker> webcheckAsk_;
+    std::unique_ptr<TKeloInetChecker> webcheckDone_;
     std::uint64_t importSerial_ = 0; // a new list for the table (an import, a harvest) counts it up
 };
 

@@ -43,6 +43,20 @@ public:
     virtual void popupAtCursor(Popup popup) = 0;
     // Sends the browser pane eweb to url; bypassCache fetches it anew whatever is cached.
     virtual void navigate(const std::string& url, bool bypassCache = false) = 0;
+    // The browser pane's own pages, shown where a page cannot be loaded: the home page's (a reason), and
+    // the web check's (the address the visitor is seen from and its country, with a detail line). Texts
+    // are GBK.
+    enum class OwnPage {
+        Home,
+        WebCheck,
+    };
+    struct OwnPageFields {
+        std::string reason;
+        std::string address;
+        std::string country;
+        std::string detail;
+    };
+    virtual void showOwnPage(OwnPage page, const OwnPageFields& fields) = 0;
     // Drops what the browser pane has cached for URLs containing urlPart.
     virtual void purgeCache(const std::string& urlPart) = 0;
     // The proxy (host:port) the browser pane goes through; empty means direct.

@@ -60,6 +60,7 @@ public:
     void popupAtCursor(Popup) override {}
     void navigate(const std::string&, bool) override {}
     void purgeCache(const std::string&) override {}
+    void showOwnPage(OwnPage, const OwnPageFields&) override {}
     void setApplicationProxy(const std::string&) override {}
     void messageBox(const std::string& text) override;
     bool askYesNo(const std::string&) override { return false; }

@@ -146,6 +146,14 @@ Texts build(Language language)
     t.menuEditJudges = g("编辑验证网页列表...");
     t.judgesSaved = m("验证网页列表已保存，共有验证网页 ", "The judges list was saved: ");
     t.judgesProblem = m("验证网页列表有误：", "Problem in your judges list: ");
+    t.pageHomeReason = g("主页暂时无法访问（网络不通，或当前代理已失效）。");
+    t.pageAsking = g("主页的地址网页无法打开，正在通过当前代理询问验证网页……");
+    t.pageSeenBy = g("以上是验证网页 ");
+    t.pageThrough = g(" 通过当前代理 ");
+    t.pageDirect = g(" 在不使用代理时");
+    t.pageSeen = g("看到的。");
+    t.pageNoJudge = g("没有验证网页回答：当前代理可能已失效，或网络不通。");
+    t.pageUnknown = g("未知");
     t.harvestCounts = m("，各来源：", "; by source: ");
     t.harvestFailed = m("；无法下载：", "; could not download: ");
     t.harvestNothing = m("下载结束，没有得到代理", "The download ended without proxies");

@@ -64,6 +64,15 @@ struct Texts {
     std::string menuEditJudges;
     std::string judgesSaved;
     std::string judgesProblem;
+    // The browser pane's own pages: the home page's reason, the web check's details.
+    std::string pageHomeReason;
+    std::string pageAsking;
+    std::string pageSeenBy;
+    std::string pageThrough;
+    std::string pageDirect;
+    std::string pageSeen;
+    std::string pageNoJudge;
+    std::string pageUnknown;
     // The end of a harvest: each source's rows ("名称 N 个"), the sources that failed, no rows at all.
     std::string harvestCounts;
     std::string harvestFailed;

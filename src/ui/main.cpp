@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "qtloop/qtdispatcher.h"
 #include "ui/mainform.h"
+#include "ui/qtext.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    vorin::speakChinese(app);
     // The menu entry and the icon the desktop shows for the window (installed under these names).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vorinsoft.vorindaili"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorindaili")));

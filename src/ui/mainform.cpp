@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -303,6 +304,28 @@ void MainForm::navigate(const std::string& url, bool bypassCache)
     eweb_->load(request);
 }
 
+void MainForm::showOwnPage(OwnPage page, const OwnPageFields& fields)
+{
+    if (!eweb_)
+        return;
+    QFile file(page == OwnPage::Home ? QStringLiteral(":/pages/home.html")
+                                     : QStringLiteral(":/pages/webcheck.html"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QString html = QString::fromUtf8(file.readAll());
+    const std::pair<const char*, const std::string*> slots[] = {
+        {"{{reason}}", &fields.reason},
+        {"{{address}}", &fields.address},
+        {"{{country}}", &fields.country},
+        {"{{detail}}", &fields.detail},
+    };
+    for (const auto& [slot, value] : slots)
+        html.replace(QLatin1String(slot), qs(*value).toHtmlEscaped());
+    // Shown in place of the page that failed; its own loading must not count as another failure.
+    showingOwnPage_ = true;
+    eweb_->setHtml(html, QUrl(QStringLiteral("about:blank")));
+}
+
 void MainForm::purgeCache(const std::string&)
 {
     // Nothing to purge: the pane's profile keeps no HTTP cache and every page is asked for with no-cache.
@@ -356,8 +379,17 @@ void MainForm::replacePaneProfile()
     paneProfile_->setHttpCacheType(QWebEngineProfile::NoCache);
     // The pane is a fixed 690 x 155 strip of the skin, without scroll bars.
     paneProfile_->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    // A page that cannot be loaded gives way to the program's own page in Chinese, not the engine's.
+    paneProfile_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     panePage_ = new QWebEnginePage(paneProfile_);
     eweb_->setPage(panePage_);
+    connect(panePage_, &QWebEnginePage::loadStarted, this,
+            [this] { failedUrl_ = panePage_->requestedUrl(); });
+    connect(panePage_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (std::exchange(showingOwnPage_, false) || ok)
+            return;
+        controller_.panefailed(failedUrl_.toString().toStdString());
+    });
     delete oldPage;
     delete oldProfile;
 }

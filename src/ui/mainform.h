@@ -7,6 +7,7 @@
 #include "ui/Unpngpanel.h"
 #include "ui/uvrpngbtn.h"
 
+#include <QUrl>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -48,6 +49,7 @@ public:
     void popupAtCursor(Popup popup) override;
     void navigate(const std::string& url, bool bypassCache) override;
     void purgeCache(const std::string& urlPart) override;
+    void showOwnPage(OwnPage page, const OwnPageFields& fields) override;
     void setApplicationProxy(const std::string& hostPort) override;
     void messageBox(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
@@ -103,6 +105,8 @@ private:
     QWebEnginePage* panePage_ = nullptr;       // owned here, replaced with its profile when the proxy changes
     QWebEngineProfile* paneProfile_ = nullptr; // owned here
     bool paneProfileStale_ = false;            // the proxy changed since the profile was made
+    bool showingOwnPage_ = false;              // the pane is loading one of the program's own pages
+    QUrl failedUrl_;                           // the page the pane was last asked for
     QMenu* popsvr_ = nullptr;
     QMenu* popset_ = nullptr;
     std::array<QAction*, kMenuEntries> sourceActions_{};

@@ -4,6 +4,10 @@
 
 #include "platform/gbk.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 namespace vorin {
 
 QString qs(const std::string& gbk)
@@ -14,6 +18,24 @@ QString qs(const std::string& gbk)
 std::string gbkOf(const QString& text)
 {
     return gbk::fromUtf8(text.toStdString());
+}
+
+bool speakChinese(QCoreApplication& app)
+{
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    bool base = false;
+    for (const QString& name : {QStringLiteral("qtbase"), QStringLiteral("qtwebengine")}) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(chinese, name, QStringLiteral("_"), dir)) {
+            QCoreApplication::installTranslator(translator);
+            base = base || name == QStringLiteral("qtbase");
+        } else {
+            delete translator;
+        }
+    }
+    return base;
 }
 
 } // namespace vorin

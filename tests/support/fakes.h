@@ -117,6 +117,10 @@ public:
         bypassed.push_back(bypassCache);
     }
     void purgeCache(const std::string& urlPart) override { purged.push_back(urlPart); }
+    void showOwnPage(OwnPage page, const OwnPageFields& fields) override
+    {
+        ownPages.emplace_back(page, fields);
+    }
     void setApplicationProxy(const std::string& hostPort) override { appProxies.push_back(hostPort); }
     void messageBox(const std::string& text) override { messages.push_back(text); }
     bool askYesNo(const std::string& text) override
@@ -157,6 +161,7 @@ public:
     std::vector<std::string> infos;
     std::string title;
     std::array<bool, kMenuEntries> checked{};
+    std::vector<std::pair<OwnPage, OwnPageFields>> ownPages;
     std::array<bool, kMenuEntries> visible{true, true, true, true};
     bool menuButtonVisible = true;
     std::vector<Popup> popups;

@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "platform/texts.h"
 #include "qtloop/qtdispatcher.h"
+#include "support/fakeproxy.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
 #include "system/systemproxy.h"
@@ -20,7 +21,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QNetworkProxy>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -222,7 +225,7 @@ QString waitForText(QWebEngineView* view, const QString& expected)
         step.start();
         while (!done && step.elapsed() < 2000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (text == expected)
+        if (text.contains(expected))
             break;
         QTest::qWait(100);
     }
@@ -321,6 +324,39 @@ TEST_F(MainFormTest, TheSaveDialogNamesItsEntriesAsTheFilterDoes)
     EXPECT_EQ(preselected, 1);
 }
 
+TEST_F(MainFormTest, ThePaneShowsItsOwnPagesInChineseAndQtSpeaksChinese)
+{
+    // The web check's address comes from an echo judge of the pool, here the only one.
+    test::HttpFixture judge;
+    judge.serve("/echo", test::azenvJudge());
+    test::writeFile(std::filesystem::path(registryDir.path().toStdString()) / "judges.txt",
+                    judge.root() + "/echo\n");
+    MainForm form(dispatcher, clock, testEndpoints()); // every site on the closed loopback port
+    form.show();
+    EXPECT_TRUE(
+        waitForText(form.browser(), QStringLiteral("无法打开主页")).contains(QStringLiteral("无法打开主页")));
+    press(form.control("BTN_VAIL"));
+    const QString seen = waitForText(form.browser(), QStringLiteral("看到的。"));
+    EXPECT_TRUE(seen.contains(QStringLiteral("外界看到的访问地址：127.0.0.1"))) << seen.toStdString();
+    EXPECT_TRUE(
+        seen.contains(QString::fromStdString(judge.root()) + QStringLiteral("/echo 在不使用代理时看到的。")))
+        << seen.toStdString();
+
+    // A question's buttons in Chinese.
+    QString yes;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &form, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            yes = box->button(QMessageBox::Yes)->text();
+            box->reject();
+        }
+    });
+    poll.start(20);
+    form.askYesNo(test::g("继续？"));
+    EXPECT_TRUE(yes.startsWith(QStringLiteral("是"))) << yes.toStdString();
+    form.close();
+}
+
 } // namespace
 } // namespace vorin
 
@@ -334,6 +370,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    vorin::speakChinese(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
