@@ -158,11 +158,27 @@ void ValidationRun::judgeAnswered(std::uint64_t seq)
             held_.push_back(slot);
         }
     }
-    if (!held_.empty() && !checkdone_ && !asking_) {
-        asking_ = true;
-        askSeq_ = ++seq_;
-        askJudge(current_);
-    }
+    maybeAsk();
+}
+
+void ValidationRun::maybeAsk()
+{
+    if (asking_ || held_.empty() || checkdone_)
+        return;
+    // One ask answers for every failure held before it. After the first, the next waits for an interval,
+    // a batch of failures, or the moment nothing else is left to come, so that a public judge is asked
+    // about once in two seconds, not once for every dead proxy.
+    const bool due = !askedInRun_ || clock_.tickCount() - lastAsk_ >= kAskGapMs;
+    const bool many = held_.size() >= kHeldBatch;
+    const bool last = startsDone_ && outstandingChecks() == 0;
+    const bool blocking = !roomInFlight(); // held checks count in flight: the starts wait for them
+    if (!due && !many && !last && !blocking && !stopcheck_)
+        return;
+    askedInRun_ = true;
+    lastAsk_ = clock_.tickCount();
+    asking_ = true;
+    askSeq_ = ++seq_;
+    askJudge(current_);
 }
 
 void ValidationRun::judgeSilent()
@@ -192,11 +208,7 @@ void ValidationRun::judgeSilent()
 void ValidationRun::hold(std::size_t slot)
 {
     held_.push_back(slot);
-    if (!asking_) {
-        asking_ = true;
-        askSeq_ = ++seq_;
-        askJudge(current_);
-    }
+    maybeAsk();
 }
 
 void ValidationRun::requeue(std::size_t slot)
@@ -266,11 +278,14 @@ void ValidationRun::vailproxy()
                 startCheck(i, p);
         }
     }
+    startsDone_ = true;
     restartRetries();
     // A run that no completion is left to end (an empty table, checks that could not start, a stop after
     // every started check has reported) ends here instead of leaving the run open.
     if (!checkdone_ && (checkcount_ < 1 || (stopcheck_ && outstandingChecks() == 0)))
         endcheck();
+    else
+        maybeAsk();
 }
 
 void ValidationRun::startCheck(std::size_t row, Protocol protocol)
@@ -431,6 +446,7 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
                 checkers_[slot] = std::move(finished);
                 requeue(slot);
                 restartRetries();
+                maybeAsk();
                 return;
             }
         } else if (connected) {
@@ -457,6 +473,7 @@ void ValidationRun::finish(std::size_t slot, bool connected, const TKeloInetChec
         endcheck();
     else
         restartRetries();
+    maybeAsk();
 }
 
 namespace {
@@ -583,13 +600,15 @@ void ValidationRun::endNoJudge()
     checkdone_ = true;
     outcome_ = Outcome::NoJudge;
     const Texts& t = texts();
-    std::string why;
-    for (std::size_t i = 0; i < pool_.size() && i < 3; ++i)
-        why += (i > 0 ? "; " : "") + gbk::fromUtf8(pool_[i].judge.url) + " " + pool_[i].why;
-    if (pool_.size() > 3)
-        why += " ...";
-    if (pool_.empty())
-        why = t.judgesEmpty;
+    // Short enough for the status line: the first judge's site and what it did, and how many there were.
+    std::string why = t.judgesEmpty;
+    if (!pool_.empty()) {
+        const std::string& url = pool_[0].judge.url;
+        const std::string site = url.substr(url.find("://") + 3);
+        why = gbk::fromUtf8(site.substr(0, site.find_first_of("/?#"))) + " " + pool_[0].why;
+        if (pool_.size() > 1)
+            why += t.judgesAllOf + std::to_string(pool_.size()) + t.judgesAllOfEnd;
+    }
     host_.showinfo(t.judgesNone + t.fullColon + why);
     host_.runEnding();
     host_.runEnded();

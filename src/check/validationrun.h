@@ -136,8 +136,12 @@ private:
     void judgeAnswered(std::uint64_t seq);
     // The judge in use is silent: the next takes over and the held checks are made again, or the run ends.
     void judgeSilent();
-    // A failed check whose judge is not known to have answered since it started waits for the judge's ask.
+    // A failed check waits for the judge's answer to a later request.
     void hold(std::size_t slot);
+    // Asks the judge in use for the failures held, when it is time to.
+    void maybeAsk();
+    static constexpr std::size_t kHeldBatch = 32;
+    static constexpr std::uint32_t kAskGapMs = 2000;
     // Starts a check again (with the judge in use) once there is room; it is no new check.
     void requeue(std::size_t slot);
     // A check's verdict counted: the table, the counts and possibly the end of the run.
@@ -178,6 +182,9 @@ private:
     std::uint64_t askSeq_ = 0;      // its number
     std::uint64_t answeredSeq_ = 0; // the judge in use answered after this launch; 0: not since it took over
     std::vector<std::size_t> held_; // slots whose failure waits for the judge's ask
+    bool askedInRun_ = false;       // the judge in use was asked during the run ...
+    std::uint32_t lastAsk_ = 0;     // ... last at this tick
+    bool startsDone_ = false;       // the start loop has started every row
     std::vector<std::size_t> slotJudge_;
     std::vector<std::uint64_t> slotSeq_; // a check's launch, and once it has failed, its failure
     int judgeAsks_ = 0;

@@ -131,6 +131,8 @@ Texts build(Language language)
     t.judgeInUse = m("（验证网页：", " (judge: ");
     t.judgeInUseEnd = m("）", ")");
     t.judgesNone = m("没有可用的验证网页，未验证", "No judge page answers; nothing was checked");
+    t.judgesAllOf = m("，共 ", "; all ");
+    t.judgesAllOfEnd = m(" 个都不可用", " unusable");
     t.judgesEmpty = m("验证网页列表中没有网页", "the judges list holds no judge");
     t.judgeSilent = m("没有回答", "no answer");
     t.judgeStatus = m("回答状态 ", "answered status ");

@@ -52,6 +52,8 @@ struct Texts {
     std::string judgeInUseEnd;
     std::string judgesNone;
     std::string judgesEmpty;
+    std::string judgesAllOf;
+    std::string judgesAllOfEnd;
     std::string judgeSilent;
     std::string judgeStatus;
     std::string judgeNotJudge;
