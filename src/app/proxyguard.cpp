@@ -63,13 +63,24 @@ void ProxyGuard::completed(bool connected)
     const bool local = checker_->localFailure();
     retired_ = std::move(checker_); // in its own completion: it goes at the next check
     lastCheck_ = clock_.tickCount();
-    if (local || host_.current() != watched_)
+    if (host_.current() != watched_)
         return;
     if (connected) {
         failures_ = 0;
+        localFailures_ = 0;
         silentJudges_ = 0;
         return;
     }
+    if (local) {
+        // This machine could not make the check: no verdict, unless it never can (three in a row), and
+        // then no judge can tell otherwise.
+        if (++localFailures_ >= 3) {
+            localFailures_ = 0;
+            failed();
+        }
+        return;
+    }
+    localFailures_ = 0;
     askJudge();
 }
 

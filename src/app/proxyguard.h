@@ -69,6 +69,7 @@ private:
     std::size_t silentJudges_ = 0;              // judges found silent since the last one that answered
     std::string watched_;                       // the proxy the failures count for
     int failures_ = 0;
+    int localFailures_ = 0; // checks in a row this machine could not make
     bool switching_ = false;
     bool stopped_ = false;
     std::uint32_t lastCheck_ = 0;

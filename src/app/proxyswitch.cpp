@@ -51,7 +51,9 @@ void Tfrmvrdl::btnsetproxyExecute()
     const HostPort proxy = HostPort::trimmed(ip, row->text(Field::Port));
     if (ip.empty() || proxy.port.empty())
         return;
-    if (row->mark == CheckMark::Failed) {
+    // A row that names no proxy (a port with letters, a host with blanks) is refused like a failed one:
+    // its text would reach the store, the desktops and the shells as it is.
+    if (row->mark == CheckMark::Failed || !proxy.valid()) {
         view_.messageBox(texts().invalidProxy);
         return;
     }

@@ -311,6 +311,7 @@ void ValidationRun::startCheck(std::size_t row, Protocol protocol)
     slotProtocol_.resize(slot + 1);
     slotJudge_.resize(slot + 1);
     slotSeq_.resize(slot + 1);
+    slotLocalFailures_.resize(slot + 1);
     slotRow_[slot] = row;
     slotProtocol_[slot] = protocol;
     checkers_[slot] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
@@ -413,6 +414,14 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
         finished = std::move(checkers_[static_cast<std::size_t>(s)]);
     if (checkdone_) {
         stopcheck_ = true;
+        return;
+    }
+    const std::size_t failedSlot = static_cast<std::size_t>(s);
+    if (finished && finished->localFailure() && !stopcheck_ &&
+        ++slotLocalFailures_[failedSlot] >= kMostLocalFailures) {
+        // The same check failed on this machine again and again (an IPv6 proxy where this machine has no
+        // IPv6 address): the verdict is that this machine cannot reach it, not another try for ever.
+        finish(failedSlot, false, *finished);
         return;
     }
     if (finished && finished->localFailure() && !stopcheck_) {

@@ -187,6 +187,8 @@ private:
     bool startsDone_ = false;       // the start loop has started every row
     std::vector<std::size_t> slotJudge_;
     std::vector<std::uint64_t> slotSeq_; // a check's launch, and once it has failed, its failure
+    std::vector<int> slotLocalFailures_; // how often the check failed on this machine
+    static constexpr int kMostLocalFailures = 8;
     int judgeAsks_ = 0;
     Outcome outcome_ = Outcome::Judged;
     const Pacing pacing_;

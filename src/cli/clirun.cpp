@@ -275,6 +275,9 @@ bool CliRunner::load()
 int CliRunner::guard()
 {
     usejudges();
+    // The list's rows are the guard's candidates, in the list's order (validate writes the fastest first):
+    // a list carries no verdict of its own.
+    form_.table().updateMarks([](const ProxyRecord&, CheckMark& mark) { mark = CheckMark::Valid; });
     ProxyGuard& g = form_.guard();
     g.on = true;
     g.intervalSeconds = options_.interval;

@@ -136,19 +136,6 @@ std::optional<int> intBetween(const std::string& text, int lo, int hi)
     return n && *n >= lo && *n <= hi ? n : std::nullopt;
 }
 
-bool validHostPort(const std::string& text)
-{
-    const auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0)
-        return false;
-    for (char c : text.substr(0, colon)) {
-        if (static_cast<unsigned char>(c) <= ' ' || c == '/' || c == '@')
-            return false;
-    }
-    auto port = parseInt(text.substr(colon + 1));
-    return port && *port >= 1 && *port <= 65535;
-}
-
 std::string seeHelp(Command command)
 {
     std::string name = command == Command::None ? "" : std::string(commandName(command)) + " ";
@@ -322,7 +309,8 @@ std::string takeValues(const Words& w, Options& o)
         !why.empty())
         return why;
     if (w.has(Opt::Proxy)) {
-        if (!validHostPort(value(Opt::Proxy)))
+        // The downloader's own reading, so that a value it would refuse is refused here.
+        if (!HostPort::parse(value(Opt::Proxy)).valid())
             return badValue("--proxy", value(Opt::Proxy), " 主机:端口，例如 127.0.0.1:3128",
                             "host:port, such as 127.0.0.1:3128");
         o.proxy = value(Opt::Proxy);
@@ -416,6 +404,17 @@ Parsed parseArguments(const std::vector<std::string>& args)
             return p; // the program's help
         return fail(say("未知命令 ", "unknown command ") + inQuotes(words.front()) + seeHelp(Command::None));
     }
+    // Words before the command, or after "--", are no one's: they are refused, never dropped.
+    if (auto extra = w.app.remaining(); !extra.empty()) {
+        const std::string& word = extra.front();
+        return fail((word.starts_with("-") && word != "-"
+                         ? say("选项 " + inQuotes(word) + " 应写在命令之后",
+                               "option " + inQuotes(word) + " goes after the command")
+                         : say("多余的参数 " + inQuotes(word), "unexpected argument " + inQuotes(word))) +
+                    seeHelp(o.command));
+    }
+    if (std::find(words.begin(), words.end(), "--") != words.end())
+        return fail(say("多余的参数 ", "unexpected argument ") + inQuotes("--") + seeHelp(o.command));
 
     CLI::App* sub = w.commands.at(o.command);
     if (o.command == Command::Proxy) {

@@ -19,9 +19,10 @@ std::string jsonBytes(const ProxyTable& table);
 // A GBK text as a quoted JSON string in UTF-8.
 std::string jsonString(std::string_view gbkText);
 
-// Replaces the table's rows with those of such an array (the program's own export): the six fields from
-// their names, texts cut to their sizes, anything else ignored. False, the table untouched, when bytes
-// are no JSON array.
+// Replaces the table's rows with those of such an array (the program's own export): the four text fields
+// from their names, texts cut to their sizes, and the protocols a row passed as its own; its verdict and
+// speed are not read (a list is unchecked until a run checks it); anything else is ignored. False, the table
+// untouched, when bytes are no JSON array.
 bool importJson(ProxyTable& table, std::string_view bytes);
 
 } // namespace vorin::proxyfiles

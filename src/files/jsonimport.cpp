@@ -4,7 +4,6 @@
 #include "platform/gbk.h"
 #include "table/gridview.h"
 
-#include <limits>
 #include <nlohmann/json.hpp>
 
 namespace vorin::proxyfiles {
@@ -26,14 +25,22 @@ bool importJson(ProxyTable& table, std::string_view bytes)
             if (it != row.end() && it->is_string())
                 table.setText(f, gbk::fromUtf8(it->get_ref<const std::string&>()));
         }
-        if (auto it = row.find(gbk::toUtf8(fieldName(Field::Valid))); it != row.end() && it->is_boolean())
-            table.setBoolean(Field::Valid, it->get<bool>());
-        if (auto it = row.find(gbk::toUtf8(fieldName(Field::Speed)));
-            it != row.end() && it->is_number_integer()) {
-            const auto speed = it->get<std::int64_t>();
-            if (speed >= 0 && speed <= std::numeric_limits<std::int32_t>::max())
-                table.setInteger(Field::Speed, static_cast<std::int32_t>(speed));
+        // The proxy is checked in the protocols it passed (or the one its row names), never over HTTP
+        // because the file was read. Its verdict and speed are not read: a list is unchecked until a run
+        // has checked it.
+        ProtocolSet own = 0;
+        if (auto it = row.find("protocols"); it != row.end() && it->is_array()) {
+            for (const Json& name : *it) {
+                if (name.is_string())
+                    if (auto p = protocolByName(name.get_ref<const std::string&>()))
+                        own |= bit(*p);
+            }
         }
+        if (own == 0)
+            if (auto p = protocolByName(table.text(Field::Protocol)))
+                own = bit(*p);
+        if (own != 0)
+            table.setEntryProtocol(own);
         table.post();
     }
     return true;

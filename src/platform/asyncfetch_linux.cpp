@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace vorin {
 
@@ -61,6 +62,27 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
 std::size_t onHeader(char*, std::size_t size, std::size_t count, void*)
 {
     return size * count;
+}
+
+// The network thread's event loop: libcurl tells which sockets to watch and when its next time-out is due,
+// and is told of exactly the sockets that are ready, so a loop turn costs what happened, not what is open.
+struct EventLoop {
+    int epoll = -1;
+    bool timerSet = false;
+    std::chrono::steady_clock::time_point due;
+    std::unordered_set<int> watched; // the sockets in the epoll set
+};
+
+// The network thread's loop, for the close callback, which libcurl calls without it.
+thread_local EventLoop* networkLoop = nullptr;
+
+// A socket leaves the epoll set before it is closed, so that its number, free again, is never touched
+// for it afterwards.
+int closeSocket(void*, curl_socket_t s)
+{
+    if (networkLoop && networkLoop->watched.erase(s))
+        ::epoll_ctl(networkLoop->epoll, EPOLL_CTL_DEL, s, nullptr);
+    return ::close(s);
 }
 
 // Opens the sockets of a transfer as libcurl would, keeping the reason of a failure: libcurl reports a
@@ -126,6 +148,7 @@ CURL* prepare(FetchEngine::Transfer& t)
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openSocket);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, closeSocket);
     t.easy = easy;
     return easy;
 }
@@ -246,21 +269,19 @@ std::size_t FetchEngine::inFlight() const
 
 namespace {
 
-// The network thread's event loop: libcurl tells which sockets to watch and when its next time-out is due,
-// and is told of exactly the sockets that are ready, so a loop turn costs what happened, not what is open.
-struct EventLoop {
-    int epoll = -1;
-    bool timerSet = false;
-    std::chrono::steady_clock::time_point due;
-};
-
+// libcurl tells the network thread's event loop which sockets to watch (onSocket) and when its next
+// time-out is due (onTimer).
 int onSocket(CURL*, curl_socket_t s, int what, void* data, void*)
 {
     auto& loop = *static_cast<EventLoop*>(data);
     if (what == CURL_POLL_REMOVE) {
-        ::epoll_ctl(loop.epoll, EPOLL_CTL_DEL, s, nullptr);
+        // Only a socket still in the set: one already closed may have given its number to another
+        // (a descriptor of this process's, or of another thread's).
+        if (loop.watched.erase(s))
+            ::epoll_ctl(loop.epoll, EPOLL_CTL_DEL, s, nullptr);
         return 0;
     }
+    loop.watched.insert(s);
     epoll_event ev{};
     ev.data.fd = s;
     ev.events = ((what & CURL_POLL_IN) ? EPOLLIN : 0u) | ((what & CURL_POLL_OUT) ? EPOLLOUT : 0u);
@@ -283,6 +304,7 @@ void FetchEngine::run()
 {
     auto* multi = static_cast<CURLM*>(multi_);
     EventLoop loop;
+    networkLoop = &loop;
     loop.epoll = ::epoll_create1(EPOLL_CLOEXEC);
     curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, onSocket);
     curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, &loop);
@@ -338,6 +360,13 @@ void FetchEngine::run()
             waitMs = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 200));
         }
         const int ready = ::epoll_wait(loop.epoll, events.data(), static_cast<int>(events.size()), waitMs);
+        if (ready < 0 && errno != EINTR) {
+            // No epoll (the descriptor limit was reached when it was made): the thread waits as it would
+            // have, rather than spin, and makes it again once a descriptor is free.
+            std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+            if (loop.epoll < 0 && (loop.epoll = ::epoll_create1(EPOLL_CLOEXEC)) >= 0)
+                ::epoll_ctl(loop.epoll, EPOLL_CTL_ADD, wake_, &wakeEvent);
+        }
         for (int i = 0; i < ready; ++i) {
             const int fd = events[static_cast<std::size_t>(i)].data.fd;
             const std::uint32_t what = events[static_cast<std::size_t>(i)].events;

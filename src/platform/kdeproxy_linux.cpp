@@ -66,15 +66,42 @@ std::function<void()>& notifier()
     return notify;
 }
 
-std::string readFile()
+// The file's text; "" when there is none, nothing when it cannot be read (a folder, an I/O error): such a
+// file is never written over.
+std::optional<std::string> readFile()
 {
-    std::ifstream in(configFile(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::error_code ec;
+    const std::filesystem::path path = configFile();
+    if (!std::filesystem::exists(path, ec) && !ec)
+        return std::string();
+    if (!std::filesystem::is_regular_file(path, ec))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes;
+    char block[4096];
+    while (in.read(block, sizeof block) || in.gcount() > 0)
+        bytes.append(block, static_cast<std::size_t>(in.gcount()));
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
 }
 
 bool write(const std::vector<std::pair<std::string, std::optional<std::string>>>& values)
 {
-    if (!writeFileAtomically(configFile(), withIniValues(readFile(), kGroup, values)))
+    const std::optional<std::string> text = readFile();
+    if (!text)
+        return false;
+    // A link (a dotfile manager's) is followed: the file it names is edited, and the link stays.
+    std::error_code ec;
+    std::filesystem::path target = configFile();
+    if (std::filesystem::is_symlink(target, ec)) {
+        target = std::filesystem::canonical(target, ec);
+        if (ec)
+            return false;
+    }
+    if (!writeFileAtomically(target, withIniValues(*text, kGroup, values)))
         return false;
     notifier()();
     return true;
@@ -158,7 +185,7 @@ std::string withIniValues(std::string_view text, std::string_view group,
 
 Settings save()
 {
-    const std::string text = readFile();
+    const std::string text = readFile().value_or(std::string());
     return {iniValue(text, kGroup, "ProxyType"), iniValue(text, kGroup, "httpProxy"),
             iniValue(text, kGroup, "httpsProxy")};
 }

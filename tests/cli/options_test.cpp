@@ -94,6 +94,14 @@ TEST(CliOptions, BadUsageIsOneLineNamingTheProblem)
         {{"proxy", "show", "--out", "x"}, "\"--out\""},
         {{"guard", "--interval", "0"}, "\"0\""},
         {{"guard", "--format", "json"}, "\"--format\""},
+        // Words before the command or after "--" are refused, not dropped; --proxy as the downloader reads
+        // it.
+        {{"--out", "o.txt", "validate"}, "\"--out\""},
+        {{"proxy", "--", "set", "1.2.3.4:80"}, "\"--\""},
+        {{"validate", "--", "x"}, "\"--\""},
+        {{"run", "--proxy", "a_b:80"}, "\"a_b:80\""},
+        {{"run", "--proxy", "a:b:80"}, "\"a:b:80\""},
+        {{"validate", "--judge", "http://127.0.0.1/j", "--judges", "j.txt"}, "--judges"},
     };
     for (const auto& c : cases) {
         Parsed p = parseArguments(c.args);

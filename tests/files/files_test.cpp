@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "app/frmvrdl.h"
+#include "files/jsonexport.h"
 #include "files/proxyfiles.h"
 #include "platform/gbk.h"
 #include "support/fakes.h"
@@ -222,6 +223,28 @@ TEST_F(FilesTest, ATextExportImportsBackWithItsHeaderAsARow)
     EXPECT_EQ(got[0].rfind(g("Vorin智能代理最新验证") + "|", 0), 0u);
     EXPECT_EQ(got[1], "1.2.3.4|8080@" + g("北京").substr(0, 3));
     EXPECT_EQ(got[2], "5.6.7.8|3128@" + g("未知").substr(0, 3));
+}
+
+// The program's own JSON (validate --format json) comes back unchecked: its verdicts and speeds are a past
+// run's, not the table's, and each row keeps the protocols it passed.
+TEST(JsonImport, RowsComeBackWithTheirProtocolsAndWithoutVerdicts)
+{
+    ProxyTable table;
+    ASSERT_TRUE(proxyfiles::importJson(
+        table, R"([{"IP地址": "127.0.0.1", "端口": "1080", "协议": "SOCKS5", "验证": true, "速度": 12,
+                    "protocols": ["socks5", "https"]},
+                   {"IP地址": "127.0.0.2", "端口": "80", "协议": "", "验证": true, "速度": 5},
+                   {"IP地址": "127.0.0.3", "端口": "443", "协议": "HTTPS", "验证": false, "速度": null}])"));
+    std::vector<ProtocolSet> own;
+    table.forEach([&](std::size_t, const ProxyRecord& r) {
+        EXPECT_FALSE(r.boolean(Field::Valid)) << r.text(Field::Ip);
+        EXPECT_FALSE(r.has(Field::Speed)) << r.text(Field::Ip);
+        own.push_back(r.entryProtocol);
+    });
+    EXPECT_EQ(own, (std::vector<ProtocolSet>{bit(Protocol::Socks5) | bit(Protocol::Https), 0,
+                                             bit(Protocol::Https)}));
+    EXPECT_FALSE(proxyfiles::importJson(table, "{\"not\": \"a list\"}"));
+    EXPECT_EQ(table.rowCount(), 3u);
 }
 
 } // namespace

@@ -129,9 +129,15 @@ TEST_F(SystemTest, SettingAnInvalidOrEmptyRowTouchesNothing)
     form->btnsetproxyExecute();
     form->grid().setSelectedRow(0);
     form->btnsetproxyExecute();
+    // Text that names no proxy is refused as an invalid proxy, not handed to the store and the desktops.
+    int row = 4;
+    for (const auto& [ip, port] : {std::pair{"127.0.0.8", "80abc"}, {"127.0.0.8", "70000"}, {"a b", "80"}}) {
+        gridRow(row++, ip, port, CheckMark::None);
+        form->btnsetproxyExecute();
+    }
     EXPECT_EQ(view.infos.size(), infos);
     EXPECT_EQ(settings().readDword("ProxyEnable"), std::nullopt);
-    EXPECT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages.size(), 4u);
 }
 
 // The first switch remembers the desktop's settings and stopping puts them back: a PAC file stays, the
@@ -241,6 +247,24 @@ TEST_F(SystemTest, OnKdeTheSwitchEditsKioslavercAndPutsItBack)
               view.statuses.end());
     form->btnstopproxyExecute();
     EXPECT_EQ(file(), manual);
+    form.reset();
+
+    // A kioslaverc behind a link (a dotfile manager's) is edited where it lives and the link stays; one that
+    // cannot be read (a folder) is neither read nor written over, and nothing aborts.
+    const auto real = dir.path() / "dotfiles-kioslaverc";
+    std::filesystem::remove(kdeproxy::configFile());
+    test::writeFile(real, others);
+    std::filesystem::create_symlink(real, kdeproxy::configFile());
+    EXPECT_TRUE(kdeproxy::enable("127.0.0.9", 8080));
+    EXPECT_TRUE(std::filesystem::is_symlink(kdeproxy::configFile()));
+    EXPECT_EQ(kdeproxy::iniValue(test::readFile(real), "Proxy Settings", "httpProxy"),
+              "http://127.0.0.9 8080");
+    std::filesystem::remove(kdeproxy::configFile());
+    std::filesystem::create_directory(kdeproxy::configFile());
+    EXPECT_EQ(kdeproxy::read(), "");
+    EXPECT_FALSE(kdeproxy::enable("127.0.0.9", 8080));
+    EXPECT_TRUE(std::filesystem::is_directory(kdeproxy::configFile()));
+    std::filesystem::remove(kdeproxy::configFile());
     kdeproxy::setNotifier([] {});
 }
 
