@@ -368,6 +368,7 @@ TEST_F(CliEndToEnd, GuardKeepsItsProxyWhileNoJudgeAnswersAndReplacesDeadOnes)
     };
     test::writeFile(list, "[" + row("127.0.94.1", 10) + ", " + row("127.0.94.2", 20) + "]\n");
 
+    runCli(work.path(), {"proxy", "stop"}); // whatever an earlier test of this program left set
     // Nothing listens at either, and no judge answers: a failure is no verdict, the proxy stays set.
     CliResult judgeless =
         runCli(work.path(), {"guard", "--in", list.string(), "--interval", "1"}, "", 3500ms);

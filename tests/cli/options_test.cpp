@@ -97,8 +97,9 @@ TEST(CliOptions, BadUsageIsOneLineNamingTheProblem)
         // Words before the command or after "--" are refused, not dropped; --proxy as the downloader reads
         // it.
         {{"--out", "o.txt", "validate"}, "\"--out\""},
-        {{"proxy", "--", "set", "1.2.3.4:80"}, "\"--\""},
-        {{"validate", "--", "x"}, "\"--\""},
+        {{"proxy", "--", "set", "1.2.3.4:80"}, "\"set\""},
+        {{"validate", "--", "x"}, "\"x\""},
+        {{"validate", "--"}, "\"--\""},
         {{"run", "--proxy", "a_b:80"}, "\"a_b:80\""},
         {{"run", "--proxy", "a:b:80"}, "\"a:b:80\""},
         {{"validate", "--judge", "http://127.0.0.1/j", "--judges", "j.txt"}, "--judges"},
