@@ -156,6 +156,20 @@ bool proxyHeader(std::string_view key)
     return false;
 }
 
+// An IPv4 address written IPv4-mapped ("::ffff:1.2.3.4") as itself: a proxy may forward either form of
+// the address the program's own ask showed in the other.
+std::string_view unmapped(std::string_view address)
+{
+    if (address.size() > 7 && address.find('.') != std::string_view::npos) {
+        std::string head(address.substr(0, 7));
+        for (char& c : head)
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if (head == "::ffff:")
+            return address.substr(7);
+    }
+    return address;
+}
+
 // Whether address appears in text as a whole address: text is cut at every byte that cannot be part of
 // one, and a port after an IPv4 address ("1.2.3.4:80") is left out. 127.0.0.1 is not in 127.0.0.15.
 bool containsAddress(std::string_view text, std::string_view address)
@@ -178,7 +192,7 @@ bool containsAddress(std::string_view text, std::string_view address)
                                                 token.find('.') != std::string_view::npos &&
                                                 token.find(':', colon + 1) == std::string_view::npos)
             token = token.substr(0, colon);
-        if (token == address)
+        if (unmapped(token) == unmapped(address))
             return true;
         i = j;
     }

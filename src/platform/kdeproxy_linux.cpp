@@ -210,6 +210,9 @@ std::string read()
     std::string_view value = *now.http;
     if (const std::size_t scheme = value.find("://"); scheme != std::string_view::npos)
         value.remove_prefix(scheme + 3);
+    // Credentials in the value ("user:password@host") are the user's: never shown, never compared.
+    if (const std::size_t at = value.rfind('@', value.find(' ')); at != std::string_view::npos)
+        value.remove_prefix(at + 1);
     const std::size_t space = value.rfind(' ');
     if (space == std::string_view::npos)
         return std::string(value);

@@ -70,6 +70,9 @@ TEST(Echo, FactsCompareWholeAddressesAndLeaveOutWhatTheJudgeAddsItself)
         {R"({"headers": {"Proxy-Connection": "keep-alive"}, "origin": "127.0.0.9, 127.0.0.15"})",
          Anonymity::Anonymous, "127.0.0.15"},
         {R"({"headers": {}, "origin": "127.0.0.1, 127.0.0.15"})", Anonymity::Transparent, "127.0.0.15"},
+        // The machine's address forwarded IPv4-mapped is still the machine's.
+        {"REMOTE_ADDR = 127.0.0.15\nHTTP_X_REAL_IP = ::FFFF:127.0.0.1\n", Anonymity::Transparent,
+         "127.0.0.15"},
         {R"({"headers": {}, "origin": "not an address"})", Anonymity::Elite, ""},
         {"<html>nothing echoed</html>", Anonymity::Unknown, ""},
     };
