@@ -87,7 +87,6 @@ void ValidationRun::askJudge(std::size_t i)
     std::swap(j.ask, ask);
     if (ask)
         dispatcher_.post([old = std::shared_ptr<TKeloInetChecker>(std::move(ask))] {});
-    ++judgeAsks_;
     if (!j.ask->Start())
         askDone(i, false);
 }
@@ -120,6 +119,13 @@ void ValidationRun::askDone(std::size_t i, bool answered)
         judgeSilent();
 }
 
+std::size_t ValidationRun::nextAnswering(std::size_t from) const
+{
+    while (from < pool_.size() && pool_[from].state == PoolJudge::State::Silent)
+        ++from;
+    return from;
+}
+
 bool ValidationRun::chooseJudge()
 {
     for (std::size_t i = 0; i < pool_.size(); ++i)
@@ -127,9 +133,7 @@ bool ValidationRun::chooseJudge()
     // The first judge in order that answers is the run's; the answers of those after it still come in
     // meanwhile, and the next that answered takes over should it fall silent.
     for (;;) {
-        current_ = 0;
-        while (current_ < pool_.size() && pool_[current_].state == PoolJudge::State::Silent)
-            ++current_;
+        current_ = nextAnswering(0);
         if (current_ == pool_.size()) {
             current_ = 0;
             return false;
@@ -184,9 +188,7 @@ void ValidationRun::maybeAsk()
 void ValidationRun::judgeSilent()
 {
     const std::size_t silent = current_;
-    std::size_t next = current_ + 1;
-    while (next < pool_.size() && pool_[next].state == PoolJudge::State::Silent)
-        ++next;
+    const std::size_t next = nextAnswering(current_ + 1);
     if (next == pool_.size()) {
         endJudgesLost();
         return;
@@ -254,9 +256,9 @@ void ValidationRun::vailproxy()
     progress_.planned = planned;
     // The status line names the judge unless it is the built-in test page, whose run says what it always
     // said.
+    // (A marker rule without a marker of its own is the built-in page's.)
     const Judge& judge = judgeInUse();
-    const bool builtin =
-        judge.rule == Judge::Rule::Marker && judge.marker.empty() && judge.url.ends_with("/ip2city.asp");
+    const bool builtin = judge.rule == Judge::Rule::Marker && judge.marker.empty();
     const Texts& t = texts();
     host_.showinfo(builtin || rows_.empty()
                        ? t.checkRunning

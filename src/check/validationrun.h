@@ -100,8 +100,6 @@ public:
     // The judge the checks go to now.
     const Judge& judgeInUse() const;
     Outcome outcome() const { return outcome_; }
-    // Direct asks of judges made so far (before and during the run).
-    int judgeAsks() const { return judgeAsks_; }
 
 private:
     // What the checks of one row have found so far.
@@ -131,6 +129,8 @@ private:
     // Before the run: asks every judge at once and waits until the first in order that answers is known
     // (or none); false when none answers. A stop or cancel ends the wait.
     bool chooseJudge();
+    // The first judge from index from on that has not fallen silent; pool_.size() when none.
+    std::size_t nextAnswering(std::size_t from) const;
     // The judge in use answered a request sent as seq (a passing check launched then, or a direct ask):
     // the failures that arrived before it are verdicts.
     void judgeAnswered(std::uint64_t seq);
@@ -189,7 +189,6 @@ private:
     std::vector<std::uint64_t> slotSeq_; // a check's launch, and once it has failed, its failure
     std::vector<int> slotLocalFailures_; // how often the check failed on this machine
     static constexpr int kMostLocalFailures = 8;
-    int judgeAsks_ = 0;
     Outcome outcome_ = Outcome::Judged;
     const Pacing pacing_;
     const ProtocolSet protocols_;
