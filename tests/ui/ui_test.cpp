@@ -198,8 +198,12 @@ TEST_F(MainFormTest, TheSkinnedWindowKeepsItsShapeAndItsButtonsWork)
     QTest::mouseRelease(down, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
     EXPECT_FALSE(form.controller().autocheck);
     auto* status = qobject_cast<Timagepanle*>(form.control("Pan_bot"));
-    // The last source started: the user's own, ticked in a fresh store.
-    EXPECT_EQ(status->caption(), QStringLiteral("正在从自定义来源下载代理列表，请稍候..."));
+    // The last source started: the user's own, ticked in a fresh store; with no network at all (the test's
+    // namespace) every source may have failed already, and the harvest has ended.
+    const QString caption = status->caption();
+    EXPECT_TRUE(caption == QStringLiteral("正在从自定义来源下载代理列表，请稍候...") ||
+                caption.startsWith(QStringLiteral("下载结束，没有得到代理")))
+        << caption.toStdString();
 
     // The close button ends the window at the press and stores the source option.
     press(form.control("vrpngbtn1"));
