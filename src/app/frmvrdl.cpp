@@ -22,8 +22,8 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
                   [this](const Entry& e) { addrecord(e); },
                   {}}
     , guard_(engine_, dispatcher, clock, table_,
-             {[] { return systemproxy::read(); },
-              [this](const std::string& hostPort) { startproxy(hostPort); }, [this] { stopproxy(); },
+             {[] { return systemproxy::current(); }, [this](const ProxyEntry& proxy) { startproxy(proxy); },
+              [this] { stopproxy(); },
               [this](const std::string& text) {
                   showinfo(text);
                   if (onguard)
@@ -34,7 +34,7 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
     judge = Judge::builtin(endpoints_);
     // The program's own fetches go through the system proxy as it stands at start-up. The view is not
     // touched here: it may still be under construction.
-    download::setProcessProxy(systemproxy::read());
+    download::setProcessProxy(systemproxy::current().value_or(ProxyEntry{}));
 }
 
 Tfrmvrdl::~Tfrmvrdl()
@@ -45,7 +45,7 @@ Tfrmvrdl::~Tfrmvrdl()
 
 void Tfrmvrdl::applyproxyearly()
 {
-    setprocessproxy(systemproxy::read());
+    setprocessproxy(systemproxy::current());
 }
 
 void Tfrmvrdl::frmshowExecute()
@@ -58,7 +58,7 @@ void Tfrmvrdl::frmshowExecute()
     startcoordinator();
     view_.setTitleText(texts().title);
     std::string proxy = getproxy();
-    setprocessproxy(proxy); // the pane's first page goes through the system proxy too
+    setprocessproxy(systemproxy::current()); // the pane's first page goes through the system proxy too
     midshowinfo(proxy.empty() ? texts().proxyStopped : texts().currentProxy + proxy);
     view_.navigate(endpoints_.root("softsite") + "/daili5");
     downoption = readdownoption();
@@ -68,7 +68,7 @@ void Tfrmvrdl::frmshowExecute()
     view_.setMenuButtonVisible(false);
     startpagestep();
     // The stored Internet Settings are the truth; a desktop changed behind the program's back is said.
-    if (auto desktop = systemproxy::desktop(); desktop && *desktop != proxy)
+    if (auto desktop = systemproxy::desktopDiffers())
         showinfo(texts().desktopDiffers + (desktop->empty() ? texts().desktopNoProxy : *desktop));
     // A configuration file that could not be used is said last, so that it stays on the status line; the
     // program goes on with its built-in sites.

@@ -85,8 +85,10 @@ public:
     IoResult writeoption();
 
     // System proxy.
-    std::string getproxy(); // host:port, or "" when the system proxy is off
-    void startproxy(const std::string& hostPort);
+    std::string getproxy(); // host:port (a SOCKS proxy: socks5://host:port), or "" when it is off
+    // Makes proxy the system proxy, in its protocol and with its credentials.
+    void startproxy(const ProxyEntry& proxy);
+    void startproxy(const std::string& hostPort); // an HTTP proxy
     void stopproxy();
     void btnsetproxyExecute();
     void btnstopproxyExecute();
@@ -208,7 +210,7 @@ private:
     // once without listinsteps; false when a harvest or an import took the table meanwhile.
     bool runinsteps(ProxyTable::SortJob& job, const std::string& text);
     // Applies the proxy (or direct, when empty) to this program's own fetches and its browser pane.
-    void setprocessproxy(const std::string& hostPort);
+    void setprocessproxy(const std::optional<ProxyEntry>& proxy);
 
     View& view_;
     Dispatcher& dispatcher_;

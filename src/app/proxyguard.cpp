@@ -25,21 +25,20 @@ void ProxyGuard::tick()
 {
     if (!on || checking() || switching_)
         return;
-    const std::string proxy = host_.current();
+    const std::optional<ProxyEntry> proxy = host_.current();
     if (proxy != watched_) { // a new proxy (or none): its own count, its first check after an interval
         watched_ = proxy;
-        stopped_ = stopped_ && proxy.empty();
+        stopped_ = stopped_ && !proxy;
         failures_ = 0;
         lastCheck_ = clock_.tickCount();
         return;
     }
-    if (proxy.empty() ||
-        clock_.tickCount() - lastCheck_ < static_cast<std::uint32_t>(intervalSeconds) * 1000u)
+    if (!proxy || clock_.tickCount() - lastCheck_ < static_cast<std::uint32_t>(intervalSeconds) * 1000u)
         return;
-    start(proxy);
+    start(*proxy);
 }
 
-void ProxyGuard::start(const std::string& proxy)
+void ProxyGuard::start(const ProxyEntry& proxy)
 {
     lastCheck_ = clock_.tickCount();
     pool_ = host_.judges ? host_.judges() : std::vector<Judge>{};
@@ -50,7 +49,9 @@ void ProxyGuard::start(const std::string& proxy)
     checker_ = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
     TKeloInetChecker& c = *checker_;
     c.AccessType = TAccessType::atProxy;
-    c.Proxy = proxy;
+    c.Proxy = proxy.endpoint.text();
+    c.Kind = kindOf(proxy);
+    c.Credentials = proxy.credentials;
     c.setJudge(pool_[judge_]);
     c.UserAgent = "Internet Explorer 7.0";
     c.OnComplete = [this](TKeloInetChecker*, bool connected) { completed(connected); };
@@ -110,8 +111,8 @@ void ProxyGuard::judgeAsked(bool answered)
     }
     // The judge is down, not (as far as anyone knows) the proxy: the next judge checks it again at once.
     judge_ = (judge_ + 1) % pool_.size();
-    if (++silentJudges_ < pool_.size()) {
-        start(watched_);
+    if (++silentJudges_ < pool_.size() && watched_) {
+        start(*watched_);
         return;
     }
     // Every judge is silent: the proxy keeps its place, and the guard tries again after an interval.
@@ -124,19 +125,21 @@ void ProxyGuard::failed()
     if (++failures_ < 2)
         return;
     const Texts& t = texts();
-    const std::string failed = watched_;
+    if (!watched_)
+        return;
+    const std::string failed = watched_->endpoint.text();
     dead_.insert(failed);
-    const std::string next = nextProxy();
+    const std::optional<ProxyEntry> next = nextProxy();
     // The switch lets the window run (its status texts do), and with it this guard's timer: no tick may
     // take the new proxy for its own meanwhile.
     switching_ = true;
-    if (next.empty()) {
+    if (!next) {
         stopped_ = true;
         host_.stop();
         host_.say(t.guardPrefix + failed + t.guardFailed + t.guardStopped);
     } else {
-        host_.switchTo(next);
-        host_.say(t.guardPrefix + failed + t.guardFailed + t.guardSwitched + next);
+        host_.switchTo(*next);
+        host_.say(t.guardPrefix + failed + t.guardFailed + t.guardSwitched + next->endpoint.text());
     }
     switching_ = false;
     watched_ = host_.current();
@@ -144,24 +147,24 @@ void ProxyGuard::failed()
     lastCheck_ = clock_.tickCount();
 }
 
-std::string ProxyGuard::nextProxy() const
+std::optional<ProxyEntry> ProxyGuard::nextProxy() const
 {
-    std::string best;
+    std::optional<ProxyEntry> best;
     std::int64_t bestSpeed = std::numeric_limits<std::int64_t>::max();
     table_.forEach([&](std::size_t, const ProxyRecord& r) {
         const bool valid =
             r.mark != CheckMark::Failed && (r.mark == CheckMark::Valid || r.boolean(Field::Valid));
         if (!valid)
             return;
-        const HostPort hp = HostPort::trimmed(r.textView(Field::Ip), r.textView(Field::Port));
-        if (!hp.valid() || dead_.count(hp.text()))
+        ProxyEntry proxy = proxyOf(r);
+        if (!proxy.endpoint.valid() || dead_.count(proxy.endpoint.text()))
             return;
         // The fastest first; a row without a speed after every timed one, in table order.
         const std::int64_t speed =
             r.has(Field::Speed) ? r.speed : std::numeric_limits<std::int64_t>::max() - 1;
         if (speed < bestSpeed) {
             bestSpeed = speed;
-            best = hp.text();
+            best = std::move(proxy);
         }
     });
     return best;

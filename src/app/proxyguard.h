@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,20 +17,20 @@
 namespace vorin {
 
 // The proxy that stays alive ("守护代理"): while it is on and a system proxy is set, the proxy is checked
-// through the judge every interval; after two failures in a row the system proxy goes to the fastest
-// valid row of the table that has not failed it yet, and with none left it is stopped, so the desktop is
-// never left on a dead proxy. A check that failed on this machine (no descriptor, no port) counts for
-// nothing, and so does one whose judge does not answer a direct ask right after: the next judge of the
-// pool checks the proxy again, and with every judge silent the proxy stays as it is. Main thread; tick() is
-// called often (the window's timer, the CLI's ticker).
+// through the judge every interval, in its own protocol and with its credentials; after two failures in a row
+// the system proxy goes to the fastest valid row of the table that has not failed it yet, and with none left
+// it is stopped, so the desktop is never left on a dead proxy. A check that failed on this machine (no
+// descriptor, no port) counts for nothing, and so does one whose judge does not answer a direct ask right
+// after: the next judge of the pool checks the proxy again, and with every judge silent the proxy stays as it
+// is. Main thread; tick() is called often (the window's timer, the CLI's ticker).
 class ProxyGuard {
 public:
     struct Host {
-        std::function<std::string()> current;                      // the system proxy, host:port or ""
-        std::function<void(const std::string& hostPort)> switchTo; // makes it the system proxy
-        std::function<void()> stop;                                // switches the system proxy off
-        std::function<void(const std::string& gbkText)> say;       // the status line
-        std::function<std::vector<Judge>()> judges;                // the pool, read at each check
+        std::function<std::optional<ProxyEntry>()> current;    // the system proxy; nothing when it is off
+        std::function<void(const ProxyEntry& proxy)> switchTo; // makes it the system proxy
+        std::function<void()> stop;                            // switches the system proxy off
+        std::function<void(const std::string& gbkText)> say;   // the status line
+        std::function<std::vector<Judge>()> judges;            // the pool, read at each check
     };
     ProxyGuard(FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, const ProxyTable& table, Host host);
     ~ProxyGuard();
@@ -44,11 +45,11 @@ public:
     const std::set<std::string>& dead() const { return dead_; }
     // Whether it has stopped the system proxy for want of a valid row.
     bool stopped() const { return stopped_; }
-    // The fastest valid row that has not failed, as host:port; "" when there is none.
-    std::string nextProxy() const;
+    // The fastest valid row that has not failed, as it is used; nothing when there is none.
+    std::optional<ProxyEntry> nextProxy() const;
 
 private:
-    void start(const std::string& proxy);
+    void start(const ProxyEntry& proxy);
     void completed(bool connected);
     // After a failure: whether the judge answers a direct ask decides whether it counts.
     void askJudge();
@@ -67,7 +68,7 @@ private:
     std::vector<Judge> pool_;                   // the judges of the check under way
     std::size_t judge_ = 0;                     // the pool's judge in use (the last that answered)
     std::size_t silentJudges_ = 0;              // judges found silent since the last one that answered
-    std::string watched_;                       // the proxy the failures count for
+    std::optional<ProxyEntry> watched_;         // the proxy the failures count for
     int failures_ = 0;
     int localFailures_ = 0; // checks in a row this machine could not make
     bool switching_ = false;

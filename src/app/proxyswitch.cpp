@@ -3,6 +3,7 @@
 // Making the selected proxy the system proxy, and switching the system proxy off.
 #include "app/frmvrdl.h"
 #include "platform/download.h"
+#include "platform/gbk.h"
 #include "platform/hostport.h"
 #include "platform/texts.h"
 #include "system/systemproxy.h"
@@ -14,30 +15,42 @@ std::string Tfrmvrdl::getproxy()
     return systemproxy::read();
 }
 
-void Tfrmvrdl::setprocessproxy(const std::string& hostPort)
+void Tfrmvrdl::setprocessproxy(const std::optional<ProxyEntry>& proxy)
 {
-    download::setProcessProxy(hostPort);
-    view_.setApplicationProxy(hostPort);
+    download::setProcessProxy(proxy.value_or(ProxyEntry{}));
+    view_.setApplicationProxy(proxy.value_or(ProxyEntry{}));
 }
 
 void Tfrmvrdl::startproxy(const std::string& hostPort)
 {
-    systemproxy::enable(hostPort);
+    startproxy(ProxyEntry{HostPort::parse(hostPort), {}, {}});
+}
+
+void Tfrmvrdl::startproxy(const ProxyEntry& proxy)
+{
+    const systemproxy::Outcome done = systemproxy::enable(proxy);
     clock_.sleep(100);
-    setprocessproxy(hostPort);
+    setprocessproxy(proxy);
     clock_.sleep(100);
     // The desktop's programs read their settings when these change; there is nothing more to refresh.
     clock_.sleep(100);
-    midshowinfo(texts().currentProxy + hostPort);
+    midshowinfo(texts().currentProxy + systemproxy::nameOf(proxy));
+    const Texts& t = texts();
+    if (!done.result)
+        showinfo(t.proxyNotAllSet + gbk::fromUtf8(done.result.message));
+    else if (done.credentialsDropped)
+        showinfo(t.desktopNoCredentials);
 }
 
 void Tfrmvrdl::stopproxy()
 {
-    systemproxy::disable();
+    const systemproxy::Outcome done = systemproxy::disable();
     clock_.sleep(100);
-    setprocessproxy({});
+    setprocessproxy(std::nullopt);
     clock_.sleep(100);
     midshowinfo(texts().proxyDisabled);
+    if (!done.result)
+        showinfo(texts().proxyNotRestored + gbk::fromUtf8(done.result.message));
 }
 
 void Tfrmvrdl::btnsetproxyExecute()
@@ -48,16 +61,16 @@ void Tfrmvrdl::btnsetproxyExecute()
     if (!row)
         return;
     const std::string ip = row->text(Field::Ip);
-    const HostPort proxy = HostPort::trimmed(ip, row->text(Field::Port));
-    if (ip.empty() || proxy.port.empty())
+    const ProxyEntry proxy = proxyOf(*row);
+    if (ip.empty() || proxy.endpoint.port.empty())
         return;
     // A row that names no proxy (a port with letters, a host with blanks) is refused like a failed one:
     // its text would reach the store, the desktops and the shells as it is.
-    if (row->mark == CheckMark::Failed || !proxy.valid()) {
+    if (row->mark == CheckMark::Failed || !proxy.endpoint.valid()) {
         view_.messageBox(texts().invalidProxy);
         return;
     }
-    startproxy(proxy.text());
+    startproxy(proxy);
 }
 
 void Tfrmvrdl::btnstopproxyExecute()

@@ -60,7 +60,7 @@ public:
     // Drops what the browser pane has cached for URLs containing urlPart.
     virtual void purgeCache(const std::string& urlPart) = 0;
     // The proxy (host:port) the browser pane goes through; empty means direct.
-    virtual void setApplicationProxy(const std::string& hostPort) = 0;
+    virtual void setApplicationProxy(const ProxyEntry& proxy) = 0;
 
     // Dialogs: an information box, a Yes/No question (true for Yes), the About box.
     virtual void messageBox(const std::string& text) = 0;

@@ -6,6 +6,7 @@
 #include "geo/offline.h"
 #include "platform/gbk.h"
 #include "platform/texts.h"
+#include "system/systemproxy.h"
 
 #include <algorithm>
 
@@ -57,8 +58,15 @@ void Tfrmvrdl::askwebcheck()
     webcheckJudges_.pop_back();
     const std::string proxy = getproxy();
     auto ask = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
-    ask->AccessType = TAccessType::atPreConfig;
-    ask->SystemProxy = proxy;
+    // Through the system proxy in its own protocol, with its credentials.
+    if (const auto system = systemproxy::current()) {
+        ask->AccessType = TAccessType::atProxy;
+        ask->Proxy = system->endpoint.text();
+        ask->Kind = kindOf(*system);
+        ask->Credentials = system->credentials;
+    } else {
+        ask->AccessType = TAccessType::atDirectConnect;
+    }
     ask->setJudge(judge);
     ask->UserAgent = "Internet Explorer 7.0";
     ask->OnComplete = [this, judge, proxy](TKeloInetChecker* sender, bool answered) {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <random>
 #include <sys/random.h>
+#include <tuple>
 
 namespace vorin {
 namespace {
@@ -126,10 +127,9 @@ FetchEngine::Request TKeloInetChecker::request(const std::string& token) const
     r.proxy = HostPort::parse(proxyText());
     if (AccessType == TAccessType::atProxy) {
         r.kind = Kind;
-        const auto colon = Credentials.find(':');
-        r.proxyUser = Credentials.substr(0, colon);
-        r.proxyPassword = colon == std::string::npos ? std::string() : Credentials.substr(colon + 1);
+        std::tie(r.proxyUser, r.proxyPassword) = splitCredentials(Credentials);
     }
+    r.family = IpFamily;
     r.connectTimeout = std::chrono::milliseconds(timeout);
     r.totalTimeout = overallLimit();
     // An echo page lists the whole request; 64 KiB holds any judge's answer.

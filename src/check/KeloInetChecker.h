@@ -64,7 +64,11 @@ public:
     std::string Credentials;
     // Echo checks: the program's own address as the judge sees it, and the header keys of the judge's
     // answer to the program itself; with them the check's facts tell the anonymity.
+    // (Every address it has, comma-separated: a proxy may forward the IPv4 one where the program's own ask
+    // went over IPv6.)
     std::string SelfAddress;
+    // Direct asks: the family the judge is reached over.
+    FetchEngine::Request::Family IpFamily = FetchEngine::Request::Family::Any;
     std::vector<std::string> JudgeHeaders;
 
     // Sets Url and the rule (Echo, Marker, MarkerBytes) to the judge's.

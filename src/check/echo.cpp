@@ -172,7 +172,7 @@ std::string_view unmapped(std::string_view address)
 
 // Whether address appears in text as a whole address: text is cut at every byte that cannot be part of
 // one, and a port after an IPv4 address ("1.2.3.4:80") is left out. 127.0.0.1 is not in 127.0.0.15.
-bool containsAddress(std::string_view text, std::string_view address)
+bool containsOne(std::string_view text, std::string_view address)
 {
     if (address.empty())
         return false;
@@ -195,6 +195,18 @@ bool containsAddress(std::string_view text, std::string_view address)
         if (unmapped(token) == unmapped(address))
             return true;
         i = j;
+    }
+    return false;
+}
+
+// The same for any of a comma-separated list of addresses.
+bool containsAddress(std::string_view text, std::string_view addresses)
+{
+    for (std::size_t from = 0; from <= addresses.size();) {
+        const std::size_t comma = std::min(addresses.find(',', from), addresses.size());
+        if (containsOne(text, addresses.substr(from, comma - from)))
+            return true;
+        from = comma + 1;
     }
     return false;
 }

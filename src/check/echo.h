@@ -41,10 +41,10 @@ struct EchoFacts {
 // ("X-Forwarded-For" and "HTTP_X_FORWARDED_FOR" are both "X_FORWARDED_FOR").
 std::string headerKey(std::string_view name);
 // The exit address (REMOTE_ADDR, or the last address of httpbin's origin, which lists a forwarded chain
-// first), and the anonymity: transparent when self (the program's own address as the judge saw it without
-// a proxy) appears in the echo as a whole address, anonymous when a header that proxies add appears that
-// the judge's answer to the program itself did not have (judgeOwn, header keys), elite otherwise. Without
-// self the anonymity stays unknown.
+// first), and the anonymity: transparent when one of self (the program's own addresses as the judges saw
+// them without a proxy, comma-separated) appears in the echo as a whole address, anonymous when a header
+// that proxies add appears that the judge's answer to the program itself did not have (judgeOwn, header
+// keys), elite otherwise. Without self the anonymity stays unknown.
 EchoFacts echoFacts(const EchoAnswer& answer, std::string_view self,
                     const std::vector<std::string>& judgeOwn);
 

@@ -96,11 +96,58 @@ void ValidationRun::askDone(std::size_t i, bool answered)
     auto keep = shared_from_this();
     PoolJudge& j = pool_[i];
     const TKeloInetChecker& ask = *j.ask;
-    if (answered) {
-        if (j.state == PoolJudge::State::Asking && j.judge.rule == Judge::Rule::Echo) {
-            j.self = ask.facts().exitIp;
-            j.headers = ask.facts().headerKeys;
+    // An ask this machine could not make (no descriptor left in a crowded run) says nothing of the judge:
+    // it is made again shortly, as a check would be, a bounded number of times.
+    if (!answered && ask.localFailure() && ++j.localFailures < kMostLocalFailures && !checkdone_) {
+        dispatcher_.post([weak = weak_from_this(), i] {
+            auto self = weak.lock();
+            if (!self || self->checkdone_)
+                return;
+            self->clock_.sleep(50);
+            self->askJudge(i);
+        });
+        return;
+    }
+    if (answered && j.state == PoolJudge::State::Asking && j.judge.rule == Judge::Rule::Echo &&
+        j.self.empty()) {
+        j.self = ask.facts().exitIp;
+        j.headers = ask.facts().headerKeys;
+        if (!j.self.empty()) {
+            askOtherFamily(i);
+            return;
         }
+    }
+    asked(i, answered);
+}
+
+void ValidationRun::askOtherFamily(std::size_t i)
+{
+    PoolJudge& j = pool_[i];
+    j.otherFamily = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    TKeloInetChecker& other = *j.otherFamily;
+    other.AccessType = TAccessType::atDirectConnect;
+    other.setJudge(j.judge);
+    other.UserAgent = "Internet Explorer 7.0";
+    other.IpFamily = j.self.find(':') != std::string::npos ? FetchEngine::Request::Family::V4
+                                                           : FetchEngine::Request::Family::V6;
+    other.OnComplete = [this, i](TKeloInetChecker* sender, bool connected) {
+        PoolJudge& judge = pool_[i];
+        if (connected && !sender->facts().exitIp.empty() && sender->facts().exitIp != judge.self)
+            judge.self += "," + sender->facts().exitIp;
+        // The checker goes once its own completion has returned.
+        dispatcher_.post([old = std::shared_ptr<TKeloInetChecker>(std::move(judge.otherFamily))] {});
+        asked(i, true);
+    };
+    if (!other.Start())
+        other.OnComplete(&other, false);
+}
+
+void ValidationRun::asked(std::size_t i, bool answered)
+{
+    auto keep = shared_from_this();
+    PoolJudge& j = pool_[i];
+    const TKeloInetChecker& ask = *j.ask;
+    if (answered) {
         if (j.state != PoolJudge::State::Silent)
             j.state = PoolJudge::State::Answering;
     } else {

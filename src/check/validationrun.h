@@ -118,14 +118,20 @@ private:
             Answering, // it answered a direct ask
             Silent,    // it did not: never used again in this run
         } state = State::Asking;
-        std::string self;                 // echo: the program's own address as it saw it
+        std::string self; // echo: the program's own addresses as it saw them (both families, comma-separated)
         std::vector<std::string> headers; // echo: the header keys of its answer to the program itself
         std::string why;                  // GBK: why it is silent
+        int localFailures = 0;            // asks this machine could not make (no descriptor left)
         std::unique_ptr<TKeloInetChecker> ask;
+        std::unique_ptr<TKeloInetChecker> otherFamily; // echo: its first ask again over the other family
     };
     // Asks judge i directly; askDone follows.
     void askJudge(std::size_t i);
     void askDone(std::size_t i, bool answered);
+    // Echo judges: after the first answer, the judge is asked over the other address family, so that a
+    // proxy that forwards that address of this machine is seen to be transparent; then asked(i, true).
+    void askOtherFamily(std::size_t i);
+    void asked(std::size_t i, bool answered);
     // Before the run: asks every judge at once and waits until the first in order that answers is known
     // (or none); false when none answers. A stop or cancel ends the wait.
     bool chooseJudge();

@@ -288,12 +288,12 @@ int CliRunner::guard()
     };
     // With no system proxy set, the list's fastest valid proxy becomes it.
     if (form_.getproxy().empty()) {
-        const std::string first = g.nextProxy();
-        if (first.empty()) {
+        const std::optional<ProxyEntry> first = g.nextProxy();
+        if (!first) {
             reporter_.error(say("列表中没有有效的代理", "the list holds no valid proxy"));
             return kExitFailed;
         }
-        form_.startproxy(first); // says so in its status text
+        form_.startproxy(*first); // says so in its status text
     }
     while (!interrupted_ && !g.stopped()) {
         form_.guardtick();

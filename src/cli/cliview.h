@@ -61,7 +61,7 @@ public:
     void navigate(const std::string&, bool) override {}
     void purgeCache(const std::string&) override {}
     void showOwnPage(OwnPage, const OwnPageFields&) override {}
-    void setApplicationProxy(const std::string&) override {}
+    void setApplicationProxy(const ProxyEntry&) override {}
     void messageBox(const std::string& text) override;
     bool askYesNo(const std::string&) override { return false; }
     void showAbout(const std::string&, const std::string&) override {}

@@ -56,7 +56,7 @@ struct Options {
     bool offline = false;                 // locate, run --locate: the local databases instead of the site
     std::optional<std::string> geoip;     // with offline: a MaxMind-format city database
     ProxyAction proxyAction = ProxyAction::Show; // proxy: what to do
-    std::string proxyTarget;                     // proxy set: host:port
+    ProxyEntry proxyTarget;                      // proxy set: [scheme://][user:password@]host:port
     int interval = 60;                           // guard: seconds between checks
 };
 

@@ -21,19 +21,33 @@ int proxyCommand(const Options& options, std::FILE* out, std::FILE* err)
         }
     }
     switch (options.proxyAction) {
-    case ProxyAction::Set:
-        systemproxy::enable(options.proxyTarget);
+    case ProxyAction::Set: {
+        const systemproxy::Outcome done = systemproxy::enable(options.proxyTarget);
+        if (!done.result) {
+            std::fprintf(err, "vorindaili-cli: %s%s\n", gbk::toUtf8(texts().proxyNotAllSet).c_str(),
+                         done.result.message.c_str());
+            return kExitFailed;
+        }
         std::fprintf(err, "%s%s\n", say("系统代理已设为 ", "system proxy set to ").c_str(),
-                     options.proxyTarget.c_str());
+                     systemproxy::nameOf(options.proxyTarget).c_str());
+        if (done.credentialsDropped)
+            std::fprintf(err, "%s\n", gbk::toUtf8(texts().desktopNoCredentials).c_str());
         break;
-    case ProxyAction::Stop:
-        systemproxy::disable();
+    }
+    case ProxyAction::Stop: {
+        const systemproxy::Outcome done = systemproxy::disable();
+        if (!done.result) {
+            std::fprintf(err, "vorindaili-cli: %s%s\n", gbk::toUtf8(texts().proxyNotRestored).c_str(),
+                         done.result.message.c_str());
+            return kExitFailed;
+        }
         std::fprintf(err, "%s\n", say("系统代理已停用", "system proxy stopped").c_str());
         break;
+    }
     case ProxyAction::Show: {
         const std::string proxy = systemproxy::read();
         std::fprintf(out, "%s\n", proxy.c_str());
-        if (auto desktop = systemproxy::desktop(); desktop && *desktop != proxy)
+        if (auto desktop = systemproxy::desktopDiffers())
             std::fprintf(
                 err, "%s\n",
                 gbk::toUtf8(texts().desktopDiffers + (desktop->empty() ? texts().desktopNoProxy : *desktop))

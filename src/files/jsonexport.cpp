@@ -32,6 +32,7 @@ enum Member {
     Anonymity,
     ExitIp,
     Country,
+    Credentials,
     Members
 };
 
@@ -49,6 +50,7 @@ const std::array<std::string, Members>& names()
             "anonymity",
             "exit_ip",
             "country",
+            "credentials",
         };
         std::array<std::string, Members> out;
         for (int i = 0; i < Members; ++i) {
@@ -98,6 +100,11 @@ void appendRow(std::string& out, const ProxyRecord& r)
     append(out, textOrNull(facts.exitIp));
     out += name[Country];
     append(out, textOrNull(r.country()));
+    // A proxy that wants credentials keeps them on the way to the next command (guard --in, validate --in).
+    if (!r.credentials().empty()) {
+        out += name[Credentials];
+        append(out, Json(gbk::toUtf8(r.credentials())));
+    }
     out += '}';
 }
 

@@ -41,6 +41,8 @@ bool importJson(ProxyTable& table, std::string_view bytes)
                 own = bit(*p);
         if (own != 0)
             table.setEntryProtocol(own);
+        if (auto it = row.find("credentials"); it != row.end() && it->is_string())
+            table.setCredentials(gbk::fromUtf8(it->get_ref<const std::string&>()));
         table.post();
     }
     return true;

@@ -37,6 +37,9 @@ public:
         std::chrono::milliseconds connectTimeout{3000};
         std::chrono::milliseconds totalTimeout{15000};
         std::size_t bodyLimit = 120;
+        // The address family the site is reached over: either, or only IPv4 or IPv6 (learning the address
+        // this machine has in each).
+        enum class Family : std::uint8_t { Any, V4, V6 } family = Family::Any;
     };
     struct Result {
         std::string status; // the status code as text ("200"); empty when no answer came

@@ -132,6 +132,10 @@ CURL* prepare(FetchEngine::Transfer& t)
             curl_easy_setopt(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
         }
     }
+    if (r.family != FetchEngine::Request::Family::Any)
+        curl_easy_setopt(easy, CURLOPT_IPRESOLVE,
+                         r.family == FetchEngine::Request::Family::V4 ? CURL_IPRESOLVE_V4
+                                                                      : CURL_IPRESOLVE_V6);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, r.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, t.headers);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(r.connectTimeout.count()));

@@ -35,7 +35,8 @@ mode_t currentUmask()
 
 } // namespace
 
-IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data, MissingFolder missing)
+IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view data, MissingFolder missing,
+                             Access access)
 {
     std::error_code ec;
     if (path.has_parent_path() && missing == MissingFolder::Create)
@@ -43,7 +44,8 @@ IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view
     if (ec)
         return IoResult::failure("mkdir " + path.parent_path().string() + ": " + ec.message());
     struct stat existing {};
-    const mode_t mode = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+    const mode_t mode = access == Access::Private ? 0600
+                        : ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
                             ? existing.st_mode & 07777
                             : 0666 & ~currentUmask();
 
@@ -69,7 +71,8 @@ IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    // mkstemp creates the file 0600: the file gets its earlier rights, or the usual ones under the umask.
+    // mkstemp creates the file 0600: the file gets its earlier rights, or the usual ones under the umask
+    // (a private one keeps 0600).
     ::fchmod(fd, mode);
     if (::fsync(fd) != 0)
         return discard("fsync", errno);

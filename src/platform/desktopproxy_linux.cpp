@@ -108,6 +108,10 @@ std::optional<State> read()
     state.manual = stringOf(proxy.handle, "mode") == "manual";
     state.host = stringOf(http.handle, "host");
     state.port = g_settings_get_int(http.handle, "port");
+    if (Handle socks("org.gnome.system.proxy.socks"); socks.handle) {
+        state.socksHost = stringOf(socks.handle, "host");
+        state.socksPort = g_settings_get_int(socks.handle, "port");
+    }
     return state;
 }
 
@@ -121,6 +125,49 @@ bool enable(const std::string& host, int port)
     g_settings_set_string(proxy.handle, "mode", "manual");
     g_settings_sync();
     return true;
+}
+
+bool enableSocks(const std::string& host, int port)
+{
+    Handle proxy(kSchema);
+    if (!proxy.handle)
+        return false;
+    setHostPort("org.gnome.system.proxy.http", "", 0);
+    setHostPort("org.gnome.system.proxy.https", "", 0);
+    setHostPort("org.gnome.system.proxy.socks", host, port);
+    g_settings_set_string(proxy.handle, "mode", "manual");
+    g_settings_sync();
+    return true;
+}
+
+bool setSocks(const std::string& host, int port)
+{
+    Handle proxy(kSchema);
+    if (!proxy.handle)
+        return false;
+    setHostPort("org.gnome.system.proxy.socks", host, port);
+    g_settings_sync();
+    return true;
+}
+
+bool authenticate(bool on, const std::string& user, const std::string& password)
+{
+    Handle http("org.gnome.system.proxy.http");
+    if (!http.handle)
+        return false;
+    if (on) {
+        g_settings_set_string(http.handle, "authentication-user", user.c_str());
+        g_settings_set_string(http.handle, "authentication-password", password.c_str());
+    }
+    g_settings_set_boolean(http.handle, "use-authentication", on);
+    g_settings_sync();
+    return true;
+}
+
+bool authenticating()
+{
+    Handle http("org.gnome.system.proxy.http");
+    return http.handle && g_settings_get_boolean(http.handle, "use-authentication");
 }
 
 bool disable()
@@ -138,18 +185,28 @@ std::optional<Settings> save()
     Handle proxy(kSchema);
     Handle http("org.gnome.system.proxy.http");
     Handle https("org.gnome.system.proxy.https");
-    if (!proxy.handle || !http.handle || !https.handle)
+    Handle socks("org.gnome.system.proxy.socks");
+    if (!proxy.handle || !http.handle || !https.handle || !socks.handle)
         return std::nullopt;
-    return Settings{stringOf(proxy.handle, "mode"), stringOf(http.handle, "host"),
-                    g_settings_get_int(http.handle, "port"), stringOf(https.handle, "host"),
-                    g_settings_get_int(https.handle, "port")};
+    Settings s{stringOf(proxy.handle, "mode"),
+               stringOf(http.handle, "host"),
+               g_settings_get_int(http.handle, "port"),
+               stringOf(https.handle, "host"),
+               g_settings_get_int(https.handle, "port"),
+               std::nullopt,
+               std::nullopt};
+    s.socks = Settings::Socks{stringOf(socks.handle, "host"), g_settings_get_int(socks.handle, "port")};
+    s.authentication = Settings::Authentication{
+        g_settings_get_boolean(http.handle, "use-authentication") != FALSE,
+        stringOf(http.handle, "authentication-user"), stringOf(http.handle, "authentication-password")};
+    return s;
 }
 
 bool restore(const Settings& settings)
 {
     if (settings.mode != "none" && settings.mode != "manual" && settings.mode != "auto")
         return false;
-    for (int port : {settings.httpPort, settings.httpsPort}) {
+    for (int port : {settings.httpPort, settings.httpsPort, settings.socks ? settings.socks->port : 0}) {
         if (port < 0 || port > 65535)
             return false;
     }
@@ -158,6 +215,15 @@ bool restore(const Settings& settings)
         return false;
     setHostPort("org.gnome.system.proxy.http", settings.httpHost, settings.httpPort);
     setHostPort("org.gnome.system.proxy.https", settings.httpsHost, settings.httpsPort);
+    if (settings.socks)
+        setHostPort("org.gnome.system.proxy.socks", settings.socks->host, settings.socks->port);
+    if (const auto& a = settings.authentication; a) {
+        if (Handle http("org.gnome.system.proxy.http"); http.handle) {
+            g_settings_set_string(http.handle, "authentication-user", a->user.c_str());
+            g_settings_set_string(http.handle, "authentication-password", a->password.c_str());
+            g_settings_set_boolean(http.handle, "use-authentication", a->on);
+        }
+    }
     g_settings_set_string(proxy.handle, "mode", settings.mode.c_str());
     g_settings_sync();
     return true;

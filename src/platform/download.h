@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "platform/hostport.h"
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -35,9 +37,12 @@ Result toFile(const std::string& url, const std::filesystem::path& file,
 void setLimits(const Limits& limits);
 Limits limits();
 
-// The proxy (host:port) the program's own fetches go through; empty means direct. Set at start-up from the
-// system proxy and whenever the user switches it. Any thread.
+// The proxy the program's own fetches go through, in its protocol and with its credentials; none means
+// direct. Set at start-up from the system proxy and whenever the user switches it. Any thread.
+void setProcessProxy(const ProxyEntry& proxy);
+// The same for an HTTP proxy given as host:port ("" for none).
 void setProcessProxy(const std::string& hostPort);
+// Its host:port, "" for none.
 std::string processProxy();
 
 // The agent sent with every fetch.

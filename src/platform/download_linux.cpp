@@ -25,7 +25,7 @@ namespace {
 
 std::mutex settingsMutex;
 Limits currentLimits;
-std::string currentProxy;
+ProxyEntry currentProxy;
 
 struct Transfer {
     std::FILE* out = nullptr;
@@ -79,25 +79,35 @@ Limits limits()
     return currentLimits;
 }
 
-void setProcessProxy(const std::string& hostPort)
+void setProcessProxy(const ProxyEntry& proxy)
 {
     std::lock_guard lock(settingsMutex);
-    currentProxy = hostPort;
+    currentProxy = proxy;
+}
+
+void setProcessProxy(const std::string& hostPort)
+{
+    setProcessProxy(ProxyEntry{HostPort::parse(hostPort), {}, {}});
 }
 
 std::string processProxy()
 {
     std::lock_guard lock(settingsMutex);
-    return currentProxy;
+    return currentProxy.endpoint.empty() ? std::string() : currentProxy.endpoint.text();
 }
 
 Result toFile(const std::string& url, const std::filesystem::path& file, const std::atomic<bool>* cancel)
 {
     curlGlobalInit();
     const Limits lim = limits();
-    // The stored proxy is an HTTP proxy whatever its text says; one that names no endpoint fails the
-    // download rather than letting libcurl read a scheme or a path out of it.
-    const HostPort proxy = HostPort::parse(processProxy());
+    // The kind is the entry's, never read from the text; a proxy that names no endpoint fails the download
+    // rather than letting libcurl read a scheme or a path out of it.
+    ProxyEntry entry;
+    {
+        std::lock_guard lock(settingsMutex);
+        entry = currentProxy;
+    }
+    const HostPort& proxy = entry.endpoint;
     if (!proxy.empty() && !proxy.valid())
         return Result::Failed;
 
@@ -134,7 +144,19 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
         curl_easy_setopt(curl, CURLOPT_PROXY, proxy.host.c_str());
         if (!proxy.empty()) {
             curl_easy_setopt(curl, CURLOPT_PROXYPORT, static_cast<long>(proxy.portNumber()));
-            curl_easy_setopt(curl, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+            // Names go to a SOCKS proxy as names: this machine's resolver is not asked.
+            const Protocol kind = kindOf(entry);
+            curl_easy_setopt(curl, CURLOPT_PROXYTYPE,
+                             static_cast<long>(kind == Protocol::Socks5   ? CURLPROXY_SOCKS5_HOSTNAME
+                                               : kind == Protocol::Socks4 ? CURLPROXY_SOCKS4A
+                                                                          : CURLPROXY_HTTP));
+            if (kind == Protocol::Https)
+                curl_easy_setopt(curl, CURLOPT_HTTPPROXYTUNNEL, 1L);
+            if (!entry.credentials.empty()) {
+                const auto [user, password] = splitCredentials(entry.credentials);
+                curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, user.c_str());
+                curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, password.c_str());
+            }
         }
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);

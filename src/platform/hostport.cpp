@@ -190,6 +190,19 @@ std::string protocolNames(ProtocolSet set, std::string_view separator)
     return out;
 }
 
+Protocol kindOf(const ProxyEntry& entry)
+{
+    return protocolByName(entry.protocol).value_or(Protocol::Http);
+}
+
+std::pair<std::string, std::string> splitCredentials(std::string_view credentials)
+{
+    const std::size_t colon = credentials.find(':');
+    if (colon == std::string_view::npos)
+        return {std::string(credentials), {}};
+    return {std::string(credentials.substr(0, colon)), std::string(credentials.substr(colon + 1))};
+}
+
 std::optional<ProxyEntry> parseProxyEntry(std::string_view text)
 {
     text = trim(text);

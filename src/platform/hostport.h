@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vorin {
 
@@ -75,6 +76,11 @@ std::string protocolNames(ProtocolSet set, std::string_view separator = ",");
 // text, trimmed, as exactly one entry with a valid endpoint and, where written, a known scheme; nothing
 // otherwise.
 std::optional<ProxyEntry> parseProxyEntry(std::string_view text);
+
+// The protocol an entry is spoken to in: the one it names, HTTP when it names none.
+Protocol kindOf(const ProxyEntry& entry);
+// "user:password" as user and password; without a colon all of it is the user.
+std::pair<std::string, std::string> splitCredentials(std::string_view credentials);
 
 // Whether text is a dotted IPv4 address (four numbers 0-255 of one to three digits).
 bool isIpv4(std::string_view text);

@@ -11,7 +11,8 @@
 #include <vector>
 
 // KDE Plasma's proxy settings: the group [Proxy Settings] of kioslaverc in the user's configuration folder
-// ("ProxyType" 1 for a manual proxy, "httpProxy" and "httpsProxy" as "http://host port"). The file is
+// ("ProxyType" 1 for a manual proxy, "httpProxy" and "httpsProxy" as "http://host port", "socksProxy" as
+// "socks://host port"). The file is
 // edited in place: every other group, key, comment and line stays as it was. After a change the running
 // KIO workers are told to read it again (the session bus signal org.kde.KIO.Scheduler
 // reparseSlaveConfiguration on /KIO/Scheduler). Main thread.
@@ -20,11 +21,13 @@ namespace vorin::kdeproxy {
 // $XDG_CONFIG_HOME/kioslaverc (default ~/.config/kioslaverc).
 std::filesystem::path configFile();
 
-// The three values as the file has them; nothing for a key it does not have.
+// The values as the file has them; nothing for a key it does not have. socks is known only when the
+// program remembered it (nothing: left as it is on restore).
 struct Settings {
     std::optional<std::string> type;
     std::optional<std::string> http;
     std::optional<std::string> https;
+    std::optional<std::optional<std::string>> socks;
 
     bool operator==(const Settings&) const = default;
 };
@@ -33,7 +36,11 @@ Settings save();
 bool restore(const Settings& settings);
 // A manual proxy through host:port for HTTP and HTTPS.
 bool enable(const std::string& host, int port);
-// The manual proxy as host:port, "" when the type is not manual.
+// A manual SOCKS proxy through host:port alone (the HTTP and HTTPS proxies removed, which would come first).
+bool enableSocks(const std::string& host, int port);
+// The SOCKS proxy's value alone (nothing: the key removed).
+bool setSocks(const std::optional<std::string>& value);
+// The manual proxy as host:port (the HTTP proxy's, else the SOCKS proxy's), "" when the type is not manual.
 std::string read();
 
 // The value of key in group of an INI text (the last line that sets it); nothing when it has none.

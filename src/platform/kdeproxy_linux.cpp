@@ -187,13 +187,16 @@ Settings save()
 {
     const std::string text = readFile().value_or(std::string());
     return {iniValue(text, kGroup, "ProxyType"), iniValue(text, kGroup, "httpProxy"),
-            iniValue(text, kGroup, "httpsProxy")};
+            iniValue(text, kGroup, "httpsProxy"), iniValue(text, kGroup, "socksProxy")};
 }
 
 bool restore(const Settings& settings)
 {
-    return write(
-        {{"ProxyType", settings.type}, {"httpProxy", settings.http}, {"httpsProxy", settings.https}});
+    std::vector<std::pair<std::string, std::optional<std::string>>> values = {
+        {"ProxyType", settings.type}, {"httpProxy", settings.http}, {"httpsProxy", settings.https}};
+    if (settings.socks)
+        values.emplace_back("socksProxy", *settings.socks);
+    return write(values);
 }
 
 bool enable(const std::string& host, int port)
@@ -202,12 +205,27 @@ bool enable(const std::string& host, int port)
     return write({{"ProxyType", "1"}, {"httpProxy", proxy}, {"httpsProxy", proxy}});
 }
 
+bool enableSocks(const std::string& host, int port)
+{
+    return write({{"ProxyType", "1"},
+                  {"httpProxy", std::nullopt},
+                  {"httpsProxy", std::nullopt},
+                  {"socksProxy", "socks://" + host + " " + std::to_string(port)}});
+}
+
+bool setSocks(const std::optional<std::string>& value)
+{
+    return write({{"socksProxy", value}});
+}
+
 std::string read()
 {
     const Settings now = save();
-    if (now.type != "1" || !now.http)
+    const auto& socks = now.socks ? *now.socks : std::nullopt;
+    const bool http = now.http && !now.http->empty();
+    if (now.type != "1" || (!http && (!socks || socks->empty())))
         return {};
-    std::string_view value = *now.http;
+    std::string_view value = http ? *now.http : *socks;
     if (const std::size_t scheme = value.find("://"); scheme != std::string_view::npos)
         value.remove_prefix(scheme + 3);
     // Credentials in the value ("user:password@host") are the user's: never shown, never compared.

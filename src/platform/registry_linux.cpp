@@ -105,13 +105,20 @@ IoResult backUp(const std::filesystem::path& path)
     return IoResult::failure("rename " + path.string() + ": no free backup name");
 }
 
-IoResult save(const std::filesystem::path& path, const Loaded& loaded)
+// The current user's hive is private (0600), as the user's registry is on Windows: it keeps what the
+// desktop had before the program changed it, credentials included, and the system proxy's credentials.
+Access accessOf(std::string_view keyPath)
+{
+    return keyPath.rfind("HKEY_CURRENT_USER", 0) == 0 ? Access::Private : Access::Usual;
+}
+
+IoResult save(const std::filesystem::path& path, const Loaded& loaded, Access access)
 {
     if (loaded.damaged) {
         if (auto r = backUp(path); !r)
             return r;
     }
-    return writeFileAtomically(path, loaded.file.serialize());
+    return writeFileAtomically(path, loaded.file.serialize(), MissingFolder::Create, access);
 }
 
 template <typename Fn> IoResult modify(const std::filesystem::path& path, const std::string& key, Fn&& change)
@@ -120,7 +127,7 @@ template <typename Fn> IoResult modify(const std::filesystem::path& path, const 
     Loaded loaded = load(path);
     RegFile::Section* section = loaded.file.find(key, true);
     change(*section);
-    return save(path, loaded);
+    return save(path, loaded, accessOf(key));
 }
 
 } // namespace
@@ -147,7 +154,7 @@ Key Key::open(Hive hive, std::string path)
         Loaded loaded = load(file);
         if (!loaded.file.find(full)) {
             loaded.file.find(full, true);
-            (void)save(file, loaded); // a read-only store still opens for reading
+            (void)save(file, loaded, accessOf(full)); // a read-only store still opens for reading
         }
     }
     return Key(std::move(file), std::move(full));

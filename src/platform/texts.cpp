@@ -175,6 +175,14 @@ Texts build(Language language)
         m("桌面的代理设置与本程序保存的不同，桌面现为：",
           "The desktop's proxy setting differs from the one this program saved; the desktop now has: ");
     t.desktopNoProxy = m("不使用代理", "no proxy");
+    t.proxyNotAllSet = m("系统代理未能全部设置：", "The system proxy could not be set everywhere: ");
+    t.proxyNotRestored =
+        m("桌面原来的代理设置未能恢复，下次停用时再试：",
+          "The desktop's earlier proxy settings could not be put back; stopping tries again: ");
+    t.desktopNoCredentials =
+        m("桌面的代理设置不能保存此代理的用户名和密码，只有 proxy.env 带有它们",
+          "The desktop's proxy settings cannot hold this proxy's user name and password; "
+          "only proxy.env carries them");
     t.guardPrefix = m("守护代理：", "Proxy guard: ");
     t.guardFailed = m(" 两次检查失败，", " failed two checks in a row, ");
     t.guardSwitched = m("已换为 ", "switched to ");

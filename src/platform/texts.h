@@ -122,6 +122,11 @@ struct Texts {
     // At start-up, a desktop whose own proxy is not the one stored (its proxy, or desktopNoProxy, follows).
     std::string desktopDiffers;
     std::string desktopNoProxy;
+    // A switch of the system proxy: a part that could not be written (what follows), and a desktop whose
+    // own settings cannot hold the proxy's user name and password.
+    std::string proxyNotAllSet;
+    std::string proxyNotRestored;
+    std::string desktopNoCredentials;
     // The guard: "守护代理：" host:port " 两次检查失败，" then "已换为 " host:port or the stop.
     std::string guardPrefix;
     std::string guardFailed;

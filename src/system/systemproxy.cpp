@@ -8,6 +8,8 @@
 #include "platform/kdeproxy.h"
 #include "platform/registry.h"
 
+#include <string_view>
+
 #include <cstdlib>
 
 namespace vorin::systemproxy {
@@ -57,26 +59,72 @@ std::optional<std::string> unstored(const std::optional<std::string>& text)
     return text->substr(1);
 }
 
-void rememberKde()
+// Collects what could not be written: the first failure is the one reported.
+struct Failures {
+    IoResult first = IoResult::success();
+    void note(const IoResult& r)
+    {
+        if (!r && first)
+            first = r;
+    }
+    void note(bool ok, const std::string& what)
+    {
+        if (!ok)
+            note(IoResult::failure(what));
+    }
+};
+
+// A value of the program's written only when it differs from what is stored (a missing one reads as
+// ""), so that an HTTP proxy without credentials leaves the store as it always did.
+IoResult writeIfDiffers(const registry::Key& key, const char* name, const std::string& value)
+{
+    if (key.readString(name).value_or(std::string()) == value)
+        return IoResult::success();
+    return key.writeString(name, value);
+}
+
+bool isSocks(Protocol kind)
+{
+    return kind == Protocol::Socks4 || kind == Protocol::Socks5;
+}
+
+constexpr std::string_view kSocksPrefix = "socks=";
+
+IoResult rememberKde()
 {
     registry::Key program = programKey();
     if (program.readString("kdebefore").value_or(std::string()) == "1")
-        return;
+        return IoResult::success();
     const kdeproxy::Settings now = kdeproxy::save();
-    program.writeString("kdetype", stored(now.type));
-    program.writeString("kdehttp", stored(now.http));
-    program.writeString("kdehttps", stored(now.https));
-    program.writeString("kdebefore", "1");
+    Failures f;
+    f.note(program.writeString("kdetype", stored(now.type)));
+    f.note(program.writeString("kdehttp", stored(now.http)));
+    f.note(program.writeString("kdehttps", stored(now.https)));
+    f.note(program.writeString("kdesocks", stored(now.socks ? *now.socks : std::nullopt)));
+    if (f.first)
+        f.note(program.writeString("kdebefore", "1"));
+    return f.first;
 }
 
-void restoreKde()
+// KDE's SOCKS proxy as it was before the program's first switch; nothing when that is not known (a store
+// of an earlier version, which never changed it).
+std::optional<std::optional<std::string>> rememberedKdeSocks(const registry::Key& program)
+{
+    const auto socks = program.readString("kdesocks");
+    if (!socks)
+        return std::nullopt;
+    return unstored(socks);
+}
+
+bool restoreKde()
 {
     registry::Key program = programKey();
     if (program.readString("kdebefore").value_or(std::string()) != "1")
-        return; // never changed by the program: left as it is
-    kdeproxy::restore({unstored(program.readString("kdetype")), unstored(program.readString("kdehttp")),
-                       unstored(program.readString("kdehttps"))});
-    program.writeString("kdebefore", "");
+        return true; // never changed by the program: left as it is
+    if (!kdeproxy::restore({unstored(program.readString("kdetype")), unstored(program.readString("kdehttp")),
+                            unstored(program.readString("kdehttps")), rememberedKdeSocks(program)}))
+        return false; // remembered until it is back
+    return static_cast<bool>(program.writeString("kdebefore", ""));
 }
 
 std::string hostPortOf(const std::string& host, int port)
@@ -86,54 +134,131 @@ std::string hostPortOf(const std::string& host, int port)
 
 // Before the first switch: what the desktop has now, unless it is the program's own proxy of an earlier
 // switch that remembered nothing (the desktop then goes back to no proxy, as stopping always did).
-void rememberGnome()
+IoResult rememberGnome()
 {
     registry::Key program = programKey();
     if (!program.readString("desktopmode").value_or(std::string()).empty())
-        return;
+        return IoResult::success();
     auto now = desktopproxy::save();
     if (!now)
-        return;
+        return IoResult::success();
     const registry::Key settings = settingsKey();
     if (now->mode == "manual" && settings.readDword("ProxyEnable") == 1u &&
         settings.readString("ProxyServer") == hostPortOf(now->httpHost, now->httpPort))
         now->mode = "none";
-    program.writeString("desktophttp", now->httpHost);
-    program.writeDword("desktophttpport", static_cast<std::uint32_t>(now->httpPort));
-    program.writeString("desktophttps", now->httpsHost);
-    program.writeDword("desktophttpsport", static_cast<std::uint32_t>(now->httpsPort));
-    program.writeString("desktopmode", now->mode);
+    Failures f;
+    f.note(program.writeString("desktophttp", now->httpHost));
+    f.note(program.writeDword("desktophttpport", static_cast<std::uint32_t>(now->httpPort)));
+    f.note(program.writeString("desktophttps", now->httpsHost));
+    f.note(program.writeDword("desktophttpsport", static_cast<std::uint32_t>(now->httpsPort)));
+    if (now->socks) {
+        f.note(program.writeString("desktopsocks", now->socks->host));
+        f.note(program.writeDword("desktopsocksport", static_cast<std::uint32_t>(now->socks->port)));
+    }
+    if (now->authentication) {
+        f.note(program.writeDword("desktopauth", now->authentication->on ? 1u : 0u));
+        f.note(program.writeString("desktopauthuser", now->authentication->user));
+        f.note(program.writeString("desktopauthpassword", now->authentication->password));
+    }
+    if (f.first)
+        f.note(program.writeString("desktopmode", now->mode));
+    return f.first;
 }
 
-void restoreGnome()
+int portValue(const registry::Key& program, const char* name)
+{
+    return static_cast<int>(program.readDword(name).value_or(0) & 0xFFFF);
+}
+
+// GNOME's SOCKS proxy as it was before the program's first switch; nothing when that is not known.
+std::optional<desktopproxy::Settings::Socks> rememberedGnomeSocks(const registry::Key& program)
+{
+    auto host = program.readString("desktopsocks");
+    if (!host)
+        return std::nullopt;
+    return desktopproxy::Settings::Socks{*host, portValue(program, "desktopsocksport")};
+}
+
+bool restoreGnome()
 {
     registry::Key program = programKey();
     const std::string mode = program.readString("desktopmode").value_or(std::string());
     if (mode.empty())
-        return; // never changed by the program: left as it is
-    auto port = [&](const char* name) {
-        return static_cast<int>(program.readDword(name).value_or(0) & 0xFFFF);
-    };
-    desktopproxy::restore(
-        {mode, program.readString("desktophttp").value_or(std::string()), port("desktophttpport"),
-         program.readString("desktophttps").value_or(std::string()), port("desktophttpsport")});
-    program.writeString("desktopmode", "");
+        return true; // never changed by the program: left as it is
+    desktopproxy::Settings before{mode,
+                                  program.readString("desktophttp").value_or(std::string()),
+                                  portValue(program, "desktophttpport"),
+                                  program.readString("desktophttps").value_or(std::string()),
+                                  portValue(program, "desktophttpsport"),
+                                  std::nullopt,
+                                  std::nullopt};
+    before.socks = rememberedGnomeSocks(program);
+    if (auto on = program.readDword("desktopauth")) {
+        before.authentication = desktopproxy::Settings::Authentication{
+            *on == 1u, program.readString("desktopauthuser").value_or(std::string()),
+            program.readString("desktopauthpassword").value_or(std::string())};
+    }
+    if (!desktopproxy::restore(before))
+        return false; // remembered until it is back
+    return static_cast<bool>(program.writeString("desktopmode", ""));
 }
 
-void writeEnvFile(const std::string& hostPort)
+// Credentials as a URL carries them: every byte but the unreserved ones percent-encoded, so that nothing
+// in them can end the URL or the shell's quotes.
+std::string urlEncoded(std::string_view text)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+            c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+// proxy: the one set, or nothing once it is stopped; wasSocks: the proxy before was a SOCKS one, whose
+// variables are unset as well.
+IoResult writeEnvFile(const std::optional<ProxyEntry>& proxy, bool wasSocks)
 {
     std::string text = "# The system proxy of Vorin, for shells: . " + envFile().string() + "\n";
     // Only a valid host:port is written, and it is quoted: a shell sources this file.
-    const HostPort proxy = HostPort::parse(hostPort);
-    if (proxy.valid()) {
-        const std::string url = "'http://" + proxy.text() + "'";
-        for (const char* name : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"})
-            text += std::string("export ") + name + "=" + url + "\n";
+    const std::string unset = "unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY";
+    if (proxy && proxy->endpoint.valid()) {
+        const Protocol kind = kindOf(*proxy);
+        std::string url = kind == Protocol::Socks5   ? "socks5h://"
+                          : kind == Protocol::Socks4 ? "socks4a://"
+                                                     : "http://";
+        if (!proxy->credentials.empty()) {
+            const auto [user, password] = splitCredentials(proxy->credentials);
+            url += urlEncoded(user) + (password.empty() ? "" : ":" + urlEncoded(password)) + "@";
+        }
+        url = "'" + url + proxy->endpoint.text() + "'";
+        if (isSocks(kind)) {
+            text += unset + "\n";
+            for (const char* name : {"all_proxy", "ALL_PROXY"})
+                text += std::string("export ") + name + "=" + url + "\n";
+        } else {
+            if (wasSocks)
+                text += "unset all_proxy ALL_PROXY\n";
+            for (const char* name : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"})
+                text += std::string("export ") + name + "=" + url + "\n";
+        }
         text += "export no_proxy='localhost,127.0.0.0/8,::1'\n";
     } else {
-        text += "unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY\n";
+        text += unset + (wasSocks ? " all_proxy ALL_PROXY" : "") + "\n";
     }
-    writeFileAtomically(envFile(), text);
+    return writeFileAtomically(envFile(), text, MissingFolder::Create, Access::Private);
+}
+
+bool wasSocks(const std::optional<ProxyEntry>& proxy)
+{
+    return proxy && isSocks(kindOf(*proxy));
 }
 
 } // namespace
@@ -143,55 +268,152 @@ std::filesystem::path envFile()
     return registry::hiveFile(registry::Hive::CurrentUser).parent_path() / "proxy.env";
 }
 
+std::optional<ProxyEntry> current()
+{
+    const auto key = settingsKey();
+    if (key.readDword("ProxyEnable") != 1u)
+        return std::nullopt;
+    std::string_view server;
+    const std::string stored = key.readString("ProxyServer").value_or(std::string());
+    server = stored;
+    const registry::Key program = programKey();
+    const std::string protocol = knownProtocol(program.readString("proxyprotocol").value_or(std::string()));
+    ProxyEntry e;
+    if (server.rfind(kSocksPrefix, 0) == 0) {
+        server.remove_prefix(kSocksPrefix.size());
+        // The store alone says SOCKS, which Windows takes as SOCKS4.
+        e.protocol = protocol == "socks5" ? "socks5" : "socks4";
+    } else {
+        e.protocol = protocol == "https" ? "https" : "";
+    }
+    e.endpoint = HostPort::parse(server);
+    if (e.endpoint.host.empty() && e.endpoint.port.empty())
+        e.endpoint.host = std::string(server); // whatever it is, it is not "off"
+    e.credentials = program.readString("proxycredentials").value_or(std::string());
+    return e;
+}
+
+std::string nameOf(const ProxyEntry& proxy)
+{
+    const Protocol kind = kindOf(proxy);
+    return isSocks(kind) ? std::string(protocolName(kind)) + "://" + proxy.endpoint.text()
+                         : proxy.endpoint.text();
+}
+
 std::string read()
 {
-    auto key = settingsKey();
+    const auto key = settingsKey();
     if (key.readDword("ProxyEnable") != 1u)
         return {};
-    return key.readString("ProxyServer").value_or(std::string());
+    const std::string server = key.readString("ProxyServer").value_or(std::string());
+    if (server.rfind(kSocksPrefix, 0) != 0)
+        return server; // as stored, whatever it holds
+    return nameOf(*current());
 }
 
-std::optional<std::string> desktop()
+std::optional<std::string> desktopDiffers()
 {
     const Desktop kind = desktopKind();
-    if (kind == Desktop::Kde)
-        return kdeproxy::read();
-    if (kind != Desktop::Gnome)
+    std::string desktop;
+    if (kind == Desktop::Kde) {
+        desktop = kdeproxy::read();
+    } else if (kind == Desktop::Gnome) {
+        auto state = desktopproxy::read();
+        if (!state)
+            return std::nullopt;
+        if (state->manual && !state->host.empty())
+            desktop = hostPortOf(state->host, state->port);
+        else if (state->manual && !state->socksHost.empty())
+            desktop = hostPortOf(state->socksHost, state->socksPort);
+    } else {
         return std::nullopt;
-    auto state = desktopproxy::read();
-    if (!state)
+    }
+    const auto proxy = current();
+    const std::string stored = proxy ? proxy->endpoint.text() : std::string();
+    if (desktop == stored)
         return std::nullopt;
-    return state->manual && !state->host.empty() ? hostPortOf(state->host, state->port) : std::string();
+    return desktop;
 }
 
-void enable(const std::string& hostPort)
+Outcome enable(const ProxyEntry& proxy)
 {
+    Failures f;
+    Outcome out;
     const Desktop kind = desktopKind();
+    const std::optional<ProxyEntry> previous = current();
+    const Protocol protocol = kindOf(proxy);
+    const bool socks = isSocks(protocol);
     if (kind == Desktop::Gnome)
-        rememberGnome(); // while the store still says what the program set last
+        f.note(rememberGnome()); // while the store still says what the program set last
     else if (kind == Desktop::Kde)
-        rememberKde();
+        f.note(rememberKde());
     auto key = settingsKey();
-    key.writeDword("ProxyEnable", 1);
-    key.writeString("ProxyServer", hostPort);
-    const HostPort proxy = HostPort::parse(hostPort);
-    const int port = proxy.port.empty() ? 80 : proxy.portNumber();
-    if (kind == Desktop::Gnome)
-        desktopproxy::enable(proxy.host, port);
-    else if (kind == Desktop::Kde)
-        kdeproxy::enable(proxy.host, port);
-    writeEnvFile(hostPort);
+    f.note(key.writeDword("ProxyEnable", 1));
+    f.note(key.writeString("ProxyServer",
+                           (socks ? std::string(kSocksPrefix) : std::string()) + proxy.endpoint.text()));
+    const registry::Key program = programKey();
+    f.note(
+        writeIfDiffers(program, "proxyprotocol", protocol == Protocol::Http ? "" : protocolName(protocol)));
+    f.note(writeIfDiffers(program, "proxycredentials", proxy.credentials));
+    const std::string& host = proxy.endpoint.host;
+    const int port = proxy.endpoint.port.empty() ? 80 : proxy.endpoint.portNumber();
+    const bool credentials = !proxy.credentials.empty();
+    if (kind == Desktop::Gnome) {
+        const std::string what = "GNOME proxy settings";
+        if (socks) {
+            f.note(desktopproxy::enableSocks(host, port), what);
+            out.credentialsDropped = credentials; // GNOME keeps no SOCKS credentials
+        } else {
+            if (wasSocks(previous)) { // the program's SOCKS proxy would stay beside the HTTP one
+                const auto before = rememberedGnomeSocks(program).value_or(desktopproxy::Settings::Socks{});
+                f.note(desktopproxy::setSocks(before.host, before.port), what);
+            }
+            f.note(desktopproxy::enable(host, port), what);
+            const auto [user, password] = splitCredentials(proxy.credentials);
+            // Credentials the desktop had for a proxy of its own never go to this one.
+            if (credentials || desktopproxy::authenticating())
+                f.note(desktopproxy::authenticate(credentials, user, password), what);
+        }
+    } else if (kind == Desktop::Kde) {
+        const std::string what = "cannot write " + kdeproxy::configFile().string();
+        if (socks) {
+            f.note(kdeproxy::enableSocks(host, port), what);
+        } else {
+            if (wasSocks(previous)) {
+                const auto before = rememberedKdeSocks(program).value_or(std::nullopt);
+                f.note(kdeproxy::setSocks(before), what);
+            }
+            f.note(kdeproxy::enable(host, port), what);
+        }
+        out.credentialsDropped = credentials; // kioslaverc keeps no credentials
+    }
+    f.note(writeEnvFile(proxy, wasSocks(previous)));
+    out.result = f.first;
+    return out;
 }
 
-void disable()
+Outcome disable()
 {
-    settingsKey().writeDword("ProxyEnable", 0);
+    Failures f;
+    const std::optional<ProxyEntry> previous = current();
+    f.note(settingsKey().writeDword("ProxyEnable", 0));
     const Desktop kind = desktopKind();
-    if (kind == Desktop::Gnome)
-        restoreGnome();
-    else if (kind == Desktop::Kde)
-        restoreKde();
-    writeEnvFile({});
+    if (kind == Desktop::Gnome) {
+        if (!programKey().readString("desktopmode").value_or(std::string()).empty()) {
+            f.note(restoreGnome(), "cannot put back the GNOME proxy settings");
+        } else if (auto state = desktopproxy::read(); state && state->manual && previous) {
+            // Nothing remembered, but the desktop is on the program's proxy (a store of an earlier version,
+            // or a desktop set before the program first remembered it): it goes back to no proxy.
+            const std::string stored = previous->endpoint.text();
+            if (hostPortOf(state->host, state->port) == stored ||
+                (state->host.empty() && hostPortOf(state->socksHost, state->socksPort) == stored))
+                f.note(desktopproxy::disable(), "GNOME proxy settings");
+        }
+    } else if (kind == Desktop::Kde) {
+        f.note(restoreKde(), "cannot put back " + kdeproxy::configFile().string());
+    }
+    f.note(writeEnvFile(std::nullopt, wasSocks(previous)));
+    return {f.first, false};
 }
 
 } // namespace vorin::systemproxy

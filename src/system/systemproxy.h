@@ -2,6 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "platform/hostport.h"
+#include "platform/ioresult.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,10 +12,14 @@
 // The system proxy: the current user's Internet Settings ("ProxyEnable", "ProxyServer") in the registry
 // store, which are the truth; where the desktop has proxy settings of its own (GNOME's, or KDE's
 // kioslaverc when XDG_CURRENT_DESKTOP names KDE), those as well, so that the desktop's programs use the
-// chosen proxy; and proxy.env beside the store for shells. The first switch remembers what the desktop
-// had (GNOME: "desktopmode", "desktophttp" and "desktophttps" with their ports; KDE: "kdebefore",
-// "kdetype", "kdehttp", "kdehttps"; all in the program's key) and stopping puts it back; a desktop the
-// program never changed is left alone. Setting
+// chosen proxy; and proxy.env beside the store for shells. A proxy goes to each in the kind it is: an HTTP
+// proxy (one checked over HTTP or CONNECT) as "host:port" and the desktops' HTTP and HTTPS proxy, a SOCKS
+// proxy as "socks=host:port" and the desktops' SOCKS proxy. The program's key keeps what the store cannot
+// say ("proxyprotocol" when it is not HTTP, "proxycredentials" when the proxy has them). The first switch
+// remembers what the desktop had (GNOME: "desktopmode", "desktophttp", "desktophttps" and
+// "desktopsocks" with their ports, "desktopauth" with its user and password; KDE: "kdebefore", "kdetype",
+// "kdehttp", "kdehttps", "kdesocks"; all in the program's key) and stopping puts it back, forgetting it
+// only once it is back; a desktop the program never changed is left alone. Setting
 // VORIN_DESKTOP_PROXY=0 leaves the desktop's settings alone. Main thread.
 namespace vorin::systemproxy {
 
@@ -20,18 +27,31 @@ namespace vorin::systemproxy {
 inline constexpr const char* kInternetSettingsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-// The system proxy as host:port, or "" when it is off.
+// The system proxy with its protocol and credentials; nothing when it is off.
+std::optional<ProxyEntry> current();
+// The system proxy as the status line names it, "" when it is off: "host:port" for an HTTP proxy (the
+// stored text as it is), "socks5://host:port" for a SOCKS one. Never the credentials.
 std::string read();
-// The desktop's own proxy as host:port ("" when it uses none), or nothing when the desktop has no
-// settings of its own (or is left alone).
-std::optional<std::string> desktop();
-// Makes hostPort the system proxy.
-void enable(const std::string& hostPort);
-// Switches the system proxy off; "ProxyServer" keeps the last proxy.
-void disable();
+// How a proxy is named to the user, as read() names the system proxy.
+std::string nameOf(const ProxyEntry& proxy);
+// The desktop's own proxy when it is not the system proxy: "" when it uses none, its host:port otherwise;
+// nothing when it agrees, or has no settings of its own (or is left alone).
+std::optional<std::string> desktopDiffers();
 
-// The shell file: exports of http_proxy, https_proxy, HTTP_PROXY, HTTPS_PROXY and no_proxy while a proxy
-// is set, and the unsetting of the four proxies once it is stopped.
+// What a switch did.
+struct Outcome {
+    IoResult result;                 // what could not be written (the rest was)
+    bool credentialsDropped = false; // the desktop's own settings cannot hold the proxy's credentials
+};
+// Makes proxy the system proxy.
+Outcome enable(const ProxyEntry& proxy);
+// Switches the system proxy off; "ProxyServer" keeps the last proxy. The desktop's earlier settings are
+// forgotten only once they are back.
+Outcome disable();
+
+// The shell file (private: it may carry credentials): exports of http_proxy, https_proxy, HTTP_PROXY,
+// HTTPS_PROXY (an HTTP proxy) or all_proxy and ALL_PROXY (socks5h:// or socks4a://), and no_proxy, while a
+// proxy is set; the unsetting of them once it is stopped.
 std::filesystem::path envFile();
 
 } // namespace vorin::systemproxy

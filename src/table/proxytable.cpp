@@ -3,6 +3,7 @@
 #include "table/proxytable.h"
 
 #include "platform/texts.h"
+#include "platform/trim.h"
 #include "table/tableindex.h"
 
 #include <algorithm>
@@ -446,6 +447,26 @@ const char* anonymityName(Anonymity a)
     return nullptr;
 }
 
+ProxyEntry proxyOf(const ProxyRecord& row)
+{
+    ProxyEntry e;
+    e.endpoint = HostPort::trimmed(row.textView(Field::Ip), row.textView(Field::Port));
+    e.credentials = std::string(row.credentials());
+    const ProtocolSet passed = row.facts().passed;
+    const ProtocolSet named = row.entryProtocol;
+    for (ProtocolSet set : {passed, named}) {
+        for (Protocol p : {Protocol::Http, Protocol::Socks5, Protocol::Https, Protocol::Socks4}) {
+            if (set & bit(p)) {
+                e.protocol = p == Protocol::Http ? "" : protocolName(p);
+                return e;
+            }
+        }
+    }
+    const std::string field = knownProtocol(trim(row.textView(Field::Protocol)));
+    e.protocol = field == "http" ? "" : field;
+    return e;
+}
+
 void ProxyTable::setEntryProtocol(ProtocolSet value)
 {
     if (state_ == State::Browse)
@@ -481,7 +502,8 @@ void ProxyTable::post()
             index_->cur = order.place(current_, std::move(key), old.seq);
             setCursor(false);
         }
-        ++version_;
+        if (sortJobs_ > 0)
+            edited_.push_back(old.seq);
     }
     pending_.reset();
     state_ = State::Browse;

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorin {
 
@@ -89,7 +90,8 @@ public:
     // A text field as stored, without a copy; empty for the other fields and for unset ones.
     std::string_view textView(Field f) const;
     bool boolean(Field f) const;
-    // "user:password" for a proxy that wants them; row state like the mark, never exported.
+    // "user:password" for a proxy that wants them; row state like the mark, which only the program's own
+    // JSON carries on (the lists of the other formats never hold them).
     std::string_view credentials() const { return part(kCredentials); }
     std::string_view country() const { return part(kCountry); } // ISO 3166 code found offline, or empty
     CheckFacts facts() const;
@@ -122,6 +124,12 @@ private:
         char* heap;
     } store_{};
 };
+
+// The proxy a row stands for where it is used (the system proxy, the guard): its address and port trimmed,
+// its credentials, and the protocol it is best used in: of those its checks passed, HTTP (which serves
+// HTTPS too where CONNECT passed), then SOCKS5, then CONNECT alone, then SOCKS4; unchecked, the one its
+// entry named or its "协议" field says; else none (HTTP).
+ProxyEntry proxyOf(const ProxyRecord& row);
 
 // The in-memory proxy table: rows in one current order addressed by position from 1, a cursor, and a sort
 // that stays in force (appended and edited rows take their place at once). The order is kept in an
@@ -191,8 +199,9 @@ public:
     // (the table can be used as ever between steps) until the last step puts the new one in its place at
     // once. On the way, drop(kept, row) is asked of each row in the new order, with the last row kept
     // before it (nullptr for the first); true leaves the row out of the table. A change of the table's
-    // rows or order between steps makes the job begin again. The row that was current stays current
-    // unless left out (then the last row is). Main thread; the table must outlive the job.
+    // rows or order between steps makes the job begin again; an edit does not (without drop): the rows edited
+    // meanwhile take their place by their new values when the job commits. The row that was current stays
+    // current unless left out (then the last row is). Main thread; the table must outlive the job.
     class SortJob {
     public:
         using Drop = std::function<bool(const ProxyRecord* kept, const ProxyRecord& row)>;
@@ -254,7 +263,12 @@ private:
     bool eof_ = false;
     std::optional<Field> sortField_;
     std::uint64_t nextSeq_ = 0;
-    std::uint64_t version_ = 0; // counts every change of rows or order, for a sort job under way
+    // For the sort jobs under way: version_ counts every change of rows or order but an edit, which goes
+    // into edited_ (the edited rows' bookmarks, kept while a job runs) instead, so a job carries on through
+    // a run's verdicts and puts the rows edited meanwhile in their place when it commits.
+    std::uint64_t version_ = 0;
+    std::vector<std::uint64_t> edited_;
+    int sortJobs_ = 0;
 };
 
 } // namespace vorin

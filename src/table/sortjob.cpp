@@ -21,13 +21,21 @@ struct ProxyTable::SortJob::State {
     // Runs are sorted alone, then merged in pairs: each piece of work stays small enough for a slice.
     static constexpr std::size_t kRun = 1 << 15;
 
-    State(ProxyTable& t, Field f, Drop d) : table(t), field(f), drop(std::move(d)) {}
+    State(ProxyTable& t, Field f, Drop d) : table(t), field(f), drop(std::move(d)) { ++table.sortJobs_; }
+    ~State()
+    {
+        if (--table.sortJobs_ == 0)
+            table.edited_.clear();
+    }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
 
     ProxyTable& table;
     Field field;
     Drop drop;
     Phase phase = Phase::Begin;
     std::uint64_t version = 0;
+    std::size_t editFrom = 0; // the table's edits from here on came after the job began
     std::unique_ptr<Order> next;
     std::vector<Order::Key> keys; // every row's new key; sorted from the Runs phase on
     std::vector<Row*> dropped;
@@ -51,6 +59,7 @@ struct ProxyTable::SortJob::State {
         at = 0;
         width = kRun;
         version = table.version_;
+        editFrom = table.edited_.size();
         phase = Phase::Keys;
     }
 
@@ -146,6 +155,16 @@ struct ProxyTable::SortJob::State {
         ProxyTable& t = table;
         if (!inPlace)
             current = t.bookmark();
+        // A row edited since its key was made takes its place by what it holds now.
+        for (std::size_t i = editFrom; i < t.edited_.size(); ++i) {
+            const std::uint64_t seq = t.edited_[i];
+            const std::size_t slot = seq - next->seqBase;
+            if (slot >= next->bySeq.size() || next->bySeq[slot] == next->tree.end())
+                continue;
+            Row* row = next->bySeq[slot]->row;
+            next->tree.erase(next->bySeq[slot]);
+            next->place(row, t.sortKeyOf(field, row->rec), seq);
+        }
         t.index_->order.swap(next);
         t.sortField_ = field;
         Order& order = *t.index_->order;
@@ -190,8 +209,11 @@ bool ProxyTable::SortJob::step(std::chrono::nanoseconds budget)
     t.open();
     if (t.state_ != ProxyTable::State::Browse)
         t.post();
-    if (s.phase != State::Phase::Begin && t.version_ != s.version)
-        s.phase = State::Phase::Begin; // the table changed since the last step: begin again
+    // Rows came or went, or the order changed since the last step: the job begins again. So does an edit
+    // when rows are being left out, which they may be by what was edited.
+    if (s.phase != State::Phase::Begin &&
+        (t.version_ != s.version || (s.drop && t.edited_.size() != s.editFrom)))
+        s.phase = State::Phase::Begin;
     const auto until = std::chrono::steady_clock::now() + budget;
     bool worked = false;
     while (s.phase != State::Phase::Done && !(worked && s.phase == State::Phase::Commit) &&

@@ -333,13 +333,18 @@ void MainForm::purgeCache(const std::string&)
     // asked for (the purge follows the navigation at once).
 }
 
-void MainForm::setApplicationProxy(const std::string& hostPort)
+void MainForm::setApplicationProxy(const ProxyEntry& entry)
 {
     QNetworkProxy proxy(QNetworkProxy::NoProxy);
-    if (!hostPort.empty()) {
-        const HostPort p = HostPort::parse(hostPort);
-        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, qs(p.host),
-                              static_cast<quint16>(p.port.empty() ? 80 : p.portNumber()));
+    if (!entry.endpoint.empty()) {
+        const HostPort& p = entry.endpoint;
+        // Qt speaks SOCKS5 only: a SOCKS4 proxy is asked in SOCKS5, which most of them also speak.
+        const Protocol kind = kindOf(entry);
+        const auto [user, password] = splitCredentials(entry.credentials);
+        proxy = QNetworkProxy(
+            kind == Protocol::Socks4 || kind == Protocol::Socks5 ? QNetworkProxy::Socks5Proxy
+                                                                 : QNetworkProxy::HttpProxy,
+            qs(p.host), static_cast<quint16>(p.port.empty() ? 80 : p.portNumber()), qs(user), qs(password));
     }
     if (QNetworkProxy::applicationProxy() == proxy)
         return;

@@ -50,7 +50,7 @@ public:
     void navigate(const std::string& url, bool bypassCache) override;
     void purgeCache(const std::string& urlPart) override;
     void showOwnPage(OwnPage page, const OwnPageFields& fields) override;
-    void setApplicationProxy(const std::string& hostPort) override;
+    void setApplicationProxy(const ProxyEntry& proxy) override;
     void messageBox(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     void showAbout(const std::string& title, const std::string& text) override;

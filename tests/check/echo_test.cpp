@@ -73,11 +73,16 @@ TEST(Echo, FactsCompareWholeAddressesAndLeaveOutWhatTheJudgeAddsItself)
         // The machine's address forwarded IPv4-mapped is still the machine's.
         {"REMOTE_ADDR = 127.0.0.15\nHTTP_X_REAL_IP = ::FFFF:127.0.0.1\n", Anonymity::Transparent,
          "127.0.0.15"},
+        // Either family's address of the machine gives it away, whichever the program's own ask used.
+        {"REMOTE_ADDR = 127.0.0.15\nHTTP_X_FORWARDED_FOR = 127.0.0.2\n", Anonymity::Transparent,
+         "127.0.0.15"},
+        {"REMOTE_ADDR = 127.0.0.15\nHTTP_X_FORWARDED_FOR = 2001:db8::7\n", Anonymity::Transparent,
+         "127.0.0.15"},
         {R"({"headers": {}, "origin": "not an address"})", Anonymity::Elite, ""},
         {"<html>nothing echoed</html>", Anonymity::Unknown, ""},
     };
     for (const Case& c : cases) {
-        const EchoFacts f = echoFacts(parseEcho(c.body), "127.0.0.1", judgeOwn);
+        const EchoFacts f = echoFacts(parseEcho(c.body), "127.0.0.1,2001:db8::7,127.0.0.2", judgeOwn);
         EXPECT_EQ(f.anonymity, c.anonymity) << c.body;
         EXPECT_EQ(f.exitIp, c.exit) << c.body;
     }

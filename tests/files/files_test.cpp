@@ -226,13 +226,14 @@ TEST_F(FilesTest, ATextExportImportsBackWithItsHeaderAsARow)
 }
 
 // The program's own JSON (validate --format json) comes back unchecked: its verdicts and speeds are a past
-// run's, not the table's, and each row keeps the protocols it passed.
+// run's, not the table's, and each row keeps the protocols it passed and its credentials, which go out
+// again with it.
 TEST(JsonImport, RowsComeBackWithTheirProtocolsAndWithoutVerdicts)
 {
     ProxyTable table;
     ASSERT_TRUE(proxyfiles::importJson(
         table, R"([{"IP地址": "127.0.0.1", "端口": "1080", "协议": "SOCKS5", "验证": true, "速度": 12,
-                    "protocols": ["socks5", "https"]},
+                    "protocols": ["socks5", "https"], "credentials": "u:p:w"},
                    {"IP地址": "127.0.0.2", "端口": "80", "协议": "", "验证": true, "速度": 5},
                    {"IP地址": "127.0.0.3", "端口": "443", "协议": "HTTPS", "验证": false, "速度": null}])"));
     std::vector<ProtocolSet> own;
@@ -243,6 +244,11 @@ TEST(JsonImport, RowsComeBackWithTheirProtocolsAndWithoutVerdicts)
     });
     EXPECT_EQ(own, (std::vector<ProtocolSet>{bit(Protocol::Socks5) | bit(Protocol::Https), 0,
                                              bit(Protocol::Https)}));
+    table.first();
+    EXPECT_EQ(table.current().credentials(), "u:p:w");
+    const std::string out = proxyfiles::jsonBytes(table);
+    EXPECT_NE(out.find(R"("country": null, "credentials": "u:p:w"})"), std::string::npos) << out;
+    EXPECT_EQ(out.find("credentials"), out.rfind("credentials")); // only the row that has them
     EXPECT_FALSE(proxyfiles::importJson(table, "{\"not\": \"a list\"}"));
     EXPECT_EQ(table.rowCount(), 3u);
 }

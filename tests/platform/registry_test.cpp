@@ -59,6 +59,27 @@ TEST_F(RegistryTest, OpeningCreatesTheKeyAndLeavesNoTemporaryFiles)
     EXPECT_EQ(files, (std::set<std::string>{"HKCU.reg", "HKCU.reg.lock"})); // the lock stays, empty
 }
 
+// The current user's hive keeps credentials (the system proxy's, a desktop's remembered value): only its
+// user may read it, even where an earlier version left it readable to all. The machine's hive keeps its
+// rights.
+TEST_F(RegistryTest, TheCurrentUsersHiveIsPrivate)
+{
+    auto mode = [](const std::filesystem::path& p) {
+        return std::filesystem::status(p).permissions() & std::filesystem::perms::mask;
+    };
+    using std::filesystem::perms;
+    test::writeFile(hkcu(), "REGEDIT4\r\n\r\n");
+    test::writeFile(dir_.path() / "HKLM.reg", "REGEDIT4\r\n\r\n");
+    std::filesystem::permissions(hkcu(), perms::owner_read | perms::owner_write | perms::group_read |
+                                             perms::others_read);
+    std::filesystem::permissions(dir_.path() / "HKLM.reg",
+                                 perms::owner_read | perms::owner_write | perms::others_read);
+    ASSERT_TRUE(Key::open(Hive::CurrentUser, "Software\\Vorin").writeString("proxycredentials", "u:p"));
+    ASSERT_TRUE(Key::open(Hive::LocalMachine, "Software\\Vorin").writeString("y", "1"));
+    EXPECT_EQ(mode(hkcu()), perms::owner_read | perms::owner_write);
+    EXPECT_EQ(mode(dir_.path() / "HKLM.reg"), perms::owner_read | perms::owner_write | perms::others_read);
+}
+
 TEST_F(RegistryTest, AValueWithLineBreaksCannotForgeOtherValues)
 {
     // A proxy address taken from a page or a list file ends up in the store; line breaks in it must not

@@ -43,6 +43,8 @@ private:
 // A file's bytes ("" when it cannot be read), and writing bytes to a file.
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+// Whether something accepts connections at ip:port (IPv4).
+bool listening(const std::string& ip, int port);
 // Number of entries in a folder.
 std::size_t filesIn(const std::filesystem::path& dir);
 
@@ -121,7 +123,10 @@ public:
     {
         ownPages.emplace_back(page, fields);
     }
-    void setApplicationProxy(const std::string& hostPort) override { appProxies.push_back(hostPort); }
+    void setApplicationProxy(const ProxyEntry& proxy) override
+    {
+        appProxies.push_back(proxy.endpoint.empty() ? std::string() : proxy.endpoint.text());
+    }
     void messageBox(const std::string& text) override { messages.push_back(text); }
     bool askYesNo(const std::string& text) override
     {

@@ -433,5 +433,48 @@ TEST(HarvestCleanup, DropsBlankAddressesAndHandlesSmallHarvests)
     }
 }
 
+// A sort in steps while a validation run writes its verdicts: every step sees an edit, and the job must
+// still end in about as many steps as without them, with the edited rows where their new values put them.
+TEST(SortJob, EditsBetweenStepsDoNotMakeItBeginAgain)
+{
+    auto fill = [](ProxyTable& t) {
+        for (int i = 0; i < 70000; ++i) {
+            add(t, "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256),
+                std::to_string(i));
+            t.edit();
+            t.setInteger(Field::Speed, (i * 7919) % 10007);
+            t.post();
+        }
+    };
+    auto verdict = [](ProxyTable& t, int step) {
+        t.first();
+        t.moveBy(static_cast<std::size_t>(step * 131 % 70000));
+        t.edit();
+        t.setInteger(Field::Speed, step % 50);
+        t.setBoolean(Field::Valid, true);
+        t.post();
+    };
+    ProxyTable quiet(englishCollator()), busy(englishCollator()), atOnce(englishCollator());
+    fill(quiet);
+    fill(busy);
+    int quietSteps = 0;
+    for (ProxyTable::SortJob job(quiet, Field::Speed); !job.step(std::chrono::nanoseconds(0));)
+        ++quietSteps;
+    int steps = 0;
+    for (ProxyTable::SortJob job(busy, Field::Speed); !job.step(std::chrono::nanoseconds(0)); ++steps) {
+        ASSERT_LT(steps, quietSteps * 2) << "the sort began again";
+        verdict(busy, steps);
+    }
+    EXPECT_GT(steps, quietSteps / 2);
+    fill(atOnce);
+    for (int i = 0; i < steps; ++i)
+        verdict(atOnce, i);
+    atOnce.sortOn(Field::Speed);
+    std::string got, want;
+    busy.forEach([&](std::size_t, const ProxyRecord& r) { got += r.text(Field::Speed) + " "; });
+    atOnce.forEach([&](std::size_t, const ProxyRecord& r) { want += r.text(Field::Speed) + " "; });
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(busy.sortField(), Field::Speed);
+}
 } // namespace
 } // namespace vorin
