@@ -30,8 +30,13 @@ void check(const std::vector<std::string>& args)
         std::abort();
     if ((o.in && o.in->empty()) || (o.out && o.out->empty()))
         std::abort();
+    // A proxy to set names an endpoint and, where written, a known protocol: nothing else steers its kind.
     if (o.command == cli::Command::Proxy && o.proxyAction == cli::ProxyAction::Set && !o.help &&
-        !HostPort::parse(o.proxyTarget).valid())
+        (!o.proxyTarget.endpoint.valid() ||
+         (!o.proxyTarget.protocol.empty() &&
+          knownProtocol(o.proxyTarget.protocol) != o.proxyTarget.protocol)))
+        std::abort();
+    if (o.listenPort < 1 || o.listenPort > 65535)
         std::abort();
 }
 

@@ -30,6 +30,15 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
                       onguard(text);
               },
               [this] { return judgepool(true); }})
+    , relay_(
+          engine_, dispatcher, clock,
+          {[this](const std::string& text) {
+               showinfo(text);
+               if (onrelay)
+                   onrelay(text);
+           },
+           [this](const ProxyEntry& upstream) { midshowinfo(texts().relayUsing + upstream.endpoint.text()); },
+           [this] { return judgepool(true); }})
 {
     judge = Judge::builtin(endpoints_);
     // The program's own fetches go through the system proxy as it stands at start-up. The view is not
@@ -39,6 +48,7 @@ Tfrmvrdl::Tfrmvrdl(View& view, Dispatcher& dispatcher, Clock& clock, Endpoints e
 
 Tfrmvrdl::~Tfrmvrdl()
 {
+    relay_.stop();        // joins the relay's thread before anything it reports to goes
     coordinator_.reset(); // ends the hand-over and joins the workers first
     run_.reset();         // cancels outstanding checks while their engine still runs
 }
@@ -64,6 +74,7 @@ void Tfrmvrdl::frmshowExecute()
     downoption = readdownoption();
     refeshmemu();
     readjudge();
+    relayleftover();
     view_.setEntryVisible(MenuEntry::Mn03, false);
     view_.setMenuButtonVisible(false);
     startpagestep();
@@ -88,6 +99,8 @@ void Tfrmvrdl::btnshowmenuExecute()
 
 void Tfrmvrdl::FormClose()
 {
+    if (relay_.running())
+        stopproxy();     // the desktop gets its settings back before the relay it points at goes
     (void)writeoption(); // a settings store that cannot be written must not keep the window open
 }
 

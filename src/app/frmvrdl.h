@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include "app/localrelay.h"
 #include "app/proxyguard.h"
 #include "app/view.h"
 #include "check/validationrun.h"
@@ -89,6 +90,12 @@ public:
     // Makes proxy the system proxy, in its protocol and with its credentials.
     void startproxy(const ProxyEntry& proxy);
     void startproxy(const std::string& hostPort); // an HTTP proxy
+    // With userelay, 设为代理 starts the local relay in front of the table's valid proxies (first, the chosen
+    // row, before them) and makes the relay the system proxy; 停用代理 and closing the window stop it after
+    // the desktop has its settings back.
+    void startrelayproxy(const ProxyEntry& first);
+    bool userelay = false;
+    int relayport = 8899;
     void stopproxy();
     void btnsetproxyExecute();
     void btnstopproxyExecute();
@@ -157,6 +164,9 @@ public:
     ProxyGuard& guard() { return guard_; }
     // Also told what the guard says (a front end without a status line); GBK.
     std::function<void(const std::string&)> onguard;
+    // The local relay (本地中转) and what it says, likewise.
+    LocalRelay& localrelay() { return relay_; }
+    std::function<void(const std::string&)> onrelay;
 
     // Run state shared by the harvest and the validation run: busy while either is under way, autocheck
     // while a download asked for a validation after its listing.
@@ -211,6 +221,8 @@ private:
     bool runinsteps(ProxyTable::SortJob& job, const std::string& text);
     // Applies the proxy (or direct, when empty) to this program's own fetches and its browser pane.
     void setprocessproxy(const std::optional<ProxyEntry>& proxy);
+    // At start-up: a desktop left pointing at a relay that no longer runs gets its earlier settings back.
+    void relayleftover();
 
     View& view_;
     Dispatcher& dispatcher_;
@@ -224,6 +236,7 @@ private:
     std::unique_ptr<tdaili> coordinator_; // its end joins the workers that use the above
     bool shown_ = false;
     ProxyGuard guard_; // its checks use the engine above
+    LocalRelay relay_; // so do its health checks
     bool importing_ = false;
     bool listing_ = false;
     bool starting_ = false; // a download is starting its sources

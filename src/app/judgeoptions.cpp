@@ -24,6 +24,14 @@ constexpr const char* kGeoipFile = "geoipfile";
 constexpr const char* kFastChecks = "fastchecks";       // checks in flight; 0 or absent: the 120 ms pacing
 constexpr const char* kGuard = "guard";                 // 1: the proxy that stays alive is on
 constexpr const char* kGuardInterval = "guardinterval"; // its seconds between checks
+constexpr const char* kUseRelay = "userelay";           // 1: 设为代理 goes through the local relay
+constexpr const char* kRelayPort = "relayport";         // its port on loopback
+
+// A port from 1 to 65535; the default for anything else.
+int relayPort(std::uint32_t stored)
+{
+    return stored >= 1 && stored <= 65535 ? static_cast<int>(stored) : 8899;
+}
 
 int guardSeconds(std::uint32_t stored)
 {
@@ -64,6 +72,8 @@ void Tfrmvrdl::readjudge()
         static_cast<int>(std::min<std::uint32_t>(key.readDword(kFastChecks).value_or(0), kMostFastChecks)));
     guard_.on = key.readDword(kGuard).value_or(0) == 1;
     guard_.intervalSeconds = guardSeconds(key.readDword(kGuardInterval).value_or(60));
+    userelay = key.readDword(kUseRelay).value_or(0) == 1;
+    relayport = relayPort(key.readDword(kRelayPort).value_or(8899));
     Judge stored = judgeFrom(c, endpoints_);
     std::string why;
     if (c.url.empty() || stored.usable(why))
@@ -82,7 +92,9 @@ void Tfrmvrdl::mnjudgeExecute()
                               geoipfile,
                               fastchecks(),
                               guard_.on,
-                              guard_.intervalSeconds};
+                              guard_.intervalSeconds,
+                              userelay,
+                              relayport};
     auto chosen = view_.judgeDialog(current);
     if (!chosen)
         return;
@@ -101,6 +113,8 @@ void Tfrmvrdl::mnjudgeExecute()
     setfastchecks(std::clamp(chosen->fastChecks, 0, static_cast<int>(kMostFastChecks)));
     guard_.on = chosen->guard;
     guard_.intervalSeconds = guardSeconds(static_cast<std::uint32_t>(std::max(chosen->guardSeconds, 0)));
+    userelay = chosen->relay;
+    relayport = relayPort(static_cast<std::uint32_t>(std::max(chosen->relayPort, 0)));
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
     (void)(key.writeDword(kJudgePool, judgeauto ? 1 : 0) &&
            key.writeString(kJudgeUrl,
@@ -111,7 +125,9 @@ void Tfrmvrdl::mnjudgeExecute()
            key.writeString(kGeoipFile, gbk::fromUtf8(geoipfile)) &&
            key.writeDword(kFastChecks, static_cast<std::uint32_t>(fastchecks())) &&
            key.writeDword(kGuard, guard_.on ? 1 : 0) &&
-           key.writeDword(kGuardInterval, static_cast<std::uint32_t>(guard_.intervalSeconds)));
+           key.writeDword(kGuardInterval, static_cast<std::uint32_t>(guard_.intervalSeconds)) &&
+           key.writeDword(kUseRelay, userelay ? 1 : 0) &&
+           key.writeDword(kRelayPort, static_cast<std::uint32_t>(relayport)));
     std::string said = judgeauto ? texts().judgePool
                        : chosen->url.empty()
                            ? texts().judgeBuiltin
@@ -121,7 +137,9 @@ void Tfrmvrdl::mnjudgeExecute()
         said += texts().protocolsChosen + protocolNames(checkprotocols);
     if (fastchecks() > 0)
         said += texts().fastChosen + std::to_string(fastchecks()) + texts().checkCappedEnd;
-    if (guard_.on)
+    if (userelay)
+        said += texts().relayChosen + std::to_string(relayport);
+    if (guard_.on && !userelay)
         said += texts().guardChosen + std::to_string(guard_.intervalSeconds) + texts().guardChosenEnd;
     showinfo(said);
 }

@@ -5,10 +5,20 @@
 #include "platform/download.h"
 #include "platform/gbk.h"
 #include "platform/hostport.h"
+#include "platform/registry.h"
 #include "platform/texts.h"
 #include "system/systemproxy.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace vorin {
+namespace {
+
+// 1 while the system proxy points at the program's local relay.
+constexpr const char* kRelayActive = "relayactive";
+
+} // namespace
 
 std::string Tfrmvrdl::getproxy()
 {
@@ -42,9 +52,43 @@ void Tfrmvrdl::startproxy(const ProxyEntry& proxy)
         showinfo(t.desktopNoCredentials);
 }
 
+void Tfrmvrdl::startrelayproxy(const ProxyEntry& first)
+{
+    // The valid rows, fastest first (a row without a speed after every timed one).
+    std::vector<std::pair<std::int64_t, ProxyEntry>> rows;
+    table_.forEach([&](std::size_t, const ProxyRecord& r) {
+        if (r.mark == CheckMark::Failed || !(r.mark == CheckMark::Valid || r.boolean(Field::Valid)))
+            return;
+        ProxyEntry e = proxyOf(r);
+        if (e.endpoint.valid())
+            rows.emplace_back(r.has(Field::Speed) ? r.speed : std::numeric_limits<std::int64_t>::max(),
+                              std::move(e));
+    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<ProxyEntry> upstreams;
+    for (auto& [speed, e] : rows)
+        upstreams.push_back(std::move(e));
+    std::string why;
+    if (!relay_.start(static_cast<std::uint16_t>(relayport), relay::Rotate::Fastest, std::move(upstreams),
+                      first, why)) {
+        showinfo(texts().relayCannotStart + gbk::fromUtf8(why));
+        return;
+    }
+    startproxy(ProxyEntry{HostPort{"127.0.0.1", std::to_string(relay_.port())}, {}, {}});
+    // Remembered, so that a start after a crash finds the desktop pointing at a relay no longer there.
+    (void)registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey).writeDword(kRelayActive, 1);
+    midshowinfo(texts().relayUsing + first.endpoint.text());
+}
+
 void Tfrmvrdl::stopproxy()
 {
     const systemproxy::Outcome done = systemproxy::disable();
+    if (relay_.running()) {
+        relay_.stop(); // after the desktop has its settings back: it never points at nothing
+        (void)registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey)
+            .writeDword(kRelayActive, 0);
+    }
     clock_.sleep(100);
     setprocessproxy(std::nullopt);
     clock_.sleep(100);
@@ -70,7 +114,10 @@ void Tfrmvrdl::btnsetproxyExecute()
         view_.messageBox(texts().invalidProxy);
         return;
     }
-    startproxy(proxy);
+    if (userelay)
+        startrelayproxy(proxy);
+    else
+        startproxy(proxy);
 }
 
 void Tfrmvrdl::btnstopproxyExecute()
@@ -80,7 +127,22 @@ void Tfrmvrdl::btnstopproxyExecute()
 
 void Tfrmvrdl::guardtick()
 {
-    guard_.tick();
+    // While the relay runs its own health checks take the guard's place.
+    if (relay_.running())
+        relay_.tick();
+    else
+        guard_.tick();
+}
+
+void Tfrmvrdl::relayleftover()
+{
+    const auto program = registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey);
+    if (relay_.running() || program.readDword(kRelayActive).value_or(0) != 1)
+        return;
+    // The program ended while the desktop pointed at its relay: the desktop gets its earlier settings back.
+    if (const auto proxy = systemproxy::current(); proxy && proxy->endpoint.host == "127.0.0.1")
+        stopproxy();
+    (void)program.writeDword(kRelayActive, 0);
 }
 
 } // namespace vorin

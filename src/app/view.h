@@ -87,6 +87,8 @@ public:
         int fastChecks = 0;    // checks in flight; 0: one start every 120 ms
         bool guard = false;    // the proxy that stays alive
         int guardSeconds = 60; // its seconds between checks
+        bool relay = false;    // 设为代理 goes through the local relay
+        int relayPort = 8899;  // its port on loopback
     };
     virtual std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) = 0;
     // A text editor for a file the user keeps (UTF-8): the edited text, or nothing when cancelled.

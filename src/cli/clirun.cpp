@@ -128,6 +128,10 @@ int CliRunner::run()
         if (!load())
             return kExitFailed;
         return guard();
+    case Command::Relay:
+        if (!load())
+            return kExitFailed;
+        return relay();
     case Command::Proxy: // needs no run: see proxyCommand
     case Command::None:
         return kExitUsage;
@@ -300,6 +304,55 @@ int CliRunner::guard()
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
     }
     return interrupted_ ? kExitInterrupted : kExitFailed;
+}
+
+int CliRunner::relay()
+{
+    usejudges();
+    // The list's rows in its order (validate writes the fastest first), each in the protocol it is best
+    // used in, with its credentials.
+    std::vector<ProxyEntry> upstreams;
+    form_.table().forEach([&](std::size_t, const ProxyRecord& r) {
+        ProxyEntry e = proxyOf(r);
+        if (e.endpoint.valid())
+            upstreams.push_back(std::move(e));
+    });
+    if (upstreams.empty()) {
+        reporter_.error(say("列表中没有有效的代理", "the list holds no valid proxy"));
+        return kExitFailed;
+    }
+    const relay::Rotate rotate = options_.rotate == RelayRotate::Connection ? relay::Rotate::Connection
+                                 : options_.rotate == RelayRotate::Host     ? relay::Rotate::Host
+                                                                            : relay::Rotate::Fastest;
+    // Off a terminal every status text is a line of its own already; on one, each failover is a line.
+    form_.onrelay = [this](const std::string& text) {
+        if (reporter_.terminal())
+            reporter_.error(gbk::toUtf8(text));
+    };
+    LocalRelay& keeper = form_.localrelay();
+    std::string why;
+    if (!keeper.start(static_cast<std::uint16_t>(options_.listenPort), rotate, upstreams, std::nullopt,
+                      why)) {
+        reporter_.error(gbk::toUtf8(texts().relayCannotStart) + why);
+        return kExitFailed;
+    }
+    const std::string at = "127.0.0.1:" + std::to_string(keeper.port());
+    reporter_.error(say("本地中转在 " + at + " 上监听，上游代理 " + std::to_string(upstreams.size()) + " 个",
+                        "local relay listening on " + at + ", " + std::to_string(upstreams.size()) +
+                            " upstream proxies"));
+    if (options_.system)
+        form_.startproxy(ProxyEntry{HostPort{"127.0.0.1", std::to_string(keeper.port())}, {}, {}});
+    while (!interrupted_ && !keeper.noneLeft()) {
+        keeper.tick();
+        dispatcher_.waitMessages(std::chrono::milliseconds(200));
+    }
+    if (options_.system)
+        form_.stopproxy(); // the desktop gets its own settings back before the relay goes
+    keeper.stop();
+    if (interrupted_)
+        return kExitInterrupted;
+    reporter_.error(gbk::toUtf8(texts().relayPrefix + texts().relayNoneLeft));
+    return kExitFailed;
 }
 
 int CliRunner::write()

@@ -51,6 +51,8 @@ private:
     int write();
     // guard: until Ctrl-C (130) or until no valid proxy is left (1).
     int guard();
+    // relay: until Ctrl-C (130) or until no upstream is left (1).
+    int relay();
     // Waits in the event loop until done() holds or the run is interrupted; false when interrupted.
     bool waitUntil(const std::function<bool()>& done);
     double elapsedSeconds() const;

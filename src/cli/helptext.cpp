@@ -111,6 +111,40 @@ std::string helpText(Command command)
                    "                              or the result of validate --format json\n"
                    "  --interval S                seconds between checks (default 60)\n") +
                judges + help;
+    case Command::Relay:
+        return say("用法: vorindaili-cli relay --in 列表 [选项]\n\n"
+                   "本地中转：在 127.0.0.1（和 [::1]）上提供一个代理（HTTP 代理请求、CONNECT 隧道和 "
+                   "SOCKS5），\n"
+                   "把每个连接经由列表中的代理转发，某个代理失败时改用下一个（每次在标准错误写一行）。\n"
+                   "失败的代理暂停使用，经验证网页检查通过后才再用；没有可用的代理时拒绝请求，决不直接连接。"
+                   "\n"
+                   "按 Ctrl-C 以状态 130 退出；列表中的代理都不再可用时以状态 1 退出。\n",
+                   "Usage: vorindaili-cli relay --in LIST [options]\n\n"
+                   "Local relay: a proxy on 127.0.0.1 (and [::1]) taking HTTP proxy requests, CONNECT "
+                   "tunnels\n"
+                   "and SOCKS5, passing each connection on through a proxy of the list and moving to the "
+                   "next\n"
+                   "when one fails (a line on standard error each time). A proxy that failed is benched "
+                   "until\n"
+                   "a judge finds it working; with none left requests are refused, never sent directly.\n"
+                   "Ctrl-C exits with status 130; with no proxy of the list left it exits with status 1.\n") +
+               options + in +
+               say("                              也可以是 validate --format json 的结果（最快的在前）\n"
+                   "  --listen 127.0.0.1:端口     监听的端口（默认 8899），只能是本机的回环地址\n"
+                   "  --rotate 方式               "
+                   "fastest（默认，最快的可用代理）、connection（每个连接换一个）\n"
+                   "                              或 host（同一网站用同一个代理，保持登录）\n"
+                   "  --system                    运行期间把系统代理设为本地中转，退出时恢复\n",
+                   "                              or the result of validate --format json (fastest first)\n"
+                   "  --listen 127.0.0.1:PORT     the port to listen on (default 8899), loopback only\n"
+                   "  --rotate WAY                fastest (default: the fastest working proxy), connection\n"
+                   "                              (the next proxy for each connection) or host (the same "
+                   "proxy\n"
+                   "                              for a site while it works, so that logins survive)\n"
+                   "  --system                    make the relay the system proxy while it runs, and put "
+                   "the\n"
+                   "                              earlier one back at exit\n") +
+               judges + help;
     case Command::Proxy:
         return say("用法: vorindaili-cli proxy set 主机:端口 | stop | show\n\n"
                    "与窗口程序的按钮相同地设置或停用系统代理（当前用户的 Internet "
@@ -171,7 +205,8 @@ std::string helpText(Command command)
         "  locate    为没有位置的代理查询位置\n"
         "  run       下载，然后验证（可选查询位置）\n"
         "  proxy     设置、停用或显示系统代理\n"
-        "  guard     守护系统代理：失效时换为列表中下一个有效代理\n\n"
+        "  guard     守护系统代理：失效时换为列表中下一个有效代理\n"
+        "  relay     本地中转：在本机回环地址上提供一个代理，轮流经由列表中的代理转发\n\n"
         "每个命令的选项见 vorindaili-cli <命令> --help。\n"
         "结果写到标准输出或 --out 文件，进度和错误写到标准错误。\n"
         "退出状态：0 成功，1 运行失败，2 用法错误，130 被中断。\n",
@@ -184,7 +219,8 @@ std::string helpText(Command command)
         "  locate    look up the location of each proxy that has none\n"
         "  run       download, then validate (and look up locations if asked)\n"
         "  proxy     set, stop or show the system proxy\n"
-        "  guard     guard the system proxy: switch to the next valid proxy of a list when it fails\n\n"
+        "  guard     guard the system proxy: switch to the next valid proxy of a list when it fails\n"
+        "  relay     local relay: a proxy on loopback that passes connections on through a list's proxies\n\n"
         "The options of each command: vorindaili-cli <command> --help.\n"
         "Results go to standard output or the --out file, progress and errors to standard error.\n"
         "Exit status: 0 success, 1 the run failed, 2 a usage error, 130 interrupted.\n");

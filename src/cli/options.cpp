@@ -31,6 +31,9 @@ enum class Opt {
     Offline,
     Geoip,
     Interval,
+    Listen,
+    Rotate,
+    System,
 };
 
 struct OptionInfo {
@@ -57,6 +60,9 @@ constexpr OptionInfo kOptions[] = {
     {Opt::Offline, "--offline", false},
     {Opt::Geoip, "--geoip", true},
     {Opt::Interval, "--interval", true},
+    {Opt::Listen, "--listen", true},
+    {Opt::Rotate, "--rotate", true},
+    {Opt::System, "--system", false},
 };
 
 // The option a word names ("--out=x" names --out); null for none.
@@ -79,19 +85,25 @@ bool allowed(Command command, Opt opt)
     switch (opt) {
     case Opt::Out:
     case Opt::Format:
-        return command != Command::Proxy && command != Command::Guard;
+        return command != Command::Proxy && command != Command::Guard && command != Command::Relay;
     case Opt::Interval:
         return command == Command::Guard;
+    case Opt::Listen:
+    case Opt::Rotate:
+    case Opt::System:
+        return command == Command::Relay;
     case Opt::Groups:
     case Opt::Sources:
         return command == Command::Harvest || command == Command::Run;
     case Opt::In:
-        return command == Command::Validate || command == Command::Locate || command == Command::Guard;
+        return command == Command::Validate || command == Command::Locate || command == Command::Guard ||
+               command == Command::Relay;
     case Opt::Judge:
     case Opt::Judges:
     case Opt::Marker:
     case Opt::MarkerBytes:
-        return command == Command::Validate || command == Command::Run || command == Command::Guard;
+        return command == Command::Validate || command == Command::Run || command == Command::Guard ||
+               command == Command::Relay;
     case Opt::Concurrency:
     case Opt::Protocols:
         return command == Command::Validate || command == Command::Run;
@@ -109,6 +121,7 @@ bool allowed(Command command, Opt opt)
 constexpr std::pair<Command, const char*> kCommands[] = {
     {Command::Harvest, "harvest"}, {Command::Validate, "validate"}, {Command::Locate, "locate"},
     {Command::Run, "run"},         {Command::Proxy, "proxy"},       {Command::Guard, "guard"},
+    {Command::Relay, "relay"},
 };
 
 const char* commandName(Command command)
@@ -342,8 +355,33 @@ std::string takeValues(const Words& w, Options& o)
     o.offline = w.flags.count(Opt::Offline) && w.flags.at(Opt::Offline);
     if (std::string why = fileName(Opt::Geoip, "--geoip", o.geoip); !why.empty())
         return why;
-    return whole(Opt::Interval, "--interval", 1, 86400, " 1 到 86400 的秒数",
-                 "a number of seconds from 1 to 86400", o.interval);
+    if (std::string why = whole(Opt::Interval, "--interval", 1, 86400, " 1 到 86400 的秒数",
+                                "a number of seconds from 1 to 86400", o.interval);
+        !why.empty())
+        return why;
+    if (w.has(Opt::Listen)) {
+        // Loopback only: a relay on another interface would be an open proxy for the whole network.
+        const HostPort at = HostPort::parse(value(Opt::Listen));
+        if (!at.valid() || (at.host != "127.0.0.1" && at.host != "localhost" && at.host != "[::1]"))
+            return badValue("--listen", value(Opt::Listen),
+                            " 127.0.0.1:端口（本地中转只在本机的回环地址上监听）",
+                            "127.0.0.1:port (the relay listens on this machine's loopback only)");
+        o.listenPort = at.portNumber();
+    }
+    if (w.has(Opt::Rotate)) {
+        static const std::map<std::string, RelayRotate> rotations = {
+            {"fastest", RelayRotate::Fastest},
+            {"connection", RelayRotate::Connection},
+            {"host", RelayRotate::Host},
+        };
+        auto r = rotations.find(value(Opt::Rotate));
+        if (r == rotations.end())
+            return badValue("--rotate", value(Opt::Rotate), " fastest、connection 或 host",
+                            "fastest, connection or host");
+        o.rotate = r->second;
+    }
+    o.system = w.flags.count(Opt::System) && w.flags.at(Opt::System);
+    return {};
 }
 
 // Options that only mean something together.
@@ -381,8 +419,8 @@ Parsed parseArguments(const std::vector<std::string>& args)
     o.help = help != args.end();
     const std::vector<std::string> words(args.begin(), help);
     if (words.empty() && !o.help) {
-        p.error = say("缺少命令：harvest、validate、locate、run、proxy 或 guard",
-                      "missing command: harvest, validate, locate, run, proxy or guard") +
+        p.error = say("缺少命令：harvest、validate、locate、run、proxy、guard 或 relay",
+                      "missing command: harvest, validate, locate, run, proxy, guard or relay") +
                   seeHelp(Command::None);
         return p;
     }

@@ -21,6 +21,13 @@ enum class Command {
     Run,
     Proxy, // proxy set HOST:PORT | stop | show: the system proxy, as the window's buttons switch it
     Guard, // keeps the system proxy on a live proxy of a list until Ctrl-C or none is left
+    Relay, // the local relay in front of a list's proxies, until Ctrl-C or none is left
+};
+
+enum class RelayRotate {
+    Fastest,
+    Connection,
+    Host,
 };
 
 enum class ProxyAction {
@@ -58,6 +65,9 @@ struct Options {
     ProxyAction proxyAction = ProxyAction::Show; // proxy: what to do
     ProxyEntry proxyTarget;                      // proxy set: [scheme://][user:password@]host:port
     int interval = 60;                           // guard: seconds between checks
+    int listenPort = 8899;                       // relay: its port on 127.0.0.1 and [::1]
+    RelayRotate rotate = RelayRotate::Fastest;   // relay: how upstreams take turns
+    bool system = false;                         // relay: the system proxy points at it while it runs
 };
 
 // Usage errors carry a one-line message naming the problem; the program exits with status 2.

@@ -175,6 +175,14 @@ Texts build(Language language)
         m("桌面的代理设置与本程序保存的不同，桌面现为：",
           "The desktop's proxy setting differs from the one this program saved; the desktop now has: ");
     t.desktopNoProxy = m("不使用代理", "no proxy");
+    t.relayPrefix = m("本地中转：", "Local relay: ");
+    t.relayFailed = m(" 失败，", " failed, ");
+    t.relaySwitched = m("改用 ", "now through ");
+    t.relayNoneLeft = m("没有可用的上游代理，请求被拒绝（不会直接连接）",
+                        "no upstream proxy is left; requests are refused (never sent directly)");
+    t.relayUsing = m("当前代理为：本地中转 → ", "Current proxy: local relay → ");
+    t.relayChosen = m("，使用本地中转，端口 ", ", through the local relay on port ");
+    t.relayCannotStart = m("本地中转无法启动：", "The local relay cannot start: ");
     t.proxyNotAllSet = m("系统代理未能全部设置：", "The system proxy could not be set everywhere: ");
     t.proxyNotRestored =
         m("桌面原来的代理设置未能恢复，下次停用时再试：",

@@ -125,6 +125,15 @@ struct Texts {
     // A switch of the system proxy: a part that could not be written (what follows), and a desktop whose
     // own settings cannot hold the proxy's user name and password.
     std::string proxyNotAllSet;
+    // The local relay: "本地中转：" host:port " 失败，" then "改用 " host:port or relayNoneLeft; the info
+    // text while it carries the connections ("当前代理为：本地中转 → " host:port).
+    std::string relayPrefix;
+    std::string relayFailed;
+    std::string relaySwitched;
+    std::string relayNoneLeft;
+    std::string relayUsing;
+    std::string relayCannotStart;
+    std::string relayChosen; // the settings dialog's summary ("，使用本地中转，端口 8899")
     std::string proxyNotRestored;
     std::string desktopNoCredentials;
     // The guard: "守护代理：" host:port " 两次检查失败，" then "已换为 " host:port or the stop.

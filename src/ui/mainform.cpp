@@ -542,6 +542,16 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     interval->setRange(5, 86400);
     interval->setSuffix(QStringLiteral(" 秒"));
     interval->setValue(current.guardSeconds);
+    // The local relay: 设为代理 points the desktop at it, and it moves to the next proxy when one fails.
+    auto* relay = new QCheckBox(
+        QStringLiteral("使用本地中转：经由本机的中转使用代理，代理失效时自动换用下一个"), &dialog);
+    relay->setObjectName(QStringLiteral("relay"));
+    relay->setChecked(current.relay);
+    auto* relayPort = new QSpinBox(&dialog);
+    relayPort->setObjectName(QStringLiteral("relayPort"));
+    relayPort->setRange(1, 65535);
+    relayPort->setValue(current.relayPort);
+    relayPort->setToolTip(QStringLiteral("本地中转只在本机的回环地址（127.0.0.1）上监听"));
     auto single = [url, marker, bytes](int index) {
         for (QWidget* w :
              {static_cast<QWidget*>(url), static_cast<QWidget*>(marker), static_cast<QWidget*>(bytes)})
@@ -559,6 +569,8 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     form->addRow(QStringLiteral("同时检查的代理数："), fast);
     form->addRow(QString(), guard);
     form->addRow(QStringLiteral("守护代理的检查间隔："), interval);
+    form->addRow(QString(), relay);
+    form->addRow(QStringLiteral("本地中转的端口："), relayPort);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
@@ -580,7 +592,9 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
                        geoip->text().trimmed().toStdString(),
                        fast->value(),
                        guard->isChecked(),
-                       interval->value()};
+                       interval->value(),
+                       relay->isChecked(),
+                       relayPort->value()};
 }
 
 void MainForm::openExternal(const std::string& url)

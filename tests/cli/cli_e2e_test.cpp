@@ -460,6 +460,43 @@ TEST_F(CliEndToEnd, ASocks5ProxyWithAPasswordReachesTheShellsWholeAndTheGuardKee
     ::waitpid(socks, nullptr, 0);
 }
 
+// relay passes a client's requests on through the list's proxies: a dead one gives way to the next with a
+// line on standard error, --system points the system proxy at the relay while it runs and puts the earlier
+// setting back at exit, and Ctrl-C exits 130.
+TEST_F(CliEndToEnd, RelayCarriesRequestsThroughTheListAndPutsTheSystemProxyBack)
+{
+    test::FakeProxy live(test::FakeProxy::Kind::Http, "127.0.97.2");
+    test::HttpFixture site("127.0.97.1");
+    site.serve("/page", "through the relay\n");
+    const auto list = dir.path() / "upstreams.txt";
+    test::writeFile(list, "127.0.97.9:9\n" + live.hostPort() + "\n"); // nothing listens at the first
+    runCli(work.path(), {"proxy", "stop"});
+    std::string fetched, systemWhileRunning;
+    std::thread client([&] {
+        for (int i = 0; i < 200 && !test::listening("127.0.0.1", 18899); ++i)
+            std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(200ms); // --system is set just after the relay listens
+        systemWhileRunning = systemproxy::read();
+        if (FILE* p =
+                ::popen(("curl -sS --max-time 5 -x 127.0.0.1:18899 " + site.root() + "/page").c_str(), "r")) {
+            char buf[256];
+            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+                fetched.append(buf, n);
+            ::pclose(p);
+        }
+    });
+    CliResult r = runCli(
+        work.path(), {"relay", "--in", list.string(), "--listen", "127.0.0.1:18899", "--system"}, "", 3000ms);
+    client.join();
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_EQ(fetched, "through the relay\n");
+    EXPECT_NE(r.err.find("本地中转：127.0.97.9:9 失败，改用 " + live.hostPort()), std::string::npos) << r.err;
+    EXPECT_EQ(systemWhileRunning, "127.0.0.1:18899");
+    EXPECT_EQ(systemproxy::read(), "");
+    // Only loopback: a relay on another interface would serve the whole network.
+    EXPECT_EQ(runCli(work.path(), {"relay", "--in", list.string(), "--listen", "0.0.0.0:8899"}).status, 2);
+}
+
 TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
 {
     const auto earlier = dir.path() / "earlier.txt";

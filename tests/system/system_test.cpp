@@ -7,7 +7,9 @@
 #include "platform/download.h"
 #include "platform/kdeproxy.h"
 #include "platform/registry.h"
+#include "support/fakeproxy.h"
 #include "support/fakes.h"
+#include "support/httpfixture.h"
 #include "system/systemproxy.h"
 #include "table/gridview.h"
 
@@ -407,6 +409,42 @@ TEST_F(SystemTest, OnKdeTheSwitchEditsKioslavercAndPutsItBack)
     EXPECT_TRUE(std::filesystem::is_directory(kdeproxy::configFile()));
     std::filesystem::remove(kdeproxy::configFile());
     kdeproxy::setNotifier([] {});
+}
+
+// With the local relay chosen, 设为代理 points the desktop at the relay with the row as its first upstream
+// and the program's own fetches go through it; 停用代理 puts the desktop back and stops the relay; a start
+// that finds the desktop pointing at a relay that no longer runs (the program ended without a stop) puts the
+// earlier settings back.
+TEST_F(SystemTest, TheLocalRelayStandsBetweenTheDesktopAndTheChosenProxy)
+{
+    test::FakeProxy upstream(test::FakeProxy::Kind::Http, "127.0.98.2");
+    test::HttpFixture site("127.0.98.1");
+    site.serve("/page", "via the relay\n");
+    start();
+    form->userelay = true;
+    form->relayport = 0; // a free port
+    const HostPort up = HostPort::parse(upstream.hostPort());
+    gridRow(1, up.host, up.port, CheckMark::Valid);
+    form->btnsetproxyExecute();
+    ASSERT_TRUE(form->localrelay().running());
+    const std::string at = "127.0.0.1:" + std::to_string(form->localrelay().port());
+    EXPECT_EQ(form->getproxy(), at);
+    EXPECT_EQ(view.infos.back(), g("当前代理为：本地中转 → ") + upstream.hostPort());
+    EXPECT_EQ(download::processProxy(), at);
+    const auto page = dir.path() / "page.html";
+    ASSERT_EQ(download::toFile(site.root() + "/page", page), download::Result::Ok);
+    EXPECT_EQ(test::readFile(page), "via the relay\n");
+
+    form->btnstopproxyExecute();
+    EXPECT_FALSE(form->localrelay().running());
+    EXPECT_EQ(form->getproxy(), "");
+
+    form->btnsetproxyExecute();
+    EXPECT_EQ(form->getproxy(), "127.0.0.1:" + std::to_string(form->localrelay().port()));
+    form.reset(); // ended without a stop
+    start();
+    EXPECT_EQ(form->getproxy(), "");
+    EXPECT_EQ(view.infos.back(), g("当前代理为：禁用"));
 }
 
 TEST_F(SystemTest, WebCheckAlternatesThePagesAndPurgesTheOther)

@@ -304,6 +304,36 @@ TEST_F(MainFormTest, AProxySetAtRunTimeCarriesTheNextCheck)
     form.close();
 }
 
+// With the local relay chosen, 设为代理 points the pane at the relay, and the pages come through the row
+// behind it; 停用代理 stops the relay.
+TEST_F(MainFormTest, ThePaneBrowsesThroughTheLocalRelay)
+{
+    test::HttpFixture proxy("127.0.0.3");
+    proxy.serve("/yourip.php", "page A seen through the relay");
+    Endpoints endpoints = testEndpoints();
+    endpoints.set("mainsite", "http://mainsite.vorin.test:81");
+    MainForm form(dispatcher, clock, endpoints);
+    QSignalSpy loads(form.browser(), &QWebEngineView::loadFinished);
+    form.show();
+    loads.wait(20000);
+    form.controller().userelay = true;
+    form.controller().relayport = 0; // a free port
+    form.controller().importbytes(proxy.hostPort() + "\r\n");
+    form.controller().showingrid();
+    form.controller().grid().setSelectedRow(1);
+    press(form.control("BTN_STARTPROXY"));
+    ASSERT_TRUE(form.controller().localrelay().running());
+    EXPECT_EQ(QNetworkProxy::applicationProxy().hostName(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(QNetworkProxy::applicationProxy().port(), form.controller().localrelay().port());
+    press(form.control("BTN_VAIL"));
+    EXPECT_EQ(waitForText(form.browser(), QStringLiteral("page A seen through the relay")),
+              QStringLiteral("page A seen through the relay"));
+    EXPECT_EQ(proxy.count("http://mainsite.vorin.test:81/yourip.php"), 1u);
+    press(form.control("BTN_STOPPROXY"));
+    EXPECT_FALSE(form.controller().localrelay().running());
+    form.close();
+}
+
 TEST_F(MainFormTest, TheSaveDialogNamesItsEntriesAsTheFilterDoes)
 {
     MainForm form(dispatcher, clock, testEndpoints());

@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "app/localrelay.h"
+
+#include "platform/texts.h"
+
+#include <algorithm>
+
+namespace vorin {
+
+LocalRelay::LocalRelay(FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, Host host)
+    : engine_(engine)
+    , dispatcher_(dispatcher)
+    , clock_(clock)
+    , host_(std::move(host))
+{
+}
+
+LocalRelay::~LocalRelay()
+{
+    stop();
+}
+
+bool LocalRelay::start(std::uint16_t port, relay::Rotate rotate, std::vector<ProxyEntry> upstreams,
+                       std::optional<ProxyEntry> first, std::string& why)
+{
+    if (!relay_) {
+        std::weak_ptr<bool> alive = alive_;
+        Dispatcher* dispatcher = &dispatcher_;
+        relay::Options options;
+        options.port = port;
+        options.rotate = rotate;
+        // The relay's thread hands each event to the main thread; a keeper gone by then hears nothing.
+        auto relay =
+            std::make_unique<relay::Relay>(options, [this, alive, dispatcher](const relay::Event& e) {
+                dispatcher->post([this, alive, e] {
+                    if (alive.lock())
+                        event(e);
+                });
+            });
+        if (IoResult r = relay->start(); !r) {
+            why = r.message;
+            return false;
+        }
+        relay_ = std::move(relay);
+    }
+    if (first) {
+        upstreams.erase(std::remove(upstreams.begin(), upstreams.end(), *first), upstreams.end());
+        upstreams.insert(upstreams.begin(), *first);
+    }
+    upstreams_ = upstreams;
+    due_.clear();
+    benched_.clear();
+    deadAfterCheck_.clear();
+    saidNoneLeft_ = false;
+    relay_->setUpstreams(std::move(upstreams));
+    if (first)
+        relay_->prefer(*first);
+    return true;
+}
+
+void LocalRelay::stop()
+{
+    relay_.reset(); // joins its thread: no event comes after this
+    due_.clear();
+    checks_.clear();
+    retired_.clear();
+    benched_.clear();
+    deadAfterCheck_.clear();
+}
+
+bool LocalRelay::noneLeft() const
+{
+    return relay_ && !upstreams_.empty() && benched_.size() >= upstreams_.size() &&
+           deadAfterCheck_.size() >= upstreams_.size();
+}
+
+void LocalRelay::event(const relay::Event& e)
+{
+    if (!relay_)
+        return;
+    const Texts& t = texts();
+    switch (e.kind) {
+    case relay::Event::Kind::Using:
+        saidNoneLeft_ = false;
+        if (host_.carrying)
+            host_.carrying(e.to);
+        break;
+    case relay::Event::Kind::Failover:
+        host_.say(t.relayPrefix + e.from.endpoint.text() + t.relayFailed +
+                  (e.to.endpoint.empty() ? t.relayNoneLeft : t.relaySwitched + e.to.endpoint.text()));
+        break;
+    case relay::Event::Kind::Benched: {
+        const std::string key = e.from.endpoint.text();
+        benched_.insert(key);
+        due_.erase(
+            std::remove_if(due_.begin(), due_.end(), [&](const Due& d) { return d.upstream == e.from; }),
+            due_.end());
+        due_.push_back({e.from, clock_.tickCount() + static_cast<std::uint32_t>(e.backOff.count()) * 1000u});
+        break;
+    }
+    case relay::Event::Kind::NoneLeft:
+        if (!saidNoneLeft_)
+            host_.say(t.relayPrefix + t.relayNoneLeft);
+        saidNoneLeft_ = true;
+        break;
+    }
+}
+
+void LocalRelay::tick()
+{
+    retired_.clear();
+    if (!relay_)
+        return;
+    const std::uint32_t now = clock_.tickCount();
+    for (std::size_t i = 0; i < due_.size();) {
+        if (static_cast<std::int32_t>(now - due_[i].at) >= 0) {
+            const ProxyEntry upstream = due_[i].upstream;
+            due_.erase(due_.begin() + static_cast<std::ptrdiff_t>(i));
+            check(upstream);
+        } else {
+            ++i;
+        }
+    }
+}
+
+void LocalRelay::check(const ProxyEntry& upstream)
+{
+    const std::vector<Judge> pool = host_.judges ? host_.judges() : std::vector<Judge>{};
+    const std::string key = upstream.endpoint.text();
+    if (pool.empty() || checks_.count(key)) {
+        due_.push_back({upstream, clock_.tickCount() + 30000u}); // nothing can judge it now: later
+        return;
+    }
+    auto c = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    c->AccessType = TAccessType::atProxy;
+    c->Proxy = key;
+    c->Kind = kindOf(upstream);
+    c->Credentials = upstream.credentials;
+    c->setJudge(pool.front());
+    c->UserAgent = "Internet Explorer 7.0";
+    c->OnComplete = [this, upstream, key](TKeloInetChecker*, bool passed) {
+        auto it = checks_.find(key);
+        if (it != checks_.end()) {
+            retired_.push_back(std::move(it->second)); // goes at the next tick, not inside its completion
+            checks_.erase(it);
+        }
+        if (!relay_)
+            return;
+        if (passed) {
+            benched_.erase(key);
+            deadAfterCheck_.erase(key);
+            relay_->revive(upstream);
+        } else {
+            deadAfterCheck_.insert(key);
+            relay_->stillDead(upstream); // benched again, for longer: a Benched event follows
+        }
+    };
+    TKeloInetChecker& started = *c;
+    checks_[key] = std::move(c);
+    if (!started.Start()) {
+        checks_.erase(key);
+        due_.push_back({upstream, clock_.tickCount() + 30000u});
+    }
+}
+
+} // namespace vorin

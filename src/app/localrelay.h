@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#pragma once
+
+#include "check/KeloInetChecker.h"
+#include "config/judge.h"
+#include "platform/clock.h"
+#include "relay/relay.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vorin {
+
+// The local relay as the window and the CLI keep it: the relay itself, what it says turned into status
+// texts, and its health check, which takes the guard's place while it runs: an upstream the relay benched is
+// checked through the judges once its back-off has passed, and comes back only when the check passes.
+// Main thread.
+class LocalRelay {
+public:
+    struct Host {
+        std::function<void(const std::string& gbkText)> say;      // the status line
+        std::function<void(const ProxyEntry& upstream)> carrying; // the upstream the connections go through
+        std::function<std::vector<Judge>()> judges;               // the pool, read at each check
+    };
+    LocalRelay(FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, Host host);
+    ~LocalRelay();
+    LocalRelay(const LocalRelay&) = delete;
+    LocalRelay& operator=(const LocalRelay&) = delete;
+
+    // Starts the relay on 127.0.0.1:port (and [::1]) with upstreams fastest first, first (the user's
+    // choice) before them; a relay already running takes the new upstreams. false with why (UTF-8) when it
+    // cannot listen.
+    bool start(std::uint16_t port, relay::Rotate rotate, std::vector<ProxyEntry> upstreams,
+               std::optional<ProxyEntry> first, std::string& why);
+    void stop();
+    bool running() const { return relay_ != nullptr; }
+    std::uint16_t port() const { return relay_ ? relay_->port() : 0; }
+    // Makes the checks that are due; the window's timer and the CLI's loop call it often.
+    void tick();
+    // Every upstream is benched and has failed a check since: nothing is left to come back.
+    bool noneLeft() const;
+    std::size_t upstreams() const { return upstreams_.size(); }
+
+private:
+    void event(const relay::Event& e);
+    void check(const ProxyEntry& upstream);
+
+    FetchEngine& engine_;
+    Dispatcher& dispatcher_;
+    Clock& clock_;
+    Host host_;
+    std::unique_ptr<relay::Relay> relay_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true); // the relay's events find it gone
+    std::vector<ProxyEntry> upstreams_;
+    struct Due {
+        ProxyEntry upstream;
+        std::uint32_t at;
+    };
+    std::vector<Due> due_;
+    std::map<std::string, std::unique_ptr<TKeloInetChecker>> checks_; // by the upstream's host:port
+    std::vector<std::unique_ptr<TKeloInetChecker>> retired_;
+    std::set<std::string> deadAfterCheck_; // failed their last check
+    std::set<std::string> benched_;
+    bool saidNoneLeft_ = false;
+};
+
+} // namespace vorin

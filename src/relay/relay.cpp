@@ -1,0 +1,632 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+#include "relay/relay.h"
+
+#include "relay/wire.h"
+
+#include <array>
+#include <asio.hpp>
+#include <asio/experimental/as_tuple.hpp>
+#include <asio/experimental/awaitable_operators.hpp>
+#include <atomic>
+#include <thread>
+
+namespace vorin::relay {
+namespace {
+
+using asio::awaitable;
+using asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
+constexpr auto nothrow = asio::experimental::as_tuple(asio::use_awaitable);
+constexpr std::size_t kBuffer = 32 * 1024; // each way of a connection
+
+// One client's connection and the upstream it goes through. A watchdog closes both once the deadline has
+// passed: the idle limit while bytes flow, the upstream limit while one is being reached.
+struct Conn {
+    explicit Conn(tcp::socket s)
+        : client(std::move(s))
+        , upstream(client.get_executor())
+        , timer(client.get_executor())
+    {
+    }
+    tcp::socket client;
+    tcp::socket upstream;
+    asio::steady_timer timer;
+    Clock::time_point deadline = Clock::now();
+    bool done = false;
+
+    void touch(std::chrono::milliseconds limit) { deadline = Clock::now() + limit; }
+    void close()
+    {
+        asio::error_code ignored;
+        client.close(ignored);
+        upstream.close(ignored);
+    }
+};
+
+awaitable<void> watchdog(std::shared_ptr<Conn> c)
+{
+    while (!c->done) {
+        c->timer.expires_at(c->deadline);
+        co_await c->timer.async_wait(nothrow);
+        if (c->done)
+            co_return;
+        if (c->deadline <= Clock::now()) {
+            c->close();
+            co_return;
+        }
+    }
+}
+
+awaitable<bool> writeAll(tcp::socket& s, std::string_view bytes)
+{
+    if (bytes.empty())
+        co_return true;
+    auto [ec, n] = co_await asio::async_write(s, asio::buffer(bytes.data(), bytes.size()), nothrow);
+    co_return !ec;
+}
+
+// Answers the client and ends: what it still sends is read and dropped for a moment, so that a reset does
+// not take the answer with it.
+awaitable<void> refuse(std::shared_ptr<Conn> c, std::string answer)
+{
+    if (!co_await writeAll(c->client, answer))
+        co_return;
+    asio::error_code ignored;
+    c->client.shutdown(tcp::socket::shutdown_send, ignored);
+    c->touch(std::chrono::seconds(2));
+    std::array<char, 4096> chunk;
+    while (true) {
+        auto [ec, n] = co_await c->client.async_read_some(asio::buffer(chunk), nothrow);
+        if (ec)
+            co_return;
+    }
+}
+
+// Reads from s into buf until a head is complete (at most limit bytes); its end, or nothing.
+awaitable<std::optional<std::size_t>> readHead(tcp::socket& s, std::string& buf, std::size_t limit, Conn& c,
+                                               std::chrono::milliseconds idle)
+{
+    std::array<char, 4096> chunk;
+    while (true) {
+        if (auto end = wire::headEnd(buf))
+            co_return end;
+        if (buf.size() > limit)
+            co_return std::nullopt;
+        auto [ec, n] = co_await s.async_read_some(asio::buffer(chunk), nothrow);
+        if (ec)
+            co_return std::nullopt;
+        buf.append(chunk.data(), n);
+        c.touch(idle);
+    }
+}
+
+awaitable<bool> readAtLeast(tcp::socket& s, std::string& buf, std::size_t size)
+{
+    std::array<char, 512> chunk;
+    while (buf.size() < size) {
+        auto [ec, n] = co_await s.async_read_some(asio::buffer(chunk), nothrow);
+        if (ec)
+            co_return false;
+        buf.append(chunk.data(), n);
+    }
+    co_return true;
+}
+
+// Copies from one socket to the other until the first ends; the other's sending side is shut then.
+awaitable<void> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::socket& to,
+                     std::chrono::milliseconds idle)
+{
+    std::unique_ptr<char[]> buf(new char[kBuffer]);
+    while (true) {
+        auto [ec, n] = co_await from.async_read_some(asio::buffer(buf.get(), kBuffer), nothrow);
+        if (ec) {
+            asio::error_code ignored;
+            to.shutdown(tcp::socket::shutdown_send, ignored);
+            co_return;
+        }
+        c->touch(idle);
+        auto [wec, written] = co_await asio::async_write(to, asio::buffer(buf.get(), n), nothrow);
+        if (wec) {
+            c->close();
+            co_return;
+        }
+    }
+}
+
+bool loopbackName(const std::string& host)
+{
+    return host == "localhost" || host == "localhost." || host == "::1" || host == "::" ||
+           host == "0.0.0.0" || host.rfind("127.", 0) == 0 || host.rfind("::ffff:127.", 0) == 0;
+}
+
+} // namespace
+
+struct Relay::State {
+    State(Options o, Listener l) : options(o), listener(std::move(l)), pool(o.rotate) {}
+
+    asio::io_context io{1};
+    std::vector<tcp::acceptor> acceptors;
+    Options options;
+    Listener listener;
+    UpstreamPool pool;
+    std::uint16_t port = 0;
+    std::size_t clients = 0;
+    std::optional<ProxyEntry> using_; // the upstream that carried the last connection
+    std::atomic<std::size_t> seenClients{0}, seenUpstreams{0}, seenHealthy{0};
+    std::thread thread;
+
+    void say(const Event& e)
+    {
+        if (listener)
+            listener(e);
+    }
+    void mirror()
+    {
+        seenClients = clients;
+        seenUpstreams = pool.size();
+        seenHealthy = pool.healthy();
+    }
+    bool isSelf(const HostPort& endpoint) const
+    {
+        std::string host = endpoint.host;
+        if (host.size() > 2 && host.front() == '[')
+            host = host.substr(1, host.size() - 2);
+        return loopbackName(host) && endpoint.portNumber() == port;
+    }
+
+    void setUpstreams(const std::vector<ProxyEntry>& list)
+    {
+        std::vector<ProxyEntry> kept;
+        for (const ProxyEntry& e : list) {
+            if (e.endpoint.valid() && !isSelf(e.endpoint))
+                kept.push_back(e);
+        }
+        pool.set(kept);
+        mirror();
+    }
+
+    void used(std::size_t i, const std::string& host)
+    {
+        pool.worked(i, host);
+        if (!using_ || !(*using_ == pool.at(i))) {
+            using_ = pool.at(i);
+            say({Event::Kind::Using, {}, *using_, {}});
+        }
+    }
+
+    void fail(std::size_t i, const std::string& host, const std::vector<std::size_t>& tried)
+    {
+        const ProxyEntry from = pool.at(i);
+        const UpstreamPool::Benched b = pool.failed(i);
+        mirror();
+        if (!b.now)
+            return;
+        say({Event::Kind::Benched, from, {}, b.backOff});
+        const auto next = pool.choose(host, tried);
+        say({Event::Kind::Failover, from, next ? pool.at(*next) : ProxyEntry{}, {}});
+        if (using_ && *using_ == from)
+            using_.reset();
+    }
+
+    // Reaches upstream i and, for a tunnel (or a plain request through a proxy that is no HTTP proxy), has
+    // it open a connection to host:port. extra: bytes of the tunnel that came with the upstream's answer.
+    // (Every co_await here stands in a statement of its own, never inside a condition with temporaries.)
+    awaitable<bool> through(std::shared_ptr<Conn> c, const ProxyEntry& up, const std::string& host,
+                            std::uint16_t port, bool tunnel, std::string& extra)
+    {
+        c->touch(options.upstreamLimit);
+        asio::error_code ignored;
+        c->upstream.close(ignored);
+        c->upstream = tcp::socket(c->client.get_executor());
+        std::string upHost = up.endpoint.host;
+        if (upHost.size() > 2 && upHost.front() == '[')
+            upHost = upHost.substr(1, upHost.size() - 2);
+        tcp::resolver resolver(c->client.get_executor());
+        auto [rec, found] = co_await resolver.async_resolve(upHost, up.endpoint.port, nothrow);
+        if (rec)
+            co_return false;
+        auto [cec, ep] = co_await asio::async_connect(c->upstream, found, nothrow);
+        if (cec)
+            co_return false;
+        c->upstream.set_option(tcp::no_delay(true), ignored);
+        const Protocol kind = kindOf(up);
+        if (!tunnel && kind == Protocol::Http)
+            co_return true; // the request goes to the proxy itself
+        std::string buf;
+        bool ok = false;
+        if (kind == Protocol::Http || kind == Protocol::Https) {
+            const std::string ask = wire::connectHead(host, port, up.credentials);
+            ok = co_await writeAll(c->upstream, ask);
+            if (!ok)
+                co_return false;
+            const auto end = co_await readHead(c->upstream, buf, options.maxHead, *c, options.upstreamLimit);
+            if (!end)
+                co_return false;
+            const auto answer = wire::parseAnswer(std::string_view(buf).substr(0, *end));
+            if (!answer || answer->status / 100 != 2)
+                co_return false;
+            extra = buf.substr(*end);
+            co_return true;
+        }
+        if (kind == Protocol::Socks5) {
+            const bool credentials = !up.credentials.empty();
+            const std::string hello = wire::socks5Hello(credentials);
+            ok = co_await writeAll(c->upstream, hello);
+            if (ok)
+                ok = co_await readAtLeast(c->upstream, buf, 2);
+            if (!ok || buf[0] != 5)
+                co_return false;
+            if (buf[1] == 2 && credentials) {
+                buf.erase(0, 2);
+                const std::string auth = wire::socks5Auth(up.credentials);
+                ok = co_await writeAll(c->upstream, auth);
+                if (ok)
+                    ok = co_await readAtLeast(c->upstream, buf, 2);
+                if (!ok || buf[1] != 0)
+                    co_return false;
+            } else if (buf[1] != 0) {
+                co_return false;
+            }
+            buf.erase(0, 2);
+            const std::string connect = wire::socks5Connect(host, port);
+            ok = co_await writeAll(c->upstream, connect);
+            if (ok)
+                ok = co_await readAtLeast(c->upstream, buf, 5);
+            if (!ok)
+                co_return false;
+            const auto size = wire::socks5ReplySize(buf);
+            if (!size || *size == 0)
+                co_return false;
+            ok = co_await readAtLeast(c->upstream, buf, *size);
+            if (!ok || buf[1] != 0)
+                co_return false;
+            extra = buf.substr(*size);
+            co_return true;
+        }
+        // SOCKS4 carries an IPv4 address: the name is resolved here, the one case where it is.
+        tcp::resolver names(c->client.get_executor());
+        auto [nec, addresses] = co_await names.async_resolve(tcp::v4(), host, std::to_string(port), nothrow);
+        if (nec || addresses.empty())
+            co_return false;
+        const auto bytes = addresses.begin()->endpoint().address().to_v4().to_bytes();
+        const std::uint8_t ip[4] = {bytes[0], bytes[1], bytes[2], bytes[3]};
+        const std::string connect = wire::socks4Connect(ip, port, up.credentials);
+        ok = co_await writeAll(c->upstream, connect);
+        if (ok)
+            ok = co_await readAtLeast(c->upstream, buf, 8);
+        if (!ok || buf[1] != 0x5A)
+            co_return false;
+        extra = buf.substr(8);
+        co_return true;
+    }
+
+    // A tunnel to host:port through the first upstream that opens one (at most triesPerRequest).
+    awaitable<bool> tunnel(std::shared_ptr<Conn> c, const std::string& host, std::uint16_t port,
+                           std::string& extra)
+    {
+        std::vector<std::size_t> tried;
+        for (int t = 0; t < options.triesPerRequest; ++t) {
+            const auto i = pool.choose(host, tried);
+            if (!i)
+                break;
+            tried.push_back(*i);
+            const ProxyEntry up = pool.at(*i); // the pool may change while this waits
+            const bool opened = co_await through(c, up, host, port, true, extra);
+            const bool same = *i < pool.size() && pool.at(*i) == up;
+            if (opened) {
+                if (same)
+                    used(*i, host);
+                co_return true;
+            }
+            if (same)
+                fail(*i, host, tried);
+        }
+        if (pool.healthy() == 0)
+            say({Event::Kind::NoneLeft, {}, {}, {}});
+        co_return false;
+    }
+
+    awaitable<void> pipe(std::shared_ptr<Conn> c)
+    {
+        using namespace asio::experimental::awaitable_operators;
+        c->touch(options.idle);
+        co_await (copy(c, c->client, c->upstream, options.idle) &&
+                  copy(c, c->upstream, c->client, options.idle));
+    }
+
+    awaitable<void> socks5(std::shared_ptr<Conn> c, std::string buf)
+    {
+        std::array<char, 512> chunk;
+        wire::Socks5Greeting g;
+        while ((g = wire::parseSocks5Greeting(buf)).state == wire::Parsed::Incomplete) {
+            auto [ec, n] = co_await c->client.async_read_some(asio::buffer(chunk), nothrow);
+            if (ec)
+                co_return;
+            buf.append(chunk.data(), n);
+        }
+        if (g.state == wire::Parsed::Bad)
+            co_return;
+        static const std::string refused("\x05\xFF", 2), accepted("\x05\x00", 2);
+        if (!g.noAuth) {
+            co_await writeAll(c->client, refused);
+            co_return;
+        }
+        buf.erase(0, g.size);
+        bool ok = co_await writeAll(c->client, accepted);
+        if (!ok)
+            co_return;
+        wire::Socks5Request r;
+        while ((r = wire::parseSocks5Request(buf)).state == wire::Parsed::Incomplete) {
+            if (buf.size() > 600)
+                co_return;
+            auto [ec, n] = co_await c->client.async_read_some(asio::buffer(chunk), nothrow);
+            if (ec)
+                co_return;
+            buf.append(chunk.data(), n);
+        }
+        std::uint8_t code = 0;
+        if (r.state == wire::Parsed::Bad)
+            code = 1;
+        else if (r.command != 1)
+            code = 7;
+        else if (loopbackName(r.host) && r.port == port)
+            code = 2; // the relay itself: a loop
+        std::string extra;
+        if (code == 0) {
+            const bool opened = co_await tunnel(c, r.host, r.port, extra);
+            code = opened ? 0 : 1;
+        }
+        const std::string reply = wire::socks5Reply(code);
+        ok = co_await writeAll(c->client, reply);
+        if (!ok || code != 0)
+            co_return;
+        const std::string early = buf.substr(r.size);
+        ok = co_await writeAll(c->client, extra);
+        if (ok)
+            ok = co_await writeAll(c->upstream, early);
+        if (ok)
+            co_await pipe(c);
+    }
+
+    awaitable<void> http(std::shared_ptr<Conn> c, std::string buf)
+    {
+        const auto end = co_await readHead(c->client, buf, options.maxHead, *c, options.idle);
+        if (!end) {
+            if (buf.size() > options.maxHead) {
+                std::string answer = wire::refusal(431, "Request Header Fields Too Large");
+                co_await refuse(c, std::move(answer));
+            }
+            co_return;
+        }
+        const auto request = wire::parseRequest(std::string_view(buf).substr(0, *end));
+        if (!request) {
+            std::string answer = wire::refusal(400, "Bad Request");
+            co_await refuse(c, std::move(answer));
+            co_return;
+        }
+        if (loopbackName(request->host) && request->port == port) {
+            std::string answer = wire::refusal(403, "Forbidden");
+            co_await refuse(c, std::move(answer));
+            co_return;
+        }
+        std::string rest = buf.substr(*end);
+        if (!request->tunnel) {
+            co_await plain(c, *request, std::move(rest));
+            co_return;
+        }
+        std::string extra;
+        const bool opened = co_await tunnel(c, request->host, request->port, extra);
+        if (!opened) {
+            std::string answer = wire::noUpstreamAnswer();
+            co_await refuse(c, std::move(answer));
+            co_return;
+        }
+        static const std::string established = "HTTP/1.1 200 Connection established\r\n\r\n";
+        bool ok = co_await writeAll(c->client, established);
+        if (ok)
+            ok = co_await writeAll(c->client, extra);
+        if (ok)
+            ok = co_await writeAll(c->upstream, rest);
+        if (ok)
+            co_await pipe(c);
+    }
+
+    // A plain request: sent on through an upstream, moved to another only while nothing of the answer has
+    // reached the client and the request may be made again.
+    awaitable<void> plain(std::shared_ptr<Conn> c, const wire::Request& request, std::string body)
+    {
+        std::vector<std::size_t> tried;
+        for (int t = 0; t < options.triesPerRequest; ++t) {
+            const auto i = pool.choose(request.host, tried);
+            if (!i)
+                break;
+            tried.push_back(*i);
+            const ProxyEntry up = pool.at(*i);
+            std::string extra;
+            const bool reached = co_await through(c, up, request.host, request.port, false, extra);
+            const bool same = *i < pool.size() && pool.at(*i) == up;
+            if (!reached) {
+                if (same)
+                    fail(*i, request.host, tried);
+                continue;
+            }
+            const bool direct = kindOf(up) == Protocol::Http;
+            const std::string head =
+                wire::forwardHead(request, direct, direct ? up.credentials : std::string());
+            bool sent = co_await writeAll(c->upstream, head);
+            if (sent)
+                sent = co_await writeAll(c->upstream, body);
+            if (!sent) {
+                if (same)
+                    fail(*i, request.host, tried);
+                if (!wire::retryable(request))
+                    break;
+                continue;
+            }
+            // The rest of a body goes on while the answer comes (such a request is never made again).
+            if (request.body)
+                asio::co_spawn(c->client.get_executor(), copy(c, c->client, c->upstream, options.idle),
+                               asio::detached);
+            // An upstream that took the request and says nothing is given a while, then the next.
+            c->touch(options.upstreamLimit * 3);
+            std::string answer = extra;
+            const auto end = co_await readHead(c->upstream, answer, options.maxHead, *c, options.idle);
+            std::optional<wire::Answer> parsed;
+            if (end)
+                parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
+            if (!parsed) {
+                if (same)
+                    fail(*i, request.host, tried);
+                if (!wire::retryable(request) || !c->client.is_open())
+                    break;
+                asio::error_code ignored;
+                c->upstream.close(ignored);
+                continue;
+            }
+            if (same)
+                used(*i, request.host);
+            const std::string early = answer.substr(*end);
+            bool ok = co_await writeAll(c->client, parsed->head);
+            if (ok)
+                ok = co_await writeAll(c->client, early);
+            if (!ok)
+                co_return;
+            c->touch(options.idle);
+            co_await copy(c, c->upstream, c->client, options.idle);
+            co_return;
+        }
+        if (pool.healthy() == 0)
+            say({Event::Kind::NoneLeft, {}, {}, {}});
+        std::string answer = wire::noUpstreamAnswer();
+        co_await refuse(c, std::move(answer));
+    }
+
+    awaitable<void> serve(std::shared_ptr<Conn> c)
+    {
+        ++clients;
+        mirror();
+        c->touch(options.idle);
+        asio::co_spawn(io, watchdog(c), asio::detached);
+        std::string buf;
+        std::array<char, 4096> chunk;
+        auto [ec, n] = co_await c->client.async_read_some(asio::buffer(chunk), nothrow);
+        if (!ec) {
+            buf.assign(chunk.data(), n);
+            if (buf[0] == 5)
+                co_await socks5(c, std::move(buf));
+            else
+                co_await http(c, std::move(buf));
+        }
+        c->done = true;
+        c->timer.cancel();
+        c->close();
+        --clients;
+        mirror();
+    }
+
+    awaitable<void> accept(tcp::acceptor& acceptor)
+    {
+        while (acceptor.is_open()) {
+            auto [ec, socket] = co_await acceptor.async_accept(nothrow);
+            if (ec) {
+                if (ec == asio::error::operation_aborted)
+                    co_return;
+                continue; // a descriptor shortage: the next one may work
+            }
+            if (clients >= options.maxClients)
+                continue; // closed at once: more than the relay serves
+            asio::error_code ignored;
+            socket.set_option(tcp::no_delay(true), ignored);
+            asio::co_spawn(io, serve(std::make_shared<Conn>(std::move(socket))), asio::detached);
+        }
+    }
+};
+
+Relay::Relay(Options options, Listener listener)
+    : options_(options)
+    , state_(std::make_shared<State>(options, std::move(listener)))
+{
+}
+
+Relay::~Relay()
+{
+    state_->io.stop();
+    if (state_->thread.joinable())
+        state_->thread.join();
+}
+
+IoResult Relay::start()
+{
+    State& s = *state_;
+    asio::error_code ec;
+    std::uint16_t port = options_.port;
+    for (const char* address : {"127.0.0.1", "::1"}) {
+        tcp::acceptor a(s.io);
+        const tcp::endpoint at(asio::ip::make_address(address), port);
+        a.open(at.protocol(), ec);
+        if (!ec)
+            a.set_option(tcp::acceptor::reuse_address(true), ec);
+        if (!ec)
+            a.bind(at, ec);
+        if (!ec)
+            a.listen(asio::socket_base::max_listen_connections, ec);
+        if (ec) {
+            if (s.acceptors.empty())
+                return IoResult::failure(std::string("127.0.0.1:") + std::to_string(port) + ": " +
+                                         ec.message());
+            continue; // no IPv6 loopback here: IPv4 alone
+        }
+        port = a.local_endpoint().port();
+        s.acceptors.push_back(std::move(a));
+    }
+    port_ = port;
+    s.port = port;
+    for (tcp::acceptor& a : s.acceptors)
+        asio::co_spawn(s.io, s.accept(a), asio::detached);
+    s.thread = std::thread([state = state_] { state->io.run(); });
+    return IoResult::success();
+}
+
+void Relay::setUpstreams(std::vector<ProxyEntry> fastestFirst)
+{
+    asio::post(state_->io, [s = state_.get(), list = std::move(fastestFirst)] { s->setUpstreams(list); });
+}
+
+void Relay::prefer(ProxyEntry proxy)
+{
+    asio::post(state_->io, [s = state_.get(), proxy = std::move(proxy)] {
+        if (proxy.endpoint.valid() && !s->isSelf(proxy.endpoint))
+            s->pool.prefer(proxy);
+        s->mirror();
+    });
+}
+
+void Relay::revive(ProxyEntry proxy)
+{
+    asio::post(state_->io, [s = state_.get(), proxy = std::move(proxy)] {
+        s->pool.revive(proxy);
+        s->mirror();
+    });
+}
+
+void Relay::stillDead(ProxyEntry proxy)
+{
+    asio::post(state_->io, [s = state_.get(), proxy = std::move(proxy)] {
+        for (std::size_t i = 0; i < s->pool.size(); ++i) {
+            if (s->pool.at(i) == proxy) {
+                s->pool.revive(proxy); // and at once benched again, for longer
+                const auto b = s->pool.failed(i);
+                s->say({Event::Kind::Benched, proxy, {}, b.backOff});
+            }
+        }
+        s->mirror();
+    });
+}
+
+Relay::Counts Relay::counts() const
+{
+    return {state_->seenClients.load(), state_->seenUpstreams.load(), state_->seenHealthy.load()};
+}
+
+} // namespace vorin::relay

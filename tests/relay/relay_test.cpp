@@ -1,0 +1,278 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Vorin developers
+// The local relay with real clients (curl) over fake upstreams of each kind, on loopback.
+#include "relay/relay.h"
+#include "relay/wire.h"
+#include "support/fakeproxy.h"
+#include "support/fakes.h"
+#include "support/httpfixture.h"
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vorin::relay {
+namespace {
+
+using test::FakeProxy;
+using test::HttpFixture;
+
+TEST(RelayWire, ReadsProxyRequestsAndLetsNothingElseThrough)
+{
+    struct Case {
+        const char* head;
+        bool ok;
+        const char* host;
+        int port;
+        const char* target; // sent on (origin form), or the CONNECT
+    };
+    const Case cases[] = {
+        {"GET http://127.0.0.1:8080/a?b HTTP/1.1\r\nHost: 127.0.0.1:8080\r\n\r\n", true, "127.0.0.1", 8080,
+         "/a?b"},
+        {"GET http://example.test HTTP/1.0\n\n", true, "example.test", 80, "/"},
+        {"CONNECT example.test:443 HTTP/1.1\r\n\r\n", true, "example.test", 443, ""},
+        {"CONNECT [::1]:443 HTTP/1.1\r\n\r\n", true, "::1", 443, ""},
+        {"GET /origin-form HTTP/1.1\r\n\r\n", false, "", 0, ""},
+        {"GET https://example.test/ HTTP/1.1\r\n\r\n", false, "", 0, ""},
+        {"GET file:///etc/passwd HTTP/1.1\r\n\r\n", false, "", 0, ""},
+        {"GET http://user:pw@example.test/ HTTP/1.1\r\n\r\n", false, "", 0, ""},
+        {"CONNECT example.test:0 HTTP/1.1\r\n\r\n", false, "", 0, ""},
+        {"CONNECT exa mple:80 HTTP/1.1\r\n\r\n", false, "", 0, ""},
+        {"GET http://a_b/ HTTP/1.1\r\n\r\n", false, "", 0, ""},
+        {"GET http://example.test/ HTTP/2\r\n\r\n", false, "", 0, ""},
+        {"GET http://example.test/ HTTP/1.1\r\n folded\r\n\r\n", false, "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const auto r = wire::parseRequest(c.head);
+        ASSERT_EQ(r.has_value(), c.ok) << c.head;
+        if (!r)
+            continue;
+        EXPECT_EQ(r->host, c.host);
+        EXPECT_EQ(r->port, c.port);
+        EXPECT_EQ(r->target, c.target);
+    }
+    // The proxy's own headers and the connection's never go on; the upstream's credentials are its own.
+    const auto r = wire::parseRequest(
+        "POST http://127.0.0.1/x HTTP/1.1\r\nHost: 127.0.0.1\r\nProxy-Authorization: "
+        "Basic c2VjcmV0\r\nProxy-Connection: keep-alive\r\nConnection: keep-alive, X-Hop\r\n"
+        "X-Hop: 1\r\nContent-Length: 3\r\nCookie: a=b\r\n\r\n");
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->body);
+    EXPECT_FALSE(wire::retryable(*r));
+    EXPECT_EQ(wire::forwardHead(*r, true, "u:p"),
+              "POST http://127.0.0.1:80/x HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 3\r\nCookie: a=b\r\n"
+              "Proxy-Authorization: Basic dTpw\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(wire::forwardHead(*r, false, "u:p"), "POST /x HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: "
+                                                   "3\r\nCookie: a=b\r\nConnection: close\r\n\r\n");
+}
+
+TEST(RelayPool, BenchesWithAGrowingBackOffAndRotatesAsChosen)
+{
+    auto entry = [](const char* host) { return ProxyEntry{HostPort{host, "80"}, "", ""}; };
+    UpstreamPool fastest(Rotate::Fastest);
+    fastest.set({entry("127.0.0.1"), entry("127.0.0.2"), entry("127.0.0.3")});
+    EXPECT_EQ(fastest.choose("h", {}), 0u);
+    std::vector<std::chrono::seconds> backOffs;
+    for (int i = 0; i < 7; ++i) {
+        backOffs.push_back(fastest.failed(0).backOff);
+        EXPECT_FALSE(fastest.failed(0).now); // failing again while benched is no new failure
+        EXPECT_EQ(fastest.choose("h", {}), 1u);
+        fastest.revive(entry("127.0.0.1"));
+    }
+    using std::chrono::seconds;
+    EXPECT_EQ(backOffs, (std::vector<seconds>{seconds(30), seconds(60), seconds(120), seconds(240),
+                                              seconds(480), seconds(600), seconds(600)}));
+    fastest.worked(0, "h");
+    EXPECT_EQ(fastest.failed(0).backOff, seconds(30)); // it worked in between: the back-off starts again
+    EXPECT_EQ(fastest.choose("h", {1}), 2u);
+    fastest.failed(1);
+    fastest.failed(2);
+    EXPECT_EQ(fastest.choose("h", {}), std::nullopt);
+
+    UpstreamPool each(Rotate::Connection);
+    each.set({entry("127.0.0.1"), entry("127.0.0.2")});
+    EXPECT_EQ(each.choose("h", {}), 0u);
+    EXPECT_EQ(each.choose("h", {}), 1u);
+    EXPECT_EQ(each.choose("h", {}), 0u);
+
+    UpstreamPool host(Rotate::Host);
+    host.set({entry("127.0.0.1"), entry("127.0.0.2")});
+    host.worked(1, "bank.test");
+    EXPECT_EQ(host.choose("bank.test", {}), 1u);
+    EXPECT_EQ(host.choose("other.test", {}), 0u);
+    host.failed(1);
+    EXPECT_EQ(host.choose("bank.test", {}), 0u);
+}
+
+struct Curl {
+    int status = -1;
+    std::string out;
+};
+
+// curl through the relay as a browser uses a proxy: args are curl's own (-x, -p, --socks5-hostname).
+Curl curl(const std::string& args)
+{
+    Curl r;
+    FILE* p =
+        ::popen(("curl -sS --max-time 10 -o - -w '\\n%{http_code}' " + args + " 2>/dev/null").c_str(), "r");
+    if (!p)
+        return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+        r.out.append(buf, n);
+    r.status = ::pclose(p);
+    return r;
+}
+
+class RelayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.serve("/page", "through the relay\n");
+        relay = std::make_unique<Relay>(Options{0, Rotate::Fastest, 1024, 64 * 1024, std::chrono::seconds(30),
+                                                std::chrono::seconds(3), 3},
+                                        [this](const Event& e) {
+                                            std::lock_guard lock(mutex);
+                                            events.push_back(e);
+                                        });
+        ASSERT_TRUE(relay->start());
+    }
+    std::string proxy() const { return "127.0.0.1:" + std::to_string(relay->port()); }
+    std::vector<Event::Kind> kinds()
+    {
+        std::lock_guard lock(mutex);
+        std::vector<Event::Kind> out;
+        for (const Event& e : events)
+            out.push_back(e.kind);
+        return out;
+    }
+    void settle(std::size_t upstreams)
+    {
+        for (int i = 0; i < 100 && relay->counts().upstreams != upstreams; ++i)
+            ::usleep(10000);
+    }
+
+    HttpFixture site{"127.0.96.1"};
+    std::mutex mutex;
+    std::vector<Event> events; // the relay's thread adds to it until the relay goes, first
+    std::unique_ptr<Relay> relay;
+};
+
+// Each kind of upstream behind a dead one: a plain request and a CONNECT tunnel from curl reach the site,
+// the dead one is benched once, and SOCKS5 clients get the same.
+TEST_F(RelayTest, EveryKindOfUpstreamCarriesPlainRequestsAndTunnelsAfterADeadOne)
+{
+    FakeProxy http(FakeProxy::Kind::Http, "127.0.96.2");
+    FakeProxy socks4(FakeProxy::Kind::Socks4, "127.0.96.3");
+    FakeProxy socks5(
+        FakeProxy::Options{FakeProxy::Kind::Socks5, "127.0.96.4", {}, true, true, {}, "alice:s3:cr@t"});
+    struct Case {
+        const char* name;
+        ProxyEntry up;
+    };
+    const Case cases[] = {
+        {"http", {HostPort::parse(http.hostPort()), "", ""}},
+        {"connect", {HostPort::parse(http.hostPort()), "https", ""}},
+        {"socks4", {HostPort::parse(socks4.hostPort()), "socks4", ""}},
+        {"socks5", {HostPort::parse(socks5.hostPort()), "socks5", "alice:s3:cr@t"}},
+    };
+    const std::string page = site.root() + "/page";
+    int dead = 9;
+    for (const Case& c : cases) {
+        {
+            std::lock_guard lock(mutex);
+            events.clear();
+        }
+        // Nothing listens at the first (a new one each time: a benched upstream stays benched).
+        relay->setUpstreams({ProxyEntry{HostPort{"127.0.96.9", std::to_string(dead++)}, "", ""}, c.up});
+        settle(2);
+        EXPECT_EQ(curl("-x " + proxy() + " " + page).out, "through the relay\n\n200") << c.name;
+        EXPECT_EQ(curl("-p -x " + proxy() + " " + page).out, "through the relay\n\n200") << c.name;
+        EXPECT_EQ(curl("--socks5-hostname " + proxy() + " " + page).out, "through the relay\n\n200")
+            << c.name;
+        const auto k = kinds();
+        EXPECT_EQ(std::count(k.begin(), k.end(), Event::Kind::Benched), 1) << c.name;
+        EXPECT_EQ(std::count(k.begin(), k.end(), Event::Kind::Failover), 1) << c.name;
+        EXPECT_EQ(relay->counts().healthy, 1u);
+    }
+}
+
+// The upstreams die one after another while a client keeps asking: each death costs at most the one plain
+// request under way, the next upstream carries the rest, and once the last is gone the client gets the
+// relay's 502, never the site directly.
+TEST_F(RelayTest, KeepsWorkingAsTheUpstreamsDieOneAfterAnotherUntilNoneIsLeft)
+{
+    std::vector<std::unique_ptr<FakeProxy>> ups;
+    std::vector<ProxyEntry> entries;
+    for (const char* from : {"127.0.96.5", "127.0.96.6", "127.0.96.7"}) {
+        ups.push_back(std::make_unique<FakeProxy>(FakeProxy::Kind::Http, from));
+        entries.push_back({HostPort::parse(ups.back()->hostPort()), "", ""});
+    }
+    relay->setUpstreams(entries);
+    settle(3);
+    const std::string page = site.root() + "/page";
+    int failed = 0;
+    for (std::size_t killed = 0; killed < ups.size(); ++killed) {
+        for (int i = 0; i < 4; ++i) {
+            failed += curl("-x " + proxy() + " " + page).out != "through the relay\n\n200";
+            failed += curl("-p -x " + proxy() + " " + page).out != "through the relay\n\n200";
+        }
+        ups[killed].reset();
+    }
+    EXPECT_LE(failed, 3);
+    const std::size_t seen = site.requests().size();
+    const Curl none = curl("-x " + proxy() + " " + page);
+    EXPECT_EQ(none.out.substr(none.out.size() - 3), "502");
+    EXPECT_EQ(site.requests().size(), seen); // no direct visit
+}
+
+// With every upstream dead the client gets the relay's own 502 and the site never sees a visitor: there
+// is no direct connection. Garbage, a head over the limit and a request to the relay itself are refused.
+TEST_F(RelayTest, NeverConnectsDirectlyAndRefusesWhatIsNoProxyRequest)
+{
+    relay->setUpstreams({ProxyEntry{HostPort{"127.0.96.9", "9"}, "", ""}});
+    settle(1);
+    const std::string page = site.root() + "/page";
+    Curl none = curl("-x " + proxy() + " " + page);
+    EXPECT_NE(none.out.find("没有可用的上游代理"), std::string::npos) << none.out;
+    EXPECT_EQ(none.out.substr(none.out.size() - 3), "502");
+    EXPECT_EQ(curl("-p -x " + proxy() + " " + page).out.substr(0, 1), "\n"); // the tunnel was refused
+    EXPECT_TRUE(site.requests().empty());
+    const auto k = kinds();
+    EXPECT_NE(std::find(k.begin(), k.end(), Event::Kind::NoneLeft), k.end());
+
+    struct Case {
+        std::string sent;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {"\x16\x03\x01 garbage\r\n\r\n", "HTTP/1.1 400"},
+        {"GET /page HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 400"},
+        {"GET " + site.root() + "/page HTTP/1.1\r\nX: " + std::string(70000, 'a') + "\r\n\r\n",
+         "HTTP/1.1 431"},
+        {"GET http://" + proxy() + "/ HTTP/1.1\r\n\r\n", "HTTP/1.1 403"},
+        {"CONNECT localhost:" + std::to_string(relay->port()) + " HTTP/1.1\r\n\r\n", "HTTP/1.1 403"},
+    };
+    for (const Case& c : cases) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(relay->port());
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        (void)::send(fd, c.sent.data(), c.sent.size(), MSG_NOSIGNAL);
+        std::string got;
+        char buf[512];
+        for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+            got.append(buf, static_cast<std::size_t>(n));
+        ::close(fd);
+        EXPECT_EQ(got.substr(0, 12), c.answer) << c.sent.substr(0, 40);
+    }
+}
+
+} // namespace
+} // namespace vorin::relay
