@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QStyleOption>
+#include <algorithm>
 
 namespace vorin {
 
@@ -19,6 +20,12 @@ void Timagepanle::Setpicture(const QImage& picture)
 void Timagepanle::setCaption(const QString& caption)
 {
     caption_ = caption;
+    update();
+}
+
+void Timagepanle::setCaptionEnd(int x)
+{
+    captionEnd_ = x;
     update();
 }
 
@@ -71,7 +78,8 @@ void Timagepanle::paintEvent(QPaintEvent*)
     p.setPen(QApplication::palette().color(QPalette::WindowText));
     QFontMetrics metrics(font);
     const int y = (height() - metrics.height()) / 2; // the height of "Vorin": the font's full line height
-    p.drawText(20, y + metrics.ascent(), caption_);
+    const int end = captionEnd_ > 0 ? captionEnd_ : width();
+    p.drawText(20, y + metrics.ascent(), metrics.elidedText(caption_, Qt::ElideRight, std::max(0, end - 20)));
 }
 
 } // namespace vorin

@@ -31,6 +31,10 @@ public:
     const QString& caption() const { return caption_; }
     void setCaption(const QString& caption);
 
+    // Where the caption must end (something else is drawn beyond it); a longer caption is cut short with
+    // an ellipsis. 0: the panel's width.
+    void setCaptionEnd(int x);
+
     Dock align() const { return align_; }
     void setAlign(Dock align);
 
@@ -41,6 +45,7 @@ private:
     QImage picture_;
     QString caption_;
     Dock align_ = Dock::None;
+    int captionEnd_ = 0;
 };
 
 } // namespace vorin

@@ -176,6 +176,9 @@ void MainForm::buildLayout()
     lbinfo_ = new QLabel(panBot_);
     lbinfo_->setObjectName(QStringLiteral("Lbinfo"));
     lbinfo_->move(406, 8);
+    // A long status text (a harvest's tallies) ends before the info text instead of running under it; the
+    // whole of it is the panel's tooltip.
+    panBot_->setCaptionEnd(406 - 8);
     lbinfo_->setAttribute(Qt::WA_TranslucentBackground);
     QPalette infoPalette = lbinfo_->palette();
     infoPalette.setColor(QPalette::WindowText, QColor(0xff, 0x00, 0xff));
@@ -245,6 +248,7 @@ QWidget* MainForm::control(const char* name) const
 void MainForm::setStatusText(const std::string& text)
 {
     panBot_->setCaption(qs(text));
+    panBot_->setToolTip(qs(text));
 }
 
 void MainForm::setInfoText(const std::string& text)
