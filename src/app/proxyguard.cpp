@@ -5,8 +5,6 @@
 #include "platform/hostport.h"
 #include "platform/texts.h"
 
-#include <limits>
-
 namespace vorin {
 
 ProxyGuard::ProxyGuard(FetchEngine& engine, Dispatcher& dispatcher, Clock& clock, const ProxyTable& table,
@@ -87,11 +85,8 @@ void ProxyGuard::completed(bool connected)
 
 void ProxyGuard::askJudge()
 {
-    asker_ = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    asker_ = TKeloInetChecker::directAsk(engine_, dispatcher_, pool_[judge_]);
     TKeloInetChecker& a = *asker_;
-    a.AccessType = TAccessType::atDirectConnect;
-    a.setJudge(pool_[judge_]);
-    a.UserAgent = "Internet Explorer 7.0";
     a.OnComplete = [this](TKeloInetChecker*, bool answered) { judgeAsked(answered); };
     if (!a.Start())
         judgeAsked(false);
@@ -149,25 +144,11 @@ void ProxyGuard::failed()
 
 std::optional<ProxyEntry> ProxyGuard::nextProxy() const
 {
-    std::optional<ProxyEntry> best;
-    std::int64_t bestSpeed = std::numeric_limits<std::int64_t>::max();
-    table_.forEach([&](std::size_t, const ProxyRecord& r) {
-        const bool valid =
-            r.mark != CheckMark::Failed && (r.mark == CheckMark::Valid || r.boolean(Field::Valid));
-        if (!valid)
-            return;
-        ProxyEntry proxy = proxyOf(r);
-        if (!proxy.endpoint.valid() || dead_.count(proxy.endpoint.text()))
-            return;
-        // The fastest first; a row without a speed after every timed one, in table order.
-        const std::int64_t speed =
-            r.has(Field::Speed) ? r.speed : std::numeric_limits<std::int64_t>::max() - 1;
-        if (speed < bestSpeed) {
-            bestSpeed = speed;
-            best = std::move(proxy);
-        }
-    });
-    return best;
+    for (ProxyEntry& proxy : workingProxies(table_)) {
+        if (!dead_.count(proxy.endpoint.text()))
+            return std::move(proxy);
+    }
+    return std::nullopt;
 }
 
 } // namespace vorin

@@ -9,9 +9,6 @@
 #include "platform/texts.h"
 #include "system/systemproxy.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace vorin {
 namespace {
 
@@ -54,23 +51,8 @@ void Tfrmvrdl::startproxy(const ProxyEntry& proxy)
 
 void Tfrmvrdl::startrelayproxy(const ProxyEntry& first)
 {
-    // The valid rows, fastest first (a row without a speed after every timed one).
-    std::vector<std::pair<std::int64_t, ProxyEntry>> rows;
-    table_.forEach([&](std::size_t, const ProxyRecord& r) {
-        if (r.mark == CheckMark::Failed || !(r.mark == CheckMark::Valid || r.boolean(Field::Valid)))
-            return;
-        ProxyEntry e = proxyOf(r);
-        if (e.endpoint.valid())
-            rows.emplace_back(r.has(Field::Speed) ? r.speed : std::numeric_limits<std::int64_t>::max(),
-                              std::move(e));
-    });
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<ProxyEntry> upstreams;
-    for (auto& [speed, e] : rows)
-        upstreams.push_back(std::move(e));
     std::string why;
-    if (!relay_.start(static_cast<std::uint16_t>(relayport), relay::Rotate::Fastest, std::move(upstreams),
+    if (!relay_.start(static_cast<std::uint16_t>(relayport), relay::Rotate::Fastest, workingProxies(table_),
                       first, why)) {
         showinfo(texts().relayCannotStart + gbk::fromUtf8(why));
         return;

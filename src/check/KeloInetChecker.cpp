@@ -107,6 +107,16 @@ std::string TKeloInetChecker::proxyText() const
     return {};
 }
 
+std::unique_ptr<TKeloInetChecker> TKeloInetChecker::directAsk(FetchEngine& engine, Dispatcher& dispatcher,
+                                                              const Judge& judge)
+{
+    auto ask = std::make_unique<TKeloInetChecker>(engine, dispatcher);
+    ask->AccessType = TAccessType::atDirectConnect;
+    ask->setJudge(judge);
+    ask->UserAgent = "Internet Explorer 7.0";
+    return ask;
+}
+
 bool TKeloInetChecker::verdict(const FetchEngine::Result& result, std::string_view marker)
 {
     return result.status == "200" && result.bodyRead && result.body.find(marker) != std::string::npos;

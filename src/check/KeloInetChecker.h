@@ -73,6 +73,9 @@ public:
 
     // Sets Url and the rule (Echo, Marker, MarkerBytes) to the judge's.
     void setJudge(const Judge& judge);
+    // A checker that asks judge directly, as the program asks a judge whether it answers (not started).
+    static std::unique_ptr<TKeloInetChecker> directAsk(FetchEngine& engine, Dispatcher& dispatcher,
+                                                       const Judge& judge);
 
     // The status code of the last check's answer ("200"); empty when no answer came. Set before
     // OnComplete is raised.

@@ -79,10 +79,7 @@ void ValidationRun::askJudge(std::size_t i)
     PoolJudge& j = pool_[i];
     // The checker of the last ask goes only once its own completion has returned: that completion may be
     // what asks again.
-    auto ask = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
-    ask->AccessType = TAccessType::atDirectConnect;
-    ask->setJudge(j.judge);
-    ask->UserAgent = "Internet Explorer 7.0";
+    auto ask = TKeloInetChecker::directAsk(engine_, dispatcher_, j.judge);
     ask->OnComplete = [this, i](TKeloInetChecker*, bool connected) { askDone(i, connected); };
     std::swap(j.ask, ask);
     if (ask)
@@ -123,11 +120,8 @@ void ValidationRun::askDone(std::size_t i, bool answered)
 void ValidationRun::askOtherFamily(std::size_t i)
 {
     PoolJudge& j = pool_[i];
-    j.otherFamily = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    j.otherFamily = TKeloInetChecker::directAsk(engine_, dispatcher_, j.judge);
     TKeloInetChecker& other = *j.otherFamily;
-    other.AccessType = TAccessType::atDirectConnect;
-    other.setJudge(j.judge);
-    other.UserAgent = "Internet Explorer 7.0";
     other.IpFamily = j.self.find(':') != std::string::npos ? FetchEngine::Request::Family::V4
                                                            : FetchEngine::Request::Family::V6;
     other.OnComplete = [this, i](TKeloInetChecker* sender, bool connected) {

@@ -343,17 +343,16 @@ Socks5Request parseSocks5Request(std::string_view bytes)
     }
     r.command = static_cast<std::uint8_t>(bytes[1]);
     std::size_t at = 4;
-    switch (static_cast<unsigned char>(bytes[3])) {
-    case 1: {
-        if (bytes.size() < at + 4 + 2)
+    const unsigned char type = static_cast<unsigned char>(bytes[3]);
+    if (type == 1 || type == 4) { // an IPv4 or IPv6 address, as bytes
+        const std::size_t size = type == 1 ? 4 : 16;
+        if (bytes.size() < at + size + 2)
             return r;
-        char text[INET_ADDRSTRLEN];
-        ::inet_ntop(AF_INET, bytes.data() + at, text, sizeof text);
+        char text[INET6_ADDRSTRLEN];
+        ::inet_ntop(type == 1 ? AF_INET : AF_INET6, bytes.data() + at, text, sizeof text);
         r.host = text;
-        at += 4;
-        break;
-    }
-    case 3: {
+        at += size;
+    } else if (type == 3) { // a name
         const std::size_t n = static_cast<unsigned char>(bytes[4]);
         if (bytes.size() < at + 1 + n + 2)
             return r;
@@ -363,18 +362,7 @@ Socks5Request parseSocks5Request(std::string_view bytes)
             return r;
         }
         at += 1 + n;
-        break;
-    }
-    case 4: {
-        if (bytes.size() < at + 16 + 2)
-            return r;
-        char text[INET6_ADDRSTRLEN];
-        ::inet_ntop(AF_INET6, bytes.data() + at, text, sizeof text);
-        r.host = text;
-        at += 16;
-        break;
-    }
-    default:
+    } else {
         r.state = Parsed::Bad;
         return r;
     }

@@ -39,7 +39,7 @@ std::string ProxyGrid::cell(int col, int row) const
     if (!rec)
         return {};
     const bool failed = rec->mark == CheckMark::Failed;
-    const bool valid = !failed && (rec->mark == CheckMark::Valid || rec->boolean(Field::Valid));
+    const bool valid = workingRow(*rec);
     switch (col) {
     case ColNumber:
         return std::to_string(row);

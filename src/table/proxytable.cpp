@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace vorin {
 
@@ -465,6 +466,31 @@ ProxyEntry proxyOf(const ProxyRecord& row)
     const std::string field = knownProtocol(trim(row.textView(Field::Protocol)));
     e.protocol = field == "http" ? "" : field;
     return e;
+}
+
+bool workingRow(const ProxyRecord& row)
+{
+    return row.mark != CheckMark::Failed && (row.mark == CheckMark::Valid || row.boolean(Field::Valid));
+}
+
+std::vector<ProxyEntry> workingProxies(const ProxyTable& table)
+{
+    std::vector<std::pair<std::int64_t, ProxyEntry>> rows;
+    table.forEach([&](std::size_t, const ProxyRecord& r) {
+        if (!workingRow(r))
+            return;
+        ProxyEntry e = proxyOf(r);
+        if (e.endpoint.valid())
+            rows.emplace_back(r.has(Field::Speed) ? r.speed : std::numeric_limits<std::int64_t>::max(),
+                              std::move(e));
+    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<ProxyEntry> out;
+    out.reserve(rows.size());
+    for (auto& row : rows)
+        out.push_back(std::move(row.second));
+    return out;
 }
 
 void ProxyTable::setEntryProtocol(ProtocolSet value)

@@ -130,6 +130,13 @@ private:
 // HTTPS too where CONNECT passed), then SOCKS5, then CONNECT alone, then SOCKS4; unchecked, the one its
 // entry named or its "协议" field says; else none (HTTP).
 ProxyEntry proxyOf(const ProxyRecord& row);
+// Whether a row counts as working: the run under way (or the last) found it valid, or an earlier one did and
+// this one has not failed it.
+bool workingRow(const ProxyRecord& row);
+class ProxyTable;
+// The working rows that name a proxy, as proxyOf gives them, fastest first (a row without a speed after every
+// timed one; equal speeds in table order).
+std::vector<ProxyEntry> workingProxies(const ProxyTable& table);
 
 // The in-memory proxy table: rows in one current order addressed by position from 1, a cursor, and a sort
 // that stays in force (appended and edited rows take their place at once). The order is kept in an
