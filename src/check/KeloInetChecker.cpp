@@ -5,12 +5,12 @@
 #include "check/echo.h"
 #include "platform/gbk.h"
 #include "platform/hostport.h"
+#include "platform/process.h"
 #include "platform/texts.h"
 
 #include <atomic>
 #include <cerrno>
 #include <random>
-#include <sys/random.h>
 #include <tuple>
 
 namespace vorin {
@@ -23,15 +23,7 @@ std::atomic<long long> overallLimitMs{15000};
 std::string freshToken()
 {
     unsigned char bits[16];
-    std::size_t got = 0;
-    while (got < sizeof bits) {
-        const ssize_t n = ::getrandom(bits + got, sizeof bits - got, 0);
-        if (n > 0)
-            got += static_cast<std::size_t>(n);
-        else if (errno != EINTR)
-            break;
-    }
-    if (got < sizeof bits) { // a kernel without getrandom: the C++ library's own device
+    if (!process::randomBytes(bits, sizeof bits)) { // no system source: the C++ library's own device
         std::random_device device;
         for (unsigned char& b : bits)
             b = static_cast<unsigned char>(device());

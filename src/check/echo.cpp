@@ -6,8 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/inet.h"
 #include <algorithm>
-#include <arpa/inet.h>
 
 namespace vorin {
 namespace {

@@ -8,6 +8,7 @@
 #include "platform/download.h"
 #include "platform/gbk.h"
 #include "platform/localtime.h"
+#include "platform/process.h"
 #include "platform/texts.h"
 
 #include <cerrno>
@@ -17,7 +18,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <unistd.h>
 
 namespace vorin::cli {
 namespace {
@@ -47,7 +47,7 @@ bool outputWritable(const std::string& path, std::string& why)
         why = say("文件夹 " + dir.string() + " 不存在", "folder " + dir.string() + " does not exist");
         return false;
     }
-    if (::access(dir.c_str(), W_OK | X_OK) != 0) {
+    if (!process::folderWritable(dir)) {
         why = say("文件夹 " + dir.string() + " 不可写：", "folder " + dir.string() + " is not writable: ") +
               std::strerror(errno);
         return false;

@@ -1,40 +1,61 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
-// Entry of vorindaili-cli: the arguments, the event loop without a window, Ctrl-C, the run.
+// Entry of vorindaili-cli: the arguments, the main thread's loop (no window, no toolkit), Ctrl-C, the run.
 #include "cli/clirun.h"
 #include "cli/proxycommand.h"
 #include "platform/clock.h"
+#include "platform/dispatcher.h"
+#include "platform/process.h"
 #include "platform/texts.h"
-#include "qtloop/qtdispatcher.h"
 
-#include <QCoreApplication>
-#include <QTimer>
+#include <algorithm>
 #include <atomic>
-#include <csignal>
+#include <chrono>
 #include <cstdio>
-#include <unistd.h>
+#include <functional>
 
 namespace {
 
 std::atomic<bool> stopRequested{false};
 
-void onStopSignal(int)
+void onStop()
 {
     stopRequested.store(true);
 }
 
-void installSignals()
-{
-    // The first Ctrl-C asks the run to stop; the handler then resets itself, so a second one ends the
-    // program at once.
-    struct sigaction sa {};
-    sa.sa_handler = onStopSignal;
-    sa.sa_flags = SA_RESETHAND;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    std::signal(SIGPIPE, SIG_IGN); // a closed output pipe is reported as a write error
-}
+// The main thread's hand-over as it is, and a beat: every 200 ms, whenever the run waits for work or lets
+// pending work run, the Ctrl-C flag is looked at and the progress line is drawn.
+class BeatingDispatcher final : public vorin::Dispatcher {
+public:
+    std::function<void()> beat;
+
+    void processMessages() override
+    {
+        Dispatcher::processMessages();
+        beatIfDue();
+    }
+
+    void waitMessages(std::chrono::milliseconds limit) override
+    {
+        const auto untilBeat =
+            std::chrono::duration_cast<std::chrono::milliseconds>(next_ - std::chrono::steady_clock::now());
+        Dispatcher::waitMessages(std::clamp(untilBeat, std::chrono::milliseconds(0), limit));
+        beatIfDue();
+    }
+
+private:
+    void beatIfDue()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now < next_ || !beat)
+            return;
+        next_ = now + kBeat;
+        beat();
+    }
+
+    static constexpr std::chrono::milliseconds kBeat{200};
+    std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now() + kBeat;
+};
 
 } // namespace
 
@@ -42,8 +63,9 @@ int main(int argc, char** argv)
 {
     using namespace vorin;
     // The window speaks Chinese; this program speaks the language of its locale's messages.
+    process::setUpStandardStreams();
     setMessageLanguage(environmentLanguage());
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = process::arguments(argc, argv);
     cli::Parsed parsed = cli::parseArguments(args);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "vorindaili-cli: %s\n", parsed.error.c_str());
@@ -56,7 +78,7 @@ int main(int argc, char** argv)
     if (parsed.options.command == cli::Command::Proxy)
         return cli::proxyCommand(parsed.options, stdout, stderr);
     if (parsed.options.command != cli::Command::Run && parsed.options.command != cli::Command::Harvest &&
-        !parsed.options.in && isatty(STDIN_FILENO)) {
+        !parsed.options.in && process::isTerminal(stdin)) {
         std::fprintf(stderr, "vorindaili-cli: %s\n",
                      say("没有输入：用 --in FILE 指定代理列表，或从管道输入",
                          "no input: name the proxy list with --in FILE, or pipe it in")
@@ -72,22 +94,20 @@ int main(int argc, char** argv)
         return cli::kExitUsage;
     }
 
-    QCoreApplication app(argc, argv);
-    installSignals();
-    QtDispatcher dispatcher;
+    process::onInterrupt(onStop);
+    BeatingDispatcher dispatcher;
     SystemClock clock;
-    cli::Reporter reporter(stderr, isatty(STDERR_FILENO) != 0);
+    cli::Reporter reporter(stderr, process::isTerminal(stderr));
     int status = cli::kExitOk;
     {
         cli::CliRunner runner(parsed.options, dispatcher, clock, reporter, std::move(endpoints));
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, &ticker, [&runner] {
+        dispatcher.beat = [&runner] {
             if (stopRequested.load())
                 runner.interrupt();
             runner.tick();
-        });
-        ticker.start(200);
+        };
         status = runner.run();
+        dispatcher.beat = nullptr;
     }
     dispatcher.close();
     return status;

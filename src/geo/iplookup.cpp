@@ -4,10 +4,10 @@
 
 #include "platform/download.h"
 #include "platform/idioms.h"
+#include "platform/process.h"
 #include "platform/texts.h"
 
 #include <atomic>
-#include <unistd.h>
 
 namespace vorin::iplookup {
 
@@ -49,7 +49,7 @@ std::string lookup(const std::string& root, const std::string& address, const st
 {
     static std::atomic<unsigned> serial{0};
     const auto file =
-        folder / ("lookup." + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".ip");
+        folder / ("lookup." + std::to_string(process::id()) + "-" + std::to_string(++serial) + ".ip");
     const std::string url = root + "/ips.asp?ip=" + percentEncode(address) + "&action=2";
     if (download::toFile(url, file) != download::Result::Ok)
         return {};

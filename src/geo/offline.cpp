@@ -2,13 +2,12 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "geo/offline.h"
 
+#include "platform/process.h"
 #include "platform/texts.h"
 
+#include "platform/inet.h"
 #include <GeoIP.h>
-#include <arpa/inet.h>
 #include <maxminddb.h>
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
 
 #include <cstring>
 #include <filesystem>
@@ -40,7 +39,7 @@ GeoIP* openCountry(const std::filesystem::path& file)
     if (!std::filesystem::is_regular_file(file, ec))
         return nullptr;
     // libgeoip prints to standard error for a file it cannot read; the check above keeps that rare.
-    return GeoIP_open(file.c_str(), GEOIP_MEMORY_CACHE | GEOIP_SILENCE);
+    return GeoIP_open(process::textOf(file).c_str(), GEOIP_MEMORY_CACHE | GEOIP_SILENCE);
 }
 
 // A two-letter code of capitals, as the databases give it ("--" and other fillers are no country).
@@ -79,18 +78,6 @@ std::string Place::text() const
         out += ' ';
     out += city;
     return out;
-}
-
-std::string chineseRegionName(std::string_view isoCode)
-{
-    const std::string code(isoCode);
-    const icu::Locale region("", code.c_str());
-    icu::UnicodeString name;
-    region.getDisplayCountry(icu::Locale("zh", "CN"), name);
-    std::string out;
-    name.toUTF8String(out);
-    // ICU gives the code back for a region it has no name for.
-    return out == code ? std::string() : out;
 }
 
 std::unique_ptr<OfflineLocator> OfflineLocator::open(const std::string& cityDatabase, std::string& why,

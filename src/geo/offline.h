@@ -42,7 +42,8 @@ private:
     std::unique_ptr<Databases> db_;
 };
 
-// The region's name in Chinese (ICU's display names), UTF-8; "" for a code ICU does not know.
+// The region's name in Chinese, UTF-8 (ICU's display names; on Windows the system's own, in its display
+// language); "" for a code that is not known.
 std::string chineseRegionName(std::string_view isoCode);
 
 } // namespace vorin

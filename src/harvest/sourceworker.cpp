@@ -3,8 +3,7 @@
 #include "harvest/sourceworker.h"
 
 #include "platform/download.h"
-
-#include <unistd.h>
+#include "platform/process.h"
 
 namespace vorin {
 namespace {
@@ -12,7 +11,7 @@ namespace {
 std::string nextTag()
 {
     static std::atomic<unsigned> serial{0};
-    return std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    return std::to_string(process::id()) + "-" + std::to_string(++serial);
 }
 
 } // namespace

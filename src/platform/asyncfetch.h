@@ -78,9 +78,18 @@ public:
     struct Transfer; // one request on the wire; network thread only
 
 private:
+    // The network thread (the platform's loop).
     void run();
+    // Network thread: issues the requests that came in and drops the cancelled ones; false when stopping.
+    bool takeWork();
+    // Network thread: hands each finished transfer's result to its caller.
+    void deliverFinished();
+    // Network thread, stopping: drops the transfers still under way, without their Done.
+    void dropActive();
     // Any thread: makes the network thread look at the incoming and cancelled requests.
     void wake();
+    // Destruction: releases what wake() uses.
+    void closeWake();
 
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<Transfer>> incoming_;
@@ -90,7 +99,7 @@ private:
     std::uint64_t nextId_ = 0;
     bool stopping_ = false;
     void* multi_ = nullptr;
-    int wake_ = -1; // an event descriptor the network thread waits on beside the sockets
+    int wake_ = -1; // Linux: an event descriptor the network thread waits on beside the sockets
     std::thread thread_;
 };
 

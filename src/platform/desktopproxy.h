@@ -68,4 +68,16 @@ std::optional<Settings> save();
 // Writes them back; false without the schema or for a mode the schema does not have (nothing is written).
 bool restore(const Settings& settings);
 
+// Tells the session's programs that the Internet Settings key changed: on Windows the internet library's
+// INTERNET_OPTION_SETTINGS_CHANGED and INTERNET_OPTION_REFRESH. Nothing on Linux, whose programs read the
+// desktop's own settings (above) or proxy.env.
+void announceInternetSettings();
+
+// Whether a switch writes proxy.env, the proxy for shells and the programs they start (Linux).
+#ifdef _WIN32
+inline constexpr bool kShellProxyFile = false;
+#else
+inline constexpr bool kShellProxyFile = true;
+#endif
+
 } // namespace vorin::desktopproxy

@@ -229,4 +229,6 @@ bool restore(const Settings& settings)
     return true;
 }
 
+void announceInternetSettings() {}
+
 } // namespace vorin::desktopproxy

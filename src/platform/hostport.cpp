@@ -4,7 +4,7 @@
 
 #include "platform/trim.h"
 
-#include <arpa/inet.h>
+#include "platform/inet.h"
 
 namespace vorin {
 namespace {

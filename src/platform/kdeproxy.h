@@ -50,6 +50,8 @@ std::optional<std::string> iniValue(std::string_view text, std::string_view grou
 std::string withIniValues(std::string_view text, std::string_view group,
                           const std::vector<std::pair<std::string, std::optional<std::string>>>& values);
 
+// The session bus signal that tells the KIO workers (nothing on Windows, which has no KDE session).
+void sessionBusNotify();
 // What tells the KIO workers; the session bus signal unless a test puts its own.
 void setNotifier(std::function<void()> notify);
 

@@ -2,8 +2,9 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/temppaths.h"
 
+#include "platform/process.h"
+
 #include <cstdlib>
-#include <unistd.h>
 
 namespace vorin {
 namespace {
@@ -20,7 +21,7 @@ std::filesystem::path cacheDir()
 
 std::filesystem::path TempPaths::writableOrCache(const std::filesystem::path& dir)
 {
-    if (::access(dir.c_str(), W_OK | X_OK) == 0)
+    if (process::folderWritable(dir))
         return dir;
     auto cache = cacheDir();
     std::error_code ec;
@@ -37,8 +38,8 @@ TempPaths::TempPaths(std::filesystem::path executableDir, std::filesystem::path 
 TempPaths TempPaths::forProcess()
 {
     std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    auto exeDir = ec ? std::filesystem::current_path(ec) : exe.parent_path();
+    const auto exe = process::executable();
+    auto exeDir = exe.empty() ? std::filesystem::current_path(ec) : exe.parent_path();
     auto curDir = std::filesystem::current_path(ec);
     return TempPaths(writableOrCache(exeDir), writableOrCache(ec ? std::filesystem::path(".") : curDir));
 }

@@ -4,8 +4,8 @@
 
 #include "platform/trim.h"
 
+#include "platform/inet.h"
 #include <algorithm>
-#include <arpa/inet.h>
 #include <charconv>
 
 namespace vorin::relay::wire {

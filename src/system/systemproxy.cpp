@@ -387,7 +387,9 @@ Outcome enable(const ProxyEntry& proxy)
         }
         out.credentialsDropped = credentials; // kioslaverc keeps no credentials
     }
-    f.note(writeEnvFile(proxy, wasSocks(previous)));
+    if (desktopproxy::kShellProxyFile)
+        f.note(writeEnvFile(proxy, wasSocks(previous)));
+    desktopproxy::announceInternetSettings();
     out.result = f.first;
     return out;
 }
@@ -412,7 +414,9 @@ Outcome disable()
     } else if (kind == Desktop::Kde) {
         f.note(restoreKde(), "cannot put back " + kdeproxy::configFile().string());
     }
-    f.note(writeEnvFile(std::nullopt, wasSocks(previous)));
+    if (desktopproxy::kShellProxyFile)
+        f.note(writeEnvFile(std::nullopt, wasSocks(previous)));
+    desktopproxy::announceInternetSettings();
     return {f.first, false};
 }
 

@@ -4,14 +4,20 @@
 
 #include "platform/gbk.h"
 
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <fstream>
-#include <netinet/in.h>
+#include <random>
 #include <sstream>
-#include <sys/socket.h>
 #include <thread>
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace vorin::test {
 
@@ -25,10 +31,22 @@ std::string g(const char* utf8)
 
 TempDir::TempDir(const std::string& prefix)
 {
+#ifdef _WIN32
+    // Windows has no mkdtemp: a random name, made only when it is new.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate))
+            path_ = candidate;
+    }
+    if (path_.empty())
+        std::abort();
+#else
     std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
     if (!mkdtemp(tmpl.data()))
         std::abort();
     path_ = tmpl;
+#endif
 }
 
 TempDir::~TempDir()
@@ -95,13 +113,17 @@ std::string readFile(const std::filesystem::path& path)
 
 bool listening(const std::string& ip, int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const auto fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<std::uint16_t>(port));
     ::inet_pton(AF_INET, ip.c_str(), &a.sin_addr);
     const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+#ifdef _WIN32
+    ::closesocket(fd);
+#else
     ::close(fd);
+#endif
     return ok;
 }
 
@@ -138,15 +160,37 @@ ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name)
 {
     if (const char* old = std::getenv(name))
         old_ = old;
-    setenv(name, value.c_str(), 1);
+    setEnv(name, value);
 }
 
 ScopedEnv::~ScopedEnv()
 {
     if (old_)
-        setenv(name_.c_str(), old_->c_str(), 1);
+        setEnv(name_.c_str(), *old_);
     else
+#ifdef _WIN32
+        _putenv_s(name_.c_str(), "");
+#else
         unsetenv(name_.c_str());
+#endif
+}
+
+void ScopedEnv::setEnv(const char* name, const std::string& value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+bool folderModesApply()
+{
+#ifdef _WIN32
+    return false; // access lists, not mode bits, keep a user out of a folder
+#else
+    return ::geteuid() != 0; // root writes anywhere
+#endif
 }
 
 std::string FakeView::marks() const

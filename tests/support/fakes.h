@@ -71,9 +71,13 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    static void setEnv(const char* name, const std::string& value);
     std::string name_;
     std::optional<std::string> old_;
 };
+
+// Whether a folder's mode bits keep this process out of it (not as root, not on Windows).
+bool folderModesApply();
 
 // Writes an endpoints file that maps every known key to a closed loopback port; returns its path.
 std::filesystem::path writeLoopbackEndpoints(const std::filesystem::path& dir);

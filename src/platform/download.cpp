@@ -4,11 +4,12 @@
 
 #include "platform/curlinit.h"
 #include "platform/hostport.h"
+#include "platform/process.h"
 
+#include <atomic>
 #include <cstdio>
 #include <curl/curl.h>
 #include <mutex>
-#include <unistd.h>
 
 namespace vorin {
 
@@ -111,19 +112,17 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
     if (!proxy.empty() && !proxy.valid())
         return Result::Failed;
 
-    std::string partName = file.string() + ".part" + std::to_string(::getpid()) + "XXXXXX";
-    int fd = ::mkstemp(partName.data());
-    if (fd < 0)
-        return Result::FileError;
+    // The part file sits beside the file, named for this process and call, so a failed download leaves
+    // the earlier file untouched.
+    static std::atomic<unsigned> serial{0};
+    std::filesystem::path partName = file;
+    partName += ".part" + std::to_string(process::id()) + "-" + std::to_string(++serial);
     Transfer t;
-    t.out = ::fdopen(fd, "wb");
+    t.out = process::createNewFile(partName);
     t.cancel = cancel;
     t.maxBytes = lim.maxBytes;
-    if (!t.out) {
-        ::close(fd);
-        ::unlink(partName.c_str());
+    if (!t.out)
         return Result::FileError;
-    }
 
     CURL* curl = curl_easy_init();
     CURLcode rc = CURLE_FAILED_INIT;
@@ -186,7 +185,8 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
             return Result::Ok;
         result = Result::FileError;
     }
-    ::unlink(partName.c_str());
+    std::error_code ec;
+    std::filesystem::remove(partName, ec);
     return result;
 }
 
