@@ -5,6 +5,7 @@
 #include "files/proxyfiles.h"
 #include "platform/atomicfile.h"
 #include "platform/gbk.h"
+#include "platform/process.h"
 #include "platform/texts.h"
 
 namespace vorin {
@@ -20,7 +21,7 @@ void Tfrmvrdl::btnsaveproxyExecute()
 
 void Tfrmvrdl::savetofile(const std::string& path, int format)
 {
-    if (auto r = proxyfiles::savetofile(table_, path, format); !r)
+    if (auto r = proxyfiles::savetofile(table_, process::pathOf(path), format); !r)
         view_.messageBox(r.message);
 }
 
@@ -33,7 +34,7 @@ void Tfrmvrdl::mnimportExecute()
         return;
     std::error_code ec;
     const std::uint64_t serial = importSerial_;
-    if (std::filesystem::exists(*chosen, ec))
+    if (std::filesystem::exists(process::pathOf(*chosen), ec))
         importfile(*chosen);
     if (importSerial_ <= serial + 1) // not when a harvest took the table meanwhile: it shows its own rows
         showingrid();
@@ -57,7 +58,7 @@ void edituserfile(View& view, const std::string& path, const std::string& title,
     auto edited = view.editText(title, text);
     if (!edited || *edited == text)
         return;
-    if (IoResult w = writeFileAtomically(path, *edited); !w) {
+    if (IoResult w = writeFileAtomically(process::pathOf(path), *edited); !w) {
         view.messageBox(texts().cannotWrite + gbk::fromUtf8(path));
         return;
     }
@@ -72,7 +73,7 @@ void Tfrmvrdl::mneditsourcesExecute()
 {
     SourceList list;
     std::string text;
-    if (IoResult r = loadSources(sourcesfile, endpoints_, list, &text); !r) {
+    if (IoResult r = loadSources(process::pathOf(sourcesfile), endpoints_, list, &text); !r) {
         view_.messageBox(texts().sourcesProblem + gbk::fromUtf8(r.message));
         return;
     }
@@ -89,7 +90,7 @@ void Tfrmvrdl::mneditjudgesExecute()
 {
     JudgeList list;
     std::string text;
-    if (IoResult r = loadJudges(judgesfile, endpoints_, list, &text); !r) {
+    if (IoResult r = loadJudges(process::pathOf(judgesfile), endpoints_, list, &text); !r) {
         view_.messageBox(texts().judgesProblem + gbk::fromUtf8(r.message));
         return;
     }
@@ -107,7 +108,7 @@ std::vector<Judge> Tfrmvrdl::judgepool(bool quiet)
     if (!judgeauto)
         return {judge};
     JudgeList list;
-    if (IoResult r = loadJudges(judgesfile, endpoints_, list); !r) {
+    if (IoResult r = loadJudges(process::pathOf(judgesfile), endpoints_, list); !r) {
         if (!quiet)
             showinfo(texts().judgesProblem + gbk::fromUtf8(r.message));
         return {};
@@ -120,7 +121,7 @@ std::vector<Judge> Tfrmvrdl::judgepool(bool quiet)
 bool Tfrmvrdl::importfile(const std::string& path)
 {
     std::string bytes;
-    if (auto r = proxyfiles::readList(path, bytes); !r) {
+    if (auto r = proxyfiles::readList(process::pathOf(path), bytes); !r) {
         view_.messageBox(r.message); // the table stays as it was, and so does a run under way
         return false;
     }

@@ -13,6 +13,7 @@
 #include "harvest/tdaili.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
+#include "platform/process.h"
 #include "table/proxygrid.h"
 #include "table/proxytable.h"
 
@@ -181,9 +182,9 @@ public:
     // pool whose first answering judge is used.
     Judge judge;
     bool judgeauto = true;
-    std::string judgesfile = judgesFile().string();
+    std::string judgesfile = process::textOf(judgesFile());
     // The user's sources file (sources.txt beside the settings store unless a front end names another).
-    std::string sourcesfile = sourcesFile().string();
+    std::string sourcesfile = process::textOf(sourcesFile());
     // Pacing of the next validation run: the pause after each start (ms), and the most checks in flight at
     // once (0: no limit). The window keeps 120 ms and no limit unless the settings dialog asks for checks
     // in flight (fastchecks); a headless front end may start checks back to back and wait for a free place

@@ -35,7 +35,7 @@ bool outputWritable(const std::string& path, std::string& why)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path p(path);
+    const fs::path p = process::pathOf(path);
     if (fs::is_directory(p, ec)) {
         why = say("是一个文件夹", "is a folder");
         return false;
@@ -93,7 +93,7 @@ int CliRunner::run()
     for (const auto& [file, option] :
          {std::pair{&options_.sources, "--sources "}, {&options_.judges, "--judges "}}) {
         std::error_code ec;
-        if (*file && !std::filesystem::is_regular_file(**file, ec)) {
+        if (*file && !std::filesystem::is_regular_file(process::pathOf(**file), ec)) {
             reporter_.error(say("无法读取 ", "cannot read ") + option + **file);
             return kExitFailed;
         }
@@ -246,9 +246,9 @@ bool CliRunner::locate()
 bool CliRunner::load()
 {
     if (options_.in && *options_.in != "-") {
-        std::ifstream probe(*options_.in, std::ios::binary);
+        std::ifstream probe(process::pathOf(*options_.in), std::ios::binary);
         std::error_code ec;
-        if (!probe || std::filesystem::is_directory(*options_.in, ec)) {
+        if (!probe || std::filesystem::is_directory(process::pathOf(*options_.in), ec)) {
             reporter_.error(say("无法读取 --in ", "cannot read --in ") + *options_.in + say("：", ": ") +
                             (probe ? say("是一个文件夹", "is a folder") : std::string(std::strerror(errno))));
             return false;
@@ -257,7 +257,7 @@ bool CliRunner::load()
     }
     std::string bytes;
     if (options_.in && *options_.in != "-") {
-        if (IoResult r = proxyfiles::readList(*options_.in, bytes); !r) {
+        if (IoResult r = proxyfiles::readList(process::pathOf(*options_.in), bytes); !r) {
             reporter_.error(gbk::toUtf8(r.message));
             return false;
         }
@@ -368,7 +368,8 @@ int CliRunner::write()
                                       localDateTime(std::time(nullptr)));
     if (options_.out) {
         // Written beside the target and renamed into place: a failure keeps an earlier file whole.
-        if (IoResult r = writeFileAtomically(*options_.out, bytes, MissingFolder::Fail); !r) {
+        if (IoResult r = writeFileAtomically(process::pathOf(*options_.out), bytes, MissingFolder::Fail);
+            !r) {
             reporter_.error(say("无法写入 --out ", "cannot write --out ") + *options_.out + say("：", ": ") +
                             r.message);
             return kExitFailed;

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "config/endpoints.h"
 
+#include "platform/process.h"
 #include "platform/texts.h"
 #include "platform/trim.h"
 
@@ -179,9 +180,10 @@ std::string Endpoints::applyOverrides(std::string_view text)
 
 IoResult Endpoints::applyOverrideFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    const std::filesystem::path file = process::pathOf(path);
+    std::ifstream in(file, std::ios::binary);
     std::error_code ec;
-    if (!in || std::filesystem::is_directory(path, ec))
+    if (!in || std::filesystem::is_directory(file, ec))
         return IoResult::failure(say("无法读取 ", "cannot read ") + path);
     std::ostringstream buf;
     buf << in.rdbuf();

@@ -3,6 +3,7 @@
 #include "config/userfile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/process.h"
 #include "platform/texts.h"
 #include "platform/trim.h"
 
@@ -81,15 +82,15 @@ IoResult readUserFile(const std::filesystem::path& path, const std::string& defa
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         if (IoResult made = writeFileAtomically(path, defaultText); !made)
-            return IoResult::failure(say("无法创建 ", "cannot create ") + path.string() + say("：", ": ") +
-                                     made.message);
+            return IoResult::failure(say("无法创建 ", "cannot create ") + process::textOf(path) +
+                                     say("：", ": ") + made.message);
     }
     std::ifstream in(path, std::ios::binary);
     std::ostringstream read;
     if (in)
         read << in.rdbuf();
     if (!in || in.bad() || std::filesystem::is_directory(path, ec))
-        return IoResult::failure(say("无法读取 ", "cannot read ") + path.string());
+        return IoResult::failure(say("无法读取 ", "cannot read ") + process::textOf(path));
     bytes = read.str();
     return IoResult::success();
 }

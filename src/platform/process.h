@@ -12,8 +12,9 @@
 // Windows answer differently. Any thread.
 namespace vorin::process {
 
-// The program's arguments after its name. On Windows they are read from the wide command line and passed on
-// as UTF-8, which the C++ library takes file names in: the ANSI code page cannot hold every name.
+// The program's arguments after its name, as the program's texts are: on Windows read from the wide command
+// line and converted to GBK (whatever the console's code page), so that pathOf gives back the files they
+// name.
 std::vector<std::string> arguments(int argc, char** argv);
 
 // Standard input and output carry bytes as they are (Windows would turn "\n" into "\r\n"), and a console
@@ -42,7 +43,8 @@ bool randomBytes(void* buf, std::size_t size);
 std::FILE* createNewFile(const std::filesystem::path& path);
 
 // A GBK text (a file name the user typed, or one the program built) as a path, and a path as GBK text.
-// On Linux a file name is its bytes; on Windows it is UTF-16, converted through code page 936.
+// On Linux a file name is its bytes; on Windows it is UTF-16, converted through code page 936. Every text
+// that names a file becomes a path here: the C++ library on Windows would widen its bytes one by one.
 std::filesystem::path pathOf(std::string_view gbk);
 std::string textOf(const std::filesystem::path& path);
 

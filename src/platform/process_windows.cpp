@@ -45,12 +45,8 @@ std::vector<std::string> arguments(int, char**)
     std::vector<std::string> out;
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 1; wide && i < count; ++i) {
-        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
-        out.push_back(std::move(arg));
-    }
+    for (int i = 1; wide && i < count; ++i)
+        out.push_back(textOf(std::filesystem::path(wide[i])));
     LocalFree(wide);
     return out;
 }
