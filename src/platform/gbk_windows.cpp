@@ -73,6 +73,14 @@ std::string fromUtf8(std::string_view utf8)
 {
     if (isAscii(utf8))
         return std::string(utf8);
+    // Well-formed text that GBK holds whole converts in one call; anything else character by character.
+    bool ok = false;
+    if (const std::wstring w = toWide(CP_UTF8, utf8, MB_ERR_INVALID_CHARS, ok); ok) {
+        bool lossy = false;
+        std::string g = fromWide(kGbk, w, &lossy);
+        if (!lossy && g.find('\x80') == std::string::npos)
+            return g;
+    }
     std::string out;
     out.reserve(utf8.size());
     // One character at a time, so that one character GBK lacks (or one malformed byte) gives one '?'.
@@ -102,6 +110,12 @@ std::string toUtf8(std::string_view gbk)
 {
     if (isAscii(gbk))
         return std::string(gbk);
+    // Text of whole GBK characters converts in one call; anything else byte by byte.
+    bool ok = false;
+    if (gbk.find('\x80') == std::string_view::npos) {
+        if (const std::wstring w = toWide(kGbk, gbk, MB_ERR_INVALID_CHARS, ok); ok)
+            return fromWide(CP_UTF8, w);
+    }
     std::string out;
     out.reserve(gbk.size() * 3 / 2);
     for (std::size_t i = 0; i < gbk.size();) {
