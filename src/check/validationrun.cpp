@@ -94,8 +94,11 @@ void ValidationRun::askDone(std::size_t i, bool answered)
     PoolJudge& j = pool_[i];
     const TKeloInetChecker& ask = *j.ask;
     // An ask this machine could not make (no descriptor left in a crowded run) says nothing of the judge:
-    // it is made again shortly, as a check would be, a bounded number of times.
-    if (!answered && ask.localFailure() && ++j.localFailures < kMostLocalFailures && !checkdone_) {
+    // it is made again shortly, as a check would be. While checks are in flight they hold the descriptors
+    // and will give them back, so only the failures with none in flight are counted against the bound.
+    const bool checksHoldDescriptors = progress_.started > progress_.completed;
+    if (!answered && ask.localFailure() && !checkdone_ &&
+        (checksHoldDescriptors || ++j.localFailures < kMostLocalFailures)) {
         dispatcher_.post([weak = weak_from_this(), i] {
             auto self = weak.lock();
             if (!self || self->checkdone_)
