@@ -19,9 +19,9 @@ void Tfrmvrdl::btnsaveproxyExecute()
     savetofile(proxyfiles::withExtension(chosen->path, chosen->filterIndex), chosen->filterIndex);
 }
 
-void Tfrmvrdl::savetofile(const std::string& path, int format)
+void Tfrmvrdl::savetofile(const std::filesystem::path& path, int format)
 {
-    if (auto r = proxyfiles::savetofile(table_, process::pathOf(path), format); !r)
+    if (auto r = proxyfiles::savetofile(table_, path, format); !r)
         view_.messageBox(r.message);
 }
 
@@ -34,7 +34,7 @@ void Tfrmvrdl::mnimportExecute()
         return;
     std::error_code ec;
     const std::uint64_t serial = importSerial_;
-    if (std::filesystem::exists(process::pathOf(*chosen), ec))
+    if (std::filesystem::exists(*chosen, ec))
         importfile(*chosen);
     if (importSerial_ <= serial + 1) // not when a harvest took the table meanwhile: it shows its own rows
         showingrid();
@@ -118,10 +118,10 @@ std::vector<Judge> Tfrmvrdl::judgepool(bool quiet)
     return std::move(list.judges);
 }
 
-bool Tfrmvrdl::importfile(const std::string& path)
+bool Tfrmvrdl::importfile(const std::filesystem::path& path)
 {
     std::string bytes;
-    if (auto r = proxyfiles::readList(process::pathOf(path), bytes); !r) {
+    if (auto r = proxyfiles::readList(path, bytes); !r) {
         view_.messageBox(r.message); // the table stays as it was, and so does a run under way
         return false;
     }

@@ -116,7 +116,7 @@ public:
     // An import ends a validation run under way quietly; importfile returns false when the file could not
     // be read (the message box has said why).
     void btnsaveproxyExecute();
-    void savetofile(const std::string& path, int format);
+    void savetofile(const std::filesystem::path& path, int format);
     void mnimportExecute();
     // The editor of the user's sources file, from the list tools.
     void mneditsourcesExecute();
@@ -129,7 +129,7 @@ public:
     // The judges of the next check: the judges list (judgesfile) when judgeauto is set, said in the status
     // line unless quiet when it has problems; otherwise the one judge chosen.
     std::vector<Judge> judgepool(bool quiet = false);
-    bool importfile(const std::string& path);
+    bool importfile(const std::filesystem::path& path);
     // The same for a list already read (a pipe). A list that takes longer than a turn of the window (50 ms)
     // is read in turns: between them the window is kept alive (the status line counts the rows read), the
     // check button and a second import do nothing until it ends, and a harvest started meanwhile ends it.

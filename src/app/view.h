@@ -4,6 +4,7 @@
 
 #include "platform/hostport.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -67,13 +68,14 @@ public:
     virtual bool askYesNo(const std::string& text) = 0;
     virtual void showAbout(const std::string& title, const std::string& text) = 0;
     // The save dialog sdlg with filter ("name|pattern|..."), preselecting entry filterIndex (from 1): the
-    // chosen path and entry, or nothing when cancelled. The open dialog opdlg lists all files.
+    // chosen path and entry, or nothing when cancelled. The open dialog opdlg lists all files. Paths come
+    // as the system names files (UTF-16 on Windows), never through the program's GBK texts.
     struct SaveChoice {
-        std::string path;
+        std::filesystem::path path;
         int filterIndex = 1;
     };
     virtual std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) = 0;
-    virtual std::optional<std::string> openDialog() = 0;
+    virtual std::optional<std::filesystem::path> openDialog() = 0;
     // The judge of the checks, as the settings dialog shows it: the judges list, or one page (an empty url
     // is the built-in test page, an empty marker the echo rule); with it the protocols a bare entry is
     // checked in and the city database of the offline location. The choice, or nothing when cancelled.

@@ -66,7 +66,7 @@ public:
     bool askYesNo(const std::string&) override { return false; }
     void showAbout(const std::string&, const std::string&) override {}
     std::optional<SaveChoice> saveDialog(const std::string&, int) override { return std::nullopt; }
-    std::optional<std::string> openDialog() override { return std::nullopt; }
+    std::optional<std::filesystem::path> openDialog() override { return std::nullopt; }
     std::optional<JudgeChoice> judgeDialog(const JudgeChoice&) override { return std::nullopt; }
     std::optional<std::string> editText(const std::string&, const std::string&) override
     {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
 
 namespace vorin::proxyfiles {
 
@@ -71,17 +72,31 @@ IoResult savetofile(const ProxyTable& table, const std::filesystem::path& path, 
     return IoResult::failure((created ? texts().cannotWrite : texts().cannotCreate) + name);
 }
 
-std::string withExtension(std::string_view name, int filterEntry)
+std::filesystem::path withExtension(const std::filesystem::path& name, int filterEntry)
 {
+    using Char = std::filesystem::path::value_type;
+    using String = std::filesystem::path::string_type;
     static constexpr const char* extensions[] = {".txt", ".html", ".xml"};
-    std::string n(trim(name));
+    // Trimmed as the program trims text: blanks and control characters at either end.
+    const String& whole = name.native();
+    auto blank = [](Char c) { return static_cast<std::make_unsigned_t<Char>>(c) <= 32; };
+    std::size_t b = 0;
+    std::size_t e = whole.size();
+    while (b < e && blank(whole[b]))
+        ++b;
+    while (e > b && blank(whole[e - 1]))
+        --e;
+    String n = whole.substr(b, e - b);
     if (filterEntry < 1 || filterEntry > 3)
         return n;
-    const auto slash = n.find_last_of('/');
-    const auto dot = n.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+    static constexpr Char separators[] = {'/', std::filesystem::path::preferred_separator, 0};
+    const auto slash = n.find_last_of(separators);
+    const auto dot = n.find_last_of(Char('.'));
+    if (dot != String::npos && (slash == String::npos || dot > slash))
         n.erase(dot);
-    return n + extensions[filterEntry - 1];
+    for (const char* c = extensions[filterEntry - 1]; *c; ++c)
+        n += static_cast<Char>(*c);
+    return n;
 }
 
 IoResult importfile(ProxyTable& table, const std::filesystem::path& path)

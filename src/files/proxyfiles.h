@@ -30,8 +30,9 @@ std::string exportBytes(const ProxyTable& table, Format format, const std::strin
 IoResult savetofile(const ProxyTable& table, const std::filesystem::path& path, int format);
 
 // name, trimmed, with its extension (from the last dot of the file name on) replaced by or given the
-// one of the filter entry (1 ".txt", 2 ".html", 3 ".xml").
-std::string withExtension(std::string_view name, int filterEntry);
+// one of the filter entry (1 ".txt", 2 ".html", 3 ".xml"). Works on the path's own characters, so a
+// name the system spells in UTF-16 keeps every character.
+std::filesystem::path withExtension(const std::filesystem::path& name, int filterEntry);
 
 // Every line of text that holds a colon, split at the first colon: address before, port after, nothing
 // trimmed; a line written as scheme://[user:password@]host:port is read as that proxy instead.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "geo/offline.h"
+#include "platform/widetext.h"
 
 #include <windows.h>
 
@@ -23,10 +24,7 @@ std::string chineseRegionName(std::string_view isoCode)
     const int n = getGeoInfoEx(const_cast<wchar_t*>(code.c_str()), GEO_FRIENDLYNAME, name, 128);
     if (n <= 1)
         return {};
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, name, n - 1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, name, n - 1, out.data(), bytes, nullptr, nullptr);
-    return out;
+    return wide::toUtf8(std::wstring_view(name, static_cast<std::size_t>(n - 1)));
 }
 
 } // namespace vorin

@@ -75,6 +75,40 @@ struct Texts {
     std::string pageSeen;
     std::string pageNoJudge;
     std::string pageUnknown;
+    // Their fixed wording: headings, the home page's hint, the web check's labels.
+    std::string pageHomeHeading;
+    std::string pageHomeHint;
+    std::string pageCheckHeading;
+    std::string pageCheckAddress;
+    std::string pageCheckCountry;
+    // The settings (judge) dialog and the editor, in both windows: their fields' labels, choices, hints and
+    // buttons.
+    std::string dlgJudgePool;
+    std::string dlgJudgeSingle;
+    std::string dlgUrlHint;
+    std::string dlgMarkerHint;
+    std::string dlgGeoipHint;
+    std::string dlgBrowse;
+    std::string dlgGeoipTitle;
+    std::string dlgGeoipFilter; // "name|pattern|name|pattern", as the save dialog's filter
+    std::string dlgFastZero;
+    std::string dlgFastHint;
+    std::string dlgGuard;
+    std::string dlgSeconds;
+    std::string dlgRelay;
+    std::string dlgRelayPortHint;
+    std::string dlgLabelJudge;
+    std::string dlgLabelUrl;
+    std::string dlgLabelMarker;
+    std::string dlgLabelBytes;
+    std::string dlgLabelProtocols;
+    std::string dlgLabelGeoip;
+    std::string dlgLabelFast;
+    std::string dlgLabelGuardSeconds;
+    std::string dlgLabelRelayPort;
+    std::string dlgOk;
+    std::string dlgCancel;
+    std::string dlgSave;
     // The end of a harvest: each source's rows ("名称 N 个"), the sources that failed, no rows at all.
     std::string harvestCounts;
     std::string harvestFailed;

@@ -5,6 +5,7 @@
 #include "table/collator.h"
 
 #include "platform/gbk.h"
+#include "platform/widetext.h"
 
 #include <windows.h>
 
@@ -29,12 +30,10 @@ Collator::~Collator() = default;
 
 std::string Collator::sortKey(std::string_view gbkText) const
 {
-    const std::string utf8 = gbk::toUtf8(gbkText);
-    if (utf8.empty())
+    const std::wstring text = wide::fromGbk(gbkText);
+    if (text.empty())
         return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
+    const int n = static_cast<int>(text.size());
     const wchar_t* locale = impl_->locale.empty() ? LOCALE_NAME_USER_DEFAULT : impl_->locale.c_str();
     const int bytes = LCMapStringEx(locale, LCMAP_SORTKEY, text.c_str(), n, nullptr, 0, nullptr, nullptr, 0);
     if (bytes <= 0)

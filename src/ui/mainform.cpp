@@ -317,7 +317,13 @@ void MainForm::showOwnPage(OwnPage page, const OwnPageFields& fields)
     if (!file.open(QIODevice::ReadOnly))
         return;
     QString html = QString::fromUtf8(file.readAll());
+    const Texts& t = texts();
     const std::pair<const char*, const std::string*> slots[] = {
+        {"{{homeHeading}}", &t.pageHomeHeading},
+        {"{{homeHint}}", &t.pageHomeHint},
+        {"{{checkHeading}}", &t.pageCheckHeading},
+        {"{{addressLabel}}", &t.pageCheckAddress},
+        {"{{countryLabel}}", &t.pageCheckCountry},
         {"{{reason}}", &fields.reason},
         {"{{address}}", &fields.address},
         {"{{country}}", &fields.country},
@@ -446,16 +452,16 @@ std::optional<View::SaveChoice> MainForm::saveDialog(const std::string& filter, 
         if (parts[2 * i] == chosen)
             index = i;
     }
-    return SaveChoice{path.toStdString(), static_cast<int>(index) + 1};
+    return SaveChoice{QFile::encodeName(path).toStdString(), static_cast<int>(index) + 1};
 }
 
-std::optional<std::string> MainForm::openDialog()
+std::optional<std::filesystem::path> MainForm::openDialog()
 {
     const QString path = QFileDialog::getOpenFileName(this, QString(), lastFolder_);
     if (path.isEmpty())
         return std::nullopt;
     lastFolder_ = QFileInfo(path).absolutePath();
-    return path.toStdString();
+    return QFile::encodeName(path).toStdString();
 }
 
 std::optional<std::string> MainForm::editText(const std::string& title, const std::string& utf8Text)
@@ -469,8 +475,8 @@ std::optional<std::string> MainForm::editText(const std::string& title, const st
     editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
     // The window speaks Chinese whatever translations Qt has installed.
-    buttons->button(QDialogButtonBox::Save)->setText(QStringLiteral("保存"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Save)->setText(qs(texts().dlgSave));
+    buttons->button(QDialogButtonBox::Cancel)->setText(qs(texts().dlgCancel));
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* layout = new QVBoxLayout(&dialog);
@@ -483,21 +489,22 @@ std::optional<std::string> MainForm::editText(const std::string& title, const st
 
 std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& current)
 {
+    const Texts& t = texts();
     QDialog dialog(this);
     dialog.setObjectName(QStringLiteral("judgeDialog"));
-    dialog.setWindowTitle(qs(texts().menuJudge));
+    dialog.setWindowTitle(qs(t.menuJudge));
     // The judges list first (the default), or the one page below.
     auto* mode = new QComboBox(&dialog);
     mode->setObjectName(QStringLiteral("judgeMode"));
-    mode->addItem(QStringLiteral("自动（验证网页列表）"));
-    mode->addItem(QStringLiteral("指定的验证网页（下面的网址，留空为内置测试页）"));
+    mode->addItem(qs(t.dlgJudgePool));
+    mode->addItem(qs(t.dlgJudgeSingle));
     mode->setCurrentIndex(current.pool ? 0 : 1);
     auto* url = new QLineEdit(QString::fromStdString(current.url), &dialog);
     url->setObjectName(QStringLiteral("judgeUrl"));
-    url->setPlaceholderText(QStringLiteral("留空：内置测试页（查找“您的IP地址”）"));
+    url->setPlaceholderText(qs(t.dlgUrlHint));
     auto* marker = new QLineEdit(QString::fromStdString(current.marker), &dialog);
     marker->setObjectName(QStringLiteral("judgeMarker"));
-    marker->setPlaceholderText(QStringLiteral("留空：回显规则（网页须原样返回随机令牌）"));
+    marker->setPlaceholderText(qs(t.dlgMarkerHint));
     auto* bytes = new QSpinBox(&dialog);
     bytes->setObjectName(QStringLiteral("judgeBytes"));
     bytes->setRange(1, 1 << 20);
@@ -517,12 +524,15 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     protocols->addStretch();
     auto* geoip = new QLineEdit(QString::fromStdString(current.geoipFile), &dialog);
     geoip->setObjectName(QStringLiteral("geoipFile"));
-    geoip->setPlaceholderText(QStringLiteral("留空：只查国家（系统自带的国家数据库）"));
-    auto* browse = new QPushButton(QStringLiteral("浏览..."), &dialog);
-    connect(browse, &QPushButton::clicked, &dialog, [&dialog, geoip] {
+    geoip->setPlaceholderText(qs(t.dlgGeoipHint));
+    auto* browse = new QPushButton(qs(t.dlgBrowse), &dialog);
+    connect(browse, &QPushButton::clicked, &dialog, [&dialog, geoip, &t] {
+        const QStringList parts = qs(t.dlgGeoipFilter).split(QLatin1Char('|'));
+        const QString filter = parts.value(0) + QStringLiteral(" (") + parts.value(1) +
+                               QStringLiteral(");;") + parts.value(2) + QStringLiteral(" (") +
+                               parts.value(3) + QLatin1Char(')');
         const QString path =
-            QFileDialog::getOpenFileName(&dialog, QStringLiteral("城市数据库"), geoip->text(),
-                                         QStringLiteral("MaxMind 数据库 (*.mmdb);;所有文件 (*)"));
+            QFileDialog::getOpenFileName(&dialog, qs(t.dlgGeoipTitle), geoip->text(), filter);
         if (!path.isEmpty())
             geoip->setText(path);
     });
@@ -533,29 +543,27 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     auto* fast = new QSpinBox(&dialog);
     fast->setObjectName(QStringLiteral("fastChecks"));
     fast->setRange(0, 65536);
-    fast->setSpecialValueText(QStringLiteral("0（逐个启动，每 120 毫秒一个）"));
+    fast->setSpecialValueText(qs(t.dlgFastZero));
     fast->setValue(current.fastChecks);
-    fast->setToolTip(QStringLiteral("大于 0 时快速验证：同时最多检查这么多个代理，结果与逐个验证相同"));
+    fast->setToolTip(qs(t.dlgFastHint));
     // The proxy that stays alive: the current proxy checked every so many seconds, replaced when it dies.
-    auto* guard =
-        new QCheckBox(QStringLiteral("守护代理：定时检查当前代理，失效时换为下一个最快的有效代理"), &dialog);
+    auto* guard = new QCheckBox(qs(t.dlgGuard), &dialog);
     guard->setObjectName(QStringLiteral("guard"));
     guard->setChecked(current.guard);
     auto* interval = new QSpinBox(&dialog);
     interval->setObjectName(QStringLiteral("guardSeconds"));
     interval->setRange(5, 86400);
-    interval->setSuffix(QStringLiteral(" 秒"));
+    interval->setSuffix(qs(t.dlgSeconds));
     interval->setValue(current.guardSeconds);
     // The local relay: 设为代理 points the desktop at it, and it moves to the next proxy when one fails.
-    auto* relay = new QCheckBox(
-        QStringLiteral("使用本地中转：经由本机的中转使用代理，代理失效时自动换用下一个"), &dialog);
+    auto* relay = new QCheckBox(qs(t.dlgRelay), &dialog);
     relay->setObjectName(QStringLiteral("relay"));
     relay->setChecked(current.relay);
     auto* relayPort = new QSpinBox(&dialog);
     relayPort->setObjectName(QStringLiteral("relayPort"));
     relayPort->setRange(1, 65535);
     relayPort->setValue(current.relayPort);
-    relayPort->setToolTip(QStringLiteral("本地中转只在本机的回环地址（127.0.0.1）上监听"));
+    relayPort->setToolTip(qs(t.dlgRelayPortHint));
     auto single = [url, marker, bytes](int index) {
         for (QWidget* w :
              {static_cast<QWidget*>(url), static_cast<QWidget*>(marker), static_cast<QWidget*>(bytes)})
@@ -564,20 +572,20 @@ std::optional<View::JudgeChoice> MainForm::judgeDialog(const JudgeChoice& curren
     single(mode->currentIndex());
     connect(mode, &QComboBox::currentIndexChanged, &dialog, single);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("验证网页："), mode);
-    form->addRow(QStringLiteral("网址："), url);
-    form->addRow(QStringLiteral("标记文字："), marker);
-    form->addRow(QStringLiteral("标记须在前多少字节内："), bytes);
-    form->addRow(QStringLiteral("未注明协议的代理检查："), protocols);
-    form->addRow(QStringLiteral("城市数据库（MaxMind 格式）："), geoipRow);
-    form->addRow(QStringLiteral("同时检查的代理数："), fast);
+    form->addRow(qs(t.dlgLabelJudge), mode);
+    form->addRow(qs(t.dlgLabelUrl), url);
+    form->addRow(qs(t.dlgLabelMarker), marker);
+    form->addRow(qs(t.dlgLabelBytes), bytes);
+    form->addRow(qs(t.dlgLabelProtocols), protocols);
+    form->addRow(qs(t.dlgLabelGeoip), geoipRow);
+    form->addRow(qs(t.dlgLabelFast), fast);
     form->addRow(QString(), guard);
-    form->addRow(QStringLiteral("守护代理的检查间隔："), interval);
+    form->addRow(qs(t.dlgLabelGuardSeconds), interval);
     form->addRow(QString(), relay);
-    form->addRow(QStringLiteral("本地中转的端口："), relayPort);
+    form->addRow(qs(t.dlgLabelRelayPort), relayPort);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(qs(t.dlgOk));
+    buttons->button(QDialogButtonBox::Cancel)->setText(qs(t.dlgCancel));
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* layout = new QVBoxLayout(&dialog);

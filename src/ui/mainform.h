@@ -56,7 +56,7 @@ public:
     void showAbout(const std::string& title, const std::string& text) override;
     void openExternal(const std::string& url) override;
     std::optional<SaveChoice> saveDialog(const std::string& filter, int filterIndex) override;
-    std::optional<std::string> openDialog() override;
+    std::optional<std::filesystem::path> openDialog() override;
     std::optional<std::string> editText(const std::string& title, const std::string& utf8Text) override;
     std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) override;
     void applyRoundOutline() override;

@@ -148,7 +148,7 @@ public:
         preselected.push_back(filterIndex);
         return saveAnswer;
     }
-    std::optional<std::string> openDialog() override { return openAnswer; }
+    std::optional<std::filesystem::path> openDialog() override { return openAnswer; }
     std::optional<JudgeChoice> judgeDialog(const JudgeChoice& current) override
     {
         judgeShown.push_back(current);
@@ -186,7 +186,7 @@ public:
     std::vector<std::string> saveFilters;
     std::vector<int> preselected;
     std::optional<SaveChoice> saveAnswer;
-    std::optional<std::string> openAnswer;
+    std::optional<std::filesystem::path> openAnswer;
     std::vector<std::string> edited;
     std::vector<JudgeChoice> judgeShown;
     std::optional<JudgeChoice> judgeAnswer;
