@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows program under Wine against the Linux one, on loopback fixtures: the same lists harvested and
 # validated give the same output byte for byte (speeds aside); proxy set and stop write the registry the
-# internet library reads; the installer installs and uninstalls silently.
+# internet library reads; the installer installs for the user and uninstalls silently.
 # Usage: e2e.sh LINUX-CLI WINDOWS-CLI INSTALLER   (WINEPREFIX and the locale set by the caller)
 set -euo pipefail
 linux=$1
@@ -79,12 +79,28 @@ check "proxy set socks5: ProxyServer" socks=127.0.0.1:1080 "$(value ProxyServer)
 run_windows proxy stop >/dev/null
 check "proxy stop: ProxyEnable" 0x0 "$(value ProxyEnable)"
 
+# The installer, for the user without administrator rights: both programs, the Start-menu entry, the entry in
+# the list of installed programs; the uninstaller puts back a desktop left pointing at the local relay.
 wine "$installer" /S
-installed="$WINEPREFIX/drive_c/Program Files/Vorin智能代理"
-check "installer /S: the program" yes "$([ -f "$installed/vorindaili-cli.exe" ] && echo yes || echo no)"
+local_appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
+appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
+installed="$local_appdata/Programs/Vorin智能代理"
+uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vorindaili'
+present() { [ -e "$1" ] && echo yes || echo no; }
+check "installer /S: the programs" "yes yes" "$(present "$installed/vorindaili.exe") $(present "$installed/vorindaili-cli.exe")"
+check "installer /S: notices and licence" "yes yes" \
+    "$(present "$installed/THIRD-PARTY-NOTICES.txt") $(present "$installed/COPYING.txt")"
+check "installer /S: the Start-menu entry" yes "$(present "$appdata/Microsoft/Windows/Start Menu/Programs/Vorin智能代理.lnk")"
+reg_value() { wine reg query "$uninstall" /v "$1" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' | awk -v v="$1" '$1 == v { $1 = $2 = ""; print substr($0, 3) }'; }
+check "the uninstall entry's icon" "$(winepath -w "$installed")\vorindaili.exe,0" "$(reg_value DisplayIcon)"
+check "the uninstall entry's size" yes "$([ "$(($(reg_value EstimatedSize)))" -gt 1000 ] && echo yes || echo no)"
 check "installed program runs" 0 "$(wine "$installed/vorindaili-cli.exe" --help >/dev/null; echo $?)"
+wine reg add 'HKCU\SOFTWARE\VORINSOFT\vorindaili' /v relayactive /t REG_DWORD /d 1 /f >/dev/null
+run_windows proxy set 127.0.0.1:8899 >/dev/null
 wine "$installed/uninstall.exe" /S
 for _ in $(seq 50); do [ -e "$installed" ] || break; sleep 0.2; done
-check "uninstaller /S" gone "$([ -e "$installed" ] && echo left || echo gone)"
+check "uninstaller /S" "gone gone" "$([ -e "$installed" ] && echo left || echo gone) $(reg_value DisplayName >/dev/null; wine reg query "$uninstall" >/dev/null 2>&1 && echo left || echo gone)"
+check "uninstaller: the Start-menu entry" no "$(present "$appdata/Microsoft/Windows/Start Menu/Programs/Vorin智能代理.lnk")"
+check "uninstaller: the relay's proxy is off" 0x0 "$(value ProxyEnable)"
 
 [ "$failures" -eq 0 ] || { echo "$failures of the checks above failed"; exit 1; }
