@@ -100,30 +100,13 @@ void Timagepanle::paint(HDC dc) const
 LRESULT Timagepanle::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1; // the paint covers everything
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(hwnd(), &ps);
-        RECT client{};
-        GetClientRect(hwnd(), &client);
-        // Drawn off screen first, so that a status text changing many times a second does not flicker.
-        OffscreenBitmap buffer(dc, client.right, client.bottom);
-        paint(buffer.dc());
-        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.dc(), 0, 0, SRCCOPY);
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
         if ((message == WM_LBUTTONDOWN || (wParam & MK_LBUTTON)) && onLeftDrag)
             onLeftDrag();
         return 0;
     default:
-        return Window::handle(message, wParam, lParam);
+        return PaintedWindow::handle(message, wParam, lParam);
     }
 }
 

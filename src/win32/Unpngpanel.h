@@ -15,7 +15,7 @@ namespace vorin::win32 {
 // onto the panel as an opaque image) and writes its caption at x = 20, centred vertically on the height of
 // "Vorin". Docked left or right it stretches the whole picture and writes no caption; without a picture it
 // looks like a plain panel. Its children show its skin beneath them (WM_PRINTCLIENT). Main thread.
-class Timagepanle : public Window {
+class Timagepanle : public PaintedWindow {
 public:
     enum class Dock {
         None,
@@ -41,10 +41,9 @@ public:
     // A left press, and a move with the left button held: the title panel drags the window with it.
     std::function<void()> onLeftDrag;
 
-    // Draws the panel's face into dc (its client coordinates at dc's origin).
-    void paint(HDC dc) const;
-
 protected:
+    // The panel's face, in its client coordinates.
+    void paint(HDC dc) const override;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -418,6 +418,19 @@ void BrowserPane::navigate(const std::string& url, bool bypassCache)
     VariantClear(&target);
 }
 
+bool BrowserPane::translateAccelerator(MSG& message)
+{
+    if (!browser_ || message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !hwnd() ||
+        !IsChild(hwnd(), message.hwnd))
+        return false;
+    IOleInPlaceActiveObject* active = nullptr;
+    if (FAILED(browser_->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active))))
+        return false;
+    const bool taken = active->TranslateAccelerator(&message) == S_OK;
+    active->Release();
+    return taken;
+}
+
 void BrowserPane::reportFailure(const std::string& url)
 {
     // Reported from the window's own queue, not from inside the caller or the control's event.
@@ -465,7 +478,7 @@ void BrowserPane::showOwnPage(View::OwnPage page, const View::OwnPageFields& fie
         InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void BrowserPane::paintOwnPage(HDC dc) const
+void BrowserPane::paint(HDC dc) const
 {
     RECT client{};
     GetClientRect(hwnd(), &client);
@@ -525,22 +538,6 @@ void BrowserPane::paintOwnPage(HDC dc) const
 LRESULT BrowserPane::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(hwnd(), &ps);
-        RECT client{};
-        GetClientRect(hwnd(), &client);
-        OffscreenBitmap buffer(dc, client.right, client.bottom);
-        paintOwnPage(buffer.dc());
-        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.dc(), 0, 0, SRCCOPY);
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paintOwnPage(reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_SIZE:
         resizeControl();
         return 0;
@@ -549,7 +546,7 @@ LRESULT BrowserPane::handle(UINT message, WPARAM wParam, LPARAM lParam)
             failed_(std::exchange(pendingFailure_, std::string()));
         return 0;
     default:
-        return Window::handle(message, wParam, lParam);
+        return PaintedWindow::handle(message, wParam, lParam);
     }
 }
 

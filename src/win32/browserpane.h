@@ -19,7 +19,7 @@ namespace vorin::win32 {
 // program's own pages drawn here. A page that cannot be loaded is reported through failed (on the window
 // thread, after the control's event has returned); links leave the pane for the default browser. Main
 // thread, which has initialised OLE.
-class BrowserPane final : public Window {
+class BrowserPane final : public PaintedWindow {
 public:
     using Failed = std::function<void(const std::string& url)>;
 
@@ -36,6 +36,9 @@ public:
     void navigate(const std::string& url, bool bypassCache);
     // Shows one of the program's own pages in place of what was asked for (texts GBK).
     void showOwnPage(View::OwnPage page, const View::OwnPageFields& fields);
+    // Gives the control a key meant for it (Tab, the arrows, Ctrl+C in a page): true when it took it. For the
+    // message loop, before the message is translated and dispatched.
+    bool translateAccelerator(MSG& message);
     // The URL last asked for, and whether an own page is shown.
     const std::string& requested() const { return requested_; }
     bool showingOwnPage() const { return ownPage_; }
@@ -43,6 +46,8 @@ public:
     class Site; // the control's OLE site and its event sink
 
 protected:
+    // The program's own page, or the page's background while the control shows the page.
+    void paint(HDC dc) const override;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -51,7 +56,6 @@ private:
     void unembed();
     void resizeControl();
     void showControl(bool show);
-    void paintOwnPage(HDC dc) const;
     void reportFailure(const std::string& url);
     // The control's events (from Site).
     bool allowNavigation(bool topLevel, const std::wstring& url);

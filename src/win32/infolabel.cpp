@@ -2,8 +2,6 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "win32/infolabel.h"
 
-#include "win32/skin.h"
-
 namespace vorin::win32 {
 
 InfoLabel::InfoLabel(HWND parent, int id, POINT at, COLORREF colour) : place_(at), colour_(colour)
@@ -47,31 +45,23 @@ void InfoLabel::place(POINT at)
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void InfoLabel::paint(HDC dc) const
+{
+    paintParentBackground(hwnd(), dc);
+    const HGDIOBJ previous = SelectObject(dc, programFont(kWindowFontPixels, dpiOf(hwnd())));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colour_);
+    TextOutW(dc, 0, 0, text_.c_str(), static_cast<int>(text_.size()));
+    SelectObject(dc, previous);
+}
+
 LRESULT InfoLabel::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(hwnd(), &ps);
-        RECT client{};
-        GetClientRect(hwnd(), &client);
-        OffscreenBitmap buffer(dc, client.right, client.bottom);
-        paintParentBackground(hwnd(), buffer.dc());
-        const HGDIOBJ previous = SelectObject(buffer.dc(), programFont(kWindowFontPixels, dpiOf(hwnd())));
-        SetBkMode(buffer.dc(), TRANSPARENT);
-        SetTextColor(buffer.dc(), colour_);
-        TextOutW(buffer.dc(), 0, 0, text_.c_str(), static_cast<int>(text_.size()));
-        SelectObject(buffer.dc(), previous);
-        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.dc(), 0, 0, SRCCOPY);
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
     case WM_NCHITTEST:
         return HTTRANSPARENT; // the status bar under it takes the pointer (its tooltip)
     default:
-        return Window::handle(message, wParam, lParam);
+        return PaintedWindow::handle(message, wParam, lParam);
     }
 }
 

@@ -10,7 +10,7 @@ namespace vorin::win32 {
 
 // A label of one line over its parent's skin (the status bar's Lbinfo): sized to its text, written in its
 // colour with no background of its own. Main thread.
-class InfoLabel : public Window {
+class InfoLabel : public PaintedWindow {
 public:
     // place: the top-left corner at 96 dpi within the parent.
     InfoLabel(HWND parent, int id, POINT place, COLORREF colour);
@@ -20,6 +20,7 @@ public:
     void place(POINT place);
 
 protected:
+    void paint(HDC dc) const override;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -26,6 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         form.show(show);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (form.translateAccelerator(msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

@@ -174,6 +174,11 @@ void MainForm::show(int how)
     UpdateWindow(hwnd());
 }
 
+bool MainForm::translateAccelerator(MSG& message)
+{
+    return pane_ && pane_->translateAccelerator(message);
+}
+
 HWND MainForm::control(int id) const
 {
     if (auto it = panels_.find(id); it != panels_.end())
@@ -439,6 +444,11 @@ LRESULT MainForm::handle(UINT message, WPARAM wParam, LPARAM lParam)
             return result;
         return Window::handle(message, wParam, lParam);
     }
+    case WM_SETFOCUS:
+        // The keys go to the list, as in the window of the layout (the grid takes the focus first).
+        if (list_ && list_->hwnd())
+            SetFocus(list_->hwnd());
+        return 0;
     case WM_ERASEBKGND: {
         RECT client{};
         GetClientRect(hwnd(), &client);

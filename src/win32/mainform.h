@@ -29,6 +29,9 @@ public:
 
     // Shows the window; the start-up sequence runs as it is first shown.
     void show(int how = SW_SHOWNORMAL);
+    // What the message loop asks before it translates and dispatches a message: true when a control took it
+    // as a key of its own (the browser pane's).
+    bool translateAccelerator(MSG& message);
     Tfrmvrdl& controller() { return *controller_; }
 
     // For tests and the skin: a control by its id (win32/controls.h), the list, the pane, the tooltips.

@@ -155,6 +155,11 @@ bool ProxyList::notify(const NMHDR& header, LRESULT& result)
         result = 0;
         return true;
     }
+    case LVN_ODFINDITEMW:
+        // Typing in the list searches nothing: the rows are not the list's to search (the default answer
+        // would select the first row).
+        result = -1;
+        return true;
     case LVN_ITEMCHANGED: {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if (!selecting_ && change.iItem >= 0 && (change.uChanged & LVIF_STATE) &&

@@ -51,22 +51,6 @@ void Tvrpngbtn::paint(HDC dc) const
 LRESULT Tvrpngbtn::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(hwnd(), &ps);
-        RECT client{};
-        GetClientRect(hwnd(), &client);
-        OffscreenBitmap buffer(dc, client.right, client.bottom);
-        paint(buffer.dc());
-        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.dc(), 0, 0, SRCCOPY);
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_MOUSEMOVE:
         if (!inside_) {
             inside_ = true;
@@ -97,7 +81,7 @@ LRESULT Tvrpngbtn::handle(UINT message, WPARAM wParam, LPARAM lParam)
             OnRigthClick(this);
         return 0;
     default:
-        return Window::handle(message, wParam, lParam);
+        return PaintedWindow::handle(message, wParam, lParam);
     }
 }
 

@@ -13,7 +13,7 @@ namespace vorin::win32 {
 // state is drawn over the parent's skin. The click happens on the left press; a right press with no key
 // and no other button held, and not the second press of a double-click, raises OnRigthClick. The button
 // takes the size of one frame (at the window's resolution). Main thread.
-class Tvrpngbtn : public Window {
+class Tvrpngbtn : public PaintedWindow {
 public:
     using Tclickevent = std::function<void(Tvrpngbtn* sender)>;
     enum State {
@@ -34,11 +34,11 @@ public:
     Tclickevent OnRigthClick;
 
 protected:
+    void paint(HDC dc) const override;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void setState(int state);
-    void paint(HDC dc) const;
 
     const Picture* picture_;
     int state_ = Normal;

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "win32/window.h"
 
+#include "win32/skin.h"
+
 #include <map>
 #include <tuple>
 #include <vector>
@@ -61,6 +63,30 @@ LRESULT CALLBACK Window::proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return self->handle(message, wParam, lParam);
+}
+
+LRESULT PaintedWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1; // the paint covers everything
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(hwnd(), &ps);
+        RECT client{};
+        GetClientRect(hwnd(), &client);
+        OffscreenBitmap buffer(dc, client.right, client.bottom);
+        paint(buffer.dc());
+        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.dc(), 0, 0, SRCCOPY);
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    default:
+        return Window::handle(message, wParam, lParam);
+    }
 }
 
 int dpiOf(HWND hwnd)

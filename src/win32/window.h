@@ -33,6 +33,16 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// A window that draws all of itself in paint(): off screen first and then in one copy, so that a text
+// changing many times a second does not flicker, and into another window's drawing for WM_PRINTCLIENT (a
+// child showing its parent's skin beneath it).
+class PaintedWindow : public Window {
+protected:
+    virtual void paint(HDC dc) const = 0;
+    // WM_ERASEBKGND, WM_PAINT and WM_PRINTCLIENT; the rest as Window.
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
 // The window's dots per inch (96 where the system cannot say), and a length at 96 dpi at that resolution.
 int dpiOf(HWND hwnd);
 inline int scaled(int length, int dpi)

@@ -13,27 +13,10 @@ linux=$(realpath "$1")
 window=$(realpath "$2")
 probe=$(realpath "$3")
 shots=$(realpath -m "$4")
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
+. "$(dirname "$0")/common.sh"
 mkdir -p "$shots"
-fixtures_pid=
 window_pid=
-cleanup() {
-    [ -n "$window_pid" ] && kill "$window_pid" 2>/dev/null
-    [ -n "$fixtures_pid" ] && kill "$fixtures_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-check() { # name, expected, actual
-    if [ "$2" == "$3" ]; then
-        echo "ok   window: $1"
-    else
-        echo "FAIL window: $1"
-        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -20 || true
-        failures=$((failures + 1))
-    fi
-}
+also_on_exit='[ -z "$window_pid" ] || kill "$window_pid" 2>/dev/null'
 probe() { wine "$probe" "$@" | tr -d '\r'; }
 shot() { import -window root "$shots/$1.png"; }
 # The window's controls by their ids (src/win32/controls.h).
@@ -43,17 +26,11 @@ click() { # a control by id, or a point
     if [ $# -eq 1 ]; then read -r x y < <(probe where "$1"); else x=$1 y=$2; fi
     xdotool mousemove "$x" "$y" click 1
 }
-settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
-value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { print $3 }'; }
 wait_value() { # key, name, wanted: up to 20 s
     for _ in $(seq 100); do [ "$(value "$1" "$2")" == "$3" ] && break; sleep 0.2; done
     value "$1" "$2"
 }
 
-python3 "$here/fixtures.py" >"$work/fixtures.json" &
-fixtures_pid=$!
-for _ in $(seq 100); do [ -s "$work/fixtures.json" ] && break; sleep 0.1; done
-root=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["root"])' "$work/fixtures.json")
 # Every site the window reaches at start and in its checked source groups is the fixture site (pages it lacks
 # answer 404).
 for key in softsite mainsite cnp proxycn proxynet ros proxylists antipalivo iplookup admin sooip 3ghttp haozs itmop; do
@@ -98,7 +75,7 @@ click $STARTPROXY
 wait_value "$settings" ProxyEnable 0x1 >/dev/null
 server=$(value "$settings" ProxyServer)
 check "设为代理: ProxyEnable" 0x1 "$(value "$settings" ProxyEnable)"
-check "设为代理: ProxyServer is a listed proxy" yes "$(grep -q "\"$server\"" "$work/fixtures.json" && echo yes || echo "no: $server")"
+check "设为代理: ProxyServer is a listed proxy" yes "$(grep -q "\"$server\"" "$fixtures" && echo yes || echo "no: $server")"
 check "设为代理: the info line" "当前代理为：$server" "$(probe text $INFO)"
 shot 4-proxy-set
 click $STOPPROXY
@@ -127,4 +104,4 @@ probe wait-gone 30 >/dev/null && wait "$window_pid" && window_pid=
 check "the close button ends the program" "" "$window_pid"
 check "the source option is stored" 100 "$(value 'HKCU\SOFTWARE\VORINSOFT\vorindaili' downoption)"
 
-[ "$failures" -eq 0 ] || { echo "$failures of the window's checks failed"; exit 1; }
+finish window

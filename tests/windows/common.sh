@@ -1,0 +1,36 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the Windows end-to-end tests: a work folder and the loopback fixtures (fixtures.py) that end with
+# the test, check() that counts failures, and the Internet Settings values as the registry holds them.
+# After sourcing: $work, $root (the fixture site), $fixtures (their JSON); at the end, `finish NAME`.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d)
+fixtures_pid=
+also_on_exit=
+cleanup() {
+    eval "$also_on_exit" || true
+    kill "$fixtures_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+check() { # name, expected, actual
+    if [ "$2" == "$3" ]; then
+        echo "ok   $1"
+    else
+        echo "FAIL $1"
+        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -20 || true
+        failures=$((failures + 1))
+    fi
+}
+finish() { [ "$failures" -eq 0 ] || { echo "$failures of the $1 checks above failed"; exit 1; }; }
+
+fixtures=$work/fixtures.json
+python3 "$here/fixtures.py" >"$fixtures" &
+fixtures_pid=$!
+for _ in $(seq 100); do [ -s "$fixtures" ] && break; sleep 0.1; done
+root=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["root"])' "$fixtures")
+
+settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+# A value of a registry key as `reg query` prints it (the program's texts in GBK, given here in UTF-8).
+value() { wine reg query "$1" /v "$2" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |
+    awk -v v="$2" '$1 == v { $1 = $2 = ""; print substr($0, 3) }'; }
