@@ -500,6 +500,29 @@ TEST_F(MainFormTest, ClosingStoresTheOptionAndEndsTheMessageLoop)
               "110");
 }
 
+TEST_F(MainFormTest, LoggingOffPutsTheDesktopBackBeforeTheRelayGoes)
+{
+    MainForm form(dispatcher, clock, test::loopbackEndpoints());
+    form.show();
+    ProxyTable& table = form.controller().table();
+    table.append();
+    table.setText(Field::Ip, "127.0.0.1");
+    table.setText(Field::Port, "9");
+    table.post();
+    form.controller().showingrid();
+    form.controller().userelay = true;
+    form.controller().relayport = 0; // any free port
+    form.controller().btnsetproxyExecute();
+    const auto settings = registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);
+    ASSERT_EQ(settings.readDword("ProxyEnable"), 1u);
+    EXPECT_EQ(settings.readString("ProxyServer").value_or("").rfind("127.0.0.1:", 0), 0u);
+    // The session ends without a close: the desktop gets its settings back while the relay still runs.
+    SendMessageW(form.hwnd(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(settings.readDword("ProxyEnable"), 0u);
+    EXPECT_FALSE(form.controller().localrelay().running());
+}
+
 TEST_F(MainFormTest, ThePaneShowsItsOwnPageWhereItCannotLoadOne)
 {
     MainForm form(dispatcher, clock, test::loopbackEndpoints());
