@@ -541,6 +541,9 @@ LRESULT BrowserPane::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         resizeControl();
         return 0;
+    case WM_DESTROY:
+        unembed(); // while the control's window, a child of the pane's, still exists
+        return 0;
     case kReportFailure:
         if (failed_ && !pendingFailure_.empty())
             failed_(std::exchange(pendingFailure_, std::string()));

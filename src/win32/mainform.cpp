@@ -58,7 +58,7 @@ MainForm::~MainForm()
     controller_.reset(); // joins the workers while the controls it may still speak to exist
 }
 
-Tvrpngbtn* MainForm::addButton(int id, std::function<void()> click, const std::string& hint)
+Tvrpngbtn* MainForm::addButton(int id, const std::string& hint, std::function<void()> click)
 {
     const ControlPlace& p = placeOf(id);
     auto button = std::make_unique<Tvrpngbtn>(panels_.at(p.parent)->hwnd(), id, Picture::named(p.name),
@@ -103,30 +103,21 @@ void MainForm::build()
         ReleaseCapture();
         SendMessageW(hwnd(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
     };
-    addButton(IdMinimize, [&c] { c.frmminsizeExecute(); }, {});
-    addButton(IdClose, [&c] { c.frmcloseExecute(); }, {});
+    addButton(IdMinimize, {}, [&c] { c.frmminsizeExecute(); });
+    addButton(IdClose, {}, [&c] { c.frmcloseExecute(); });
 
     panel(IdToolbar, Dock::Top);
-    Tvrpngbtn* down = addButton(
-        IdDownList, [&c] { c.btndownproxyExecute(); }, t.hintDownload);
+    Tvrpngbtn* down = addButton(IdDownList, t.hintDownload, [&c] { c.btndownproxyExecute(); });
     down->OnRigthClick = [&c](Tvrpngbtn*) { c.actdownExecute(); }; // as its hint promises: download only
-    addButton(
-        IdCheck, [&c] { c.btncheckproxyExecute(); }, t.hintCheck);
-    addButton(
-        IdStop, [&c] { c.btnstopcheckExecute(); }, t.hintStopCheck);
-    addButton(
-        IdStartProxy, [&c] { c.btnsetproxyExecute(); }, t.hintSetProxy);
-    addButton(
-        IdStopProxy, [&c] { c.btnstopproxyExecute(); }, t.hintStopProxy);
-    addButton(
-        IdSetup, [&c] { c.btnsoftsetExecute(); }, t.hintSettings);
-    addButton(
-        IdSave, [&c] { c.btnsaveproxyExecute(); }, t.hintSave);
-    addButton(
-        IdVail, [&c] { c.btnwebcheckExecute(); }, t.hintWebCheck);
-    addButton(
-        IdAbout, [&c] { c.btngohomeExecute(); }, t.hintHome);
-    addButton(IdMenuButton, [&c] { c.btnshowmenuExecute(); }, {});
+    addButton(IdCheck, t.hintCheck, [&c] { c.btncheckproxyExecute(); });
+    addButton(IdStop, t.hintStopCheck, [&c] { c.btnstopcheckExecute(); });
+    addButton(IdStartProxy, t.hintSetProxy, [&c] { c.btnsetproxyExecute(); });
+    addButton(IdStopProxy, t.hintStopProxy, [&c] { c.btnstopproxyExecute(); });
+    addButton(IdSetup, t.hintSettings, [&c] { c.btnsoftsetExecute(); });
+    addButton(IdSave, t.hintSave, [&c] { c.btnsaveproxyExecute(); });
+    addButton(IdVail, t.hintWebCheck, [&c] { c.btnwebcheckExecute(); });
+    addButton(IdAbout, t.hintHome, [&c] { c.btngohomeExecute(); });
+    addButton(IdMenuButton, {}, [&c] { c.btnshowmenuExecute(); });
 
     list_ = std::make_unique<ProxyList>(hwnd(), IdGrid, c.grid(), rectOf(placeOf(IdGrid)));
 

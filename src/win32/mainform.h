@@ -75,7 +75,7 @@ private:
     void build();
     // Places every control for the window's resolution.
     void layout();
-    Tvrpngbtn* addButton(int id, std::function<void()> click, const std::string& hint);
+    Tvrpngbtn* addButton(int id, const std::string& hint, std::function<void()> click);
     void addTip(HWND tool, const std::wstring& text);
     // The window's close handler, once: the controller stores the options (and puts the desktop back
     // when its relay is the system proxy).
