@@ -30,6 +30,31 @@ fixtures_pid=$!
 for _ in $(seq 100); do [ -s "$fixtures" ] && break; sleep 0.1; done
 root=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["root"])' "$fixtures")
 
+# Windows' name of a Unix path outside the Wine prefix: Wine's Z: drive is the Unix root. (A string, not
+# winepath, a Wine program of its own that has been seen to answer nothing on a busy machine.)
+windows_path() {
+    local p
+    p=$(realpath -m "$1")
+    printf 'Z:%s' "${p//\//\\}"
+}
+# A folder of the Windows profile by its variable (APPDATA, LOCALAPPDATA) as Windows names it, and a Windows
+# path of drive C: or Z: where it is on Unix.
+profile_folder() {
+    local v=
+    for _ in 1 2 3; do
+        v=$(wine cmd /c echo "%$1%" | tr -d '\r')
+        [ -n "$v" ] && break
+    done
+    printf '%s' "$v"
+}
+unix_path() {
+    local p=${1//\\//}
+    case $p in
+    [Cc]:/*) printf '%s/drive_c/%s' "$WINEPREFIX" "${p:3}" ;;
+    [Zz]:/*) printf '%s' "${p:2}" ;;
+    esac
+}
+
 settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 # A value of a registry key as `reg query` prints it (the program's texts in GBK, given here in UTF-8).
 value() { wine reg query "$1" /v "$2" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |

@@ -27,7 +27,7 @@ undated() {
 for format in json xml html txt; do
     check "harvest --format $format" \
         "$(run_linux harvest --groups 000 --sources "$work/sources.txt" --format $format | undated $format)" \
-        "$(run_windows harvest --groups 000 --sources "$(winepath -w "$work/sources-w.txt")" --format $format |
+        "$(run_windows harvest --groups 000 --sources "$(windows_path "$work/sources-w.txt")" --format $format |
             undated $format)"
 done
 run_linux harvest --groups 000 --sources "$work/sources.txt" --format json >"$work/list.json"
@@ -35,14 +35,14 @@ run_linux harvest --groups 000 --sources "$work/sources.txt" --format json >"$wo
 mask() { sed -E 's/"速度": [0-9]+/"速度": N/g; s/},$/}/' | sort; }
 check "validate --judge --concurrency 64" \
     "$(run_linux validate --in "$work/list.json" --judge "$root/get" --concurrency 64 --format json | mask)" \
-    "$(run_windows validate --in "$(winepath -w "$work/list.json")" --judge "$root/get" --concurrency 64 \
+    "$(run_windows validate --in "$(windows_path "$work/list.json")" --judge "$root/get" --concurrency 64 \
         --format json | mask)"
 
 # A file name in Chinese, from the wide command line, written and read back.
-run_windows validate --in "$(winepath -w "$work/list.json")" --judge "$root/get" --format json \
-    --out "$(winepath -w "$work")\\验证结果.json" 2>/dev/null
-run_windows validate --in "$(winepath -w "$work")\\验证结果.json" --judge "$root/get" --format json \
-    --out "$(winepath -w "$work")\\再验证.json" 2>/dev/null
+run_windows validate --in "$(windows_path "$work/list.json")" --judge "$root/get" --format json \
+    --out "$(windows_path "$work")\\验证结果.json" 2>/dev/null
+run_windows validate --in "$(windows_path "$work")\\验证结果.json" --judge "$root/get" --format json \
+    --out "$(windows_path "$work")\\再验证.json" 2>/dev/null
 check "--in/--out 验证结果.json" \
     "$(run_linux validate --in "$work/list.json" --judge "$root/get" --format json | mask)" \
     "$(mask <"$work/再验证.json")"
@@ -59,16 +59,16 @@ check "proxy stop: ProxyEnable" 0x0 "$(value "$settings" ProxyEnable)"
 # The installer, for the user without administrator rights: both programs, the Start-menu entry, the entry in
 # the list of installed programs; the uninstaller puts back a desktop left pointing at the local relay.
 wine "$installer" /S
-local_appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
-appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
-installed="$local_appdata/Programs/Vorin智能代理"
+installed_w="$(profile_folder LOCALAPPDATA)\\Programs\\Vorin智能代理"
+installed=$(unix_path "$installed_w")
+appdata=$(unix_path "$(profile_folder APPDATA)")
 uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vorindaili'
 present() { [ -e "$1" ] && echo yes || echo no; }
 check "installer /S: the programs" "yes yes" "$(present "$installed/vorindaili.exe") $(present "$installed/vorindaili-cli.exe")"
 check "installer /S: notices and licence" "yes yes" \
     "$(present "$installed/THIRD-PARTY-NOTICES.txt") $(present "$installed/COPYING.txt")"
 check "installer /S: the Start-menu entry" yes "$(present "$appdata/Microsoft/Windows/Start Menu/Programs/Vorin智能代理.lnk")"
-check "the uninstall entry's icon" "$(winepath -w "$installed")\vorindaili.exe,0" "$(value "$uninstall" DisplayIcon)"
+check "the uninstall entry's icon" "$installed_w\\vorindaili.exe,0" "$(value "$uninstall" DisplayIcon)"
 check "the uninstall entry's size" yes "$([ "$(($(value "$uninstall" EstimatedSize)))" -gt 1000 ] && echo yes || echo no)"
 check "installed program runs" 0 "$(wine "$installed/vorindaili-cli.exe" --help >/dev/null; echo $?)"
 wine reg add 'HKCU\SOFTWARE\VORINSOFT\vorindaili' /v relayactive /t REG_DWORD /d 1 /f >/dev/null

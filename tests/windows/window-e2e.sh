@@ -38,10 +38,10 @@ for key in softsite mainsite cnp proxycn proxynet ros proxylists antipalivo iplo
 done >"$work/endpoints.txt"
 echo "homepage=$root/daili5" >>"$work/endpoints.txt"
 export VORIN_ENDPOINTS
-VORIN_ENDPOINTS=$(winepath -w "$work/endpoints.txt")
+VORIN_ENDPOINTS=$(windows_path "$work/endpoints.txt")
 
 # A new user: no settings, no files of the program's, the system proxy off, no start page of the partner's.
-appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
+appdata=$(unix_path "$(profile_folder APPDATA)")
 rm -rf "$appdata/vorindaili"
 wine reg delete 'HKCU\SOFTWARE\VORINSOFT' /f >/dev/null 2>&1 || true
 wine reg delete 'HKCU\Software\Microsoft\Internet Explorer\Main' /v "Start Page" /f >/dev/null 2>&1 || true
@@ -85,7 +85,7 @@ check "停用代理: the info line" "当前代理为：禁用" "$(probe text $IN
 click $SAVE
 check "the save dialog" "另存为" "$(probe wait-dialog 30)"
 saved="$work/验证列表.txt"
-xdotool type --delay 30 "$(winepath -w "$work")\\验证列表"
+xdotool type --delay 30 "$(windows_path "$work")\\验证列表"
 shot 5-save-dialog
 xdotool key Return
 for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.2; done
