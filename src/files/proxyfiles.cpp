@@ -14,7 +14,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <type_traits>
 
 namespace vorin::proxyfiles {
 
@@ -77,16 +76,7 @@ std::filesystem::path withExtension(const std::filesystem::path& name, int filte
     using Char = std::filesystem::path::value_type;
     using String = std::filesystem::path::string_type;
     static constexpr const char* extensions[] = {".txt", ".html", ".xml"};
-    // Trimmed as the program trims text: blanks and control characters at either end.
-    const String& whole = name.native();
-    auto blank = [](Char c) { return static_cast<std::make_unsigned_t<Char>>(c) <= 32; };
-    std::size_t b = 0;
-    std::size_t e = whole.size();
-    while (b < e && blank(whole[b]))
-        ++b;
-    while (e > b && blank(whole[e - 1]))
-        --e;
-    String n = whole.substr(b, e - b);
+    String n(trimmed(std::basic_string_view<Char>(name.native())));
     if (filterEntry < 1 || filterEntry > 3)
         return n;
     static constexpr Char separators[] = {'/', std::filesystem::path::preferred_separator, 0};

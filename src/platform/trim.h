@@ -4,19 +4,27 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace vorin {
 
-// Removes leading and trailing bytes of value 32 (space) or less: blanks and control characters.
-inline std::string_view trim(std::string_view s)
+// Removes leading and trailing characters of value 32 (space) or less: blanks and control characters. For
+// the program's bytes, and for a file name in the system's own characters (UTF-16 on Windows).
+template <typename Char> std::basic_string_view<Char> trimmed(std::basic_string_view<Char> s)
 {
+    auto blank = [](Char c) { return static_cast<std::make_unsigned_t<Char>>(c) <= 32; };
     std::size_t b = 0;
     std::size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 32)
+    while (b < e && blank(s[b]))
         ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32)
+    while (e > b && blank(s[e - 1]))
         --e;
     return s.substr(b, e - b);
+}
+
+inline std::string_view trim(std::string_view s)
+{
+    return trimmed(s);
 }
 
 // The bytes of a piece of HTML with its tags ("<br>", "<td class=x>") left out, trimmed.
