@@ -57,7 +57,9 @@ bench() {
         sleep 0.5
         xdotool key Down Down Down Down Return # 导入代理
         probe wait-dialog 30 >/dev/null
+        probe wait-keyboard 30 # the file name box has the keyboard
         xdotool type --delay 10 "$(winepath -w "$file")"
+        probe wait-typed "rows-$n.txt" 30
         probe wait-text 117 "共有${n}个代理" 120 >/dev/null 2>"$work/latency" &
         sleep 0.5 # the probe is running
         start=$(date +%s%N)

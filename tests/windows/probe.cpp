@@ -5,7 +5,7 @@
 // limit only a hang reaches. xdotool does the clicking and typing. Prints UTF-8; exits 1 when what it waited
 // for did not come.
 //   probe wait-window S | wait-gone S | wait-dialog S | where ID | text ID | rows | first-row
-//   probe wait-text ID TEXT S | dialog-button ID
+//   probe wait-text ID TEXT S | dialog-button ID | wait-keyboard S | wait-typed TEXT S
 #include "win32/controls.h"
 
 #include <windows.h>
@@ -84,6 +84,29 @@ int rows()
     return list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
 }
 
+// The edit box that has the keyboard in the dialog shown, or nothing.
+HWND focusedEdit()
+{
+    const HWND d = dialog();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!d || !GetGUIThreadInfo(GetWindowThreadProcessId(d, nullptr), &info) || !info.hwndFocus ||
+        !IsChild(d, info.hwndFocus))
+        return nullptr;
+    wchar_t name[16] = {};
+    GetClassNameW(info.hwndFocus, name, 16);
+    return std::wstring_view(name) == L"Edit" ? info.hwndFocus : nullptr;
+}
+
+// An edit box's text, asked of its own thread (the system keeps no copy of it).
+std::wstring editText(HWND edit)
+{
+    wchar_t buf[4096] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(edit, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &copied);
+    return buf;
+}
+
 template <typename Done> bool waitFor(const wchar_t* seconds, Done done)
 {
     const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(std::wcstod(seconds, nullptr) * 1000);
@@ -148,6 +171,18 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "longest wait for the window: %llu ms\n", longest);
         return found ? 0 : 1;
     }
+    // Keys go to the dialog's edit box only once it has the keyboard: wait-keyboard waits for that,
+    // wait-typed for a text to have arrived there.
+    if (command == L"wait-keyboard")
+        return waitFor(arg(2), [] { return focusedEdit() != nullptr; }) ? 0 : 1;
+    if (command == L"wait-typed") {
+        const std::wstring wanted = arg(2);
+        const auto typed = [&] {
+            const HWND edit = focusedEdit();
+            return edit && editText(edit).find(wanted) != std::wstring::npos;
+        };
+        return waitFor(arg(3), typed) ? 0 : 1;
+    }
     if (command == L"first-row") {
         // Below the list's header, a row's half height down, in the address column.
         const HWND list = control(IdGrid);
@@ -163,7 +198,7 @@ int wmain(int argc, wchar_t** argv)
     }
     std::fputs(
         "usage: probe wait-window S | wait-gone S | wait-dialog S | where ID | text ID | rows | first-row | "
-        "wait-text ID TEXT S | dialog-button ID\n",
+        "wait-text ID TEXT S | dialog-button ID | wait-keyboard S | wait-typed TEXT S\n",
         stderr);
     return 2;
 }

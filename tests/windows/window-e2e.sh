@@ -85,7 +85,9 @@ check "停用代理: the info line" "当前代理为：禁用" "$(probe text $IN
 click $SAVE
 check "the save dialog" "另存为" "$(probe wait-dialog 30)"
 saved="$work/验证列表.txt"
+probe wait-keyboard 30 # the file name box has the keyboard
 xdotool type --delay 30 "$(windows_path "$work")\\验证列表"
+probe wait-typed "验证列表" 30
 shot 5-save-dialog
 xdotool key Return
 for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.2; done
