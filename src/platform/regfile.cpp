@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/regfile.h"
 
+#include "platform/trim.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -9,13 +11,6 @@ namespace vorin::registry {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 std::vector<std::string_view> splitLines(std::string_view text)
 {

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -25,6 +26,15 @@ template <typename Char> std::basic_string_view<Char> trimmed(std::basic_string_
 inline std::string_view trim(std::string_view s)
 {
     return trimmed(s);
+}
+
+// Whether two texts are equal with ASCII letters compared without their case (header names, registry names,
+// host names); other bytes compare as they are.
+inline bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // The bytes of a piece of HTML with its tags ("<br>", "<td class=x>") left out, trimmed.

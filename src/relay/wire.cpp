@@ -11,16 +11,6 @@
 namespace vorin::relay::wire {
 namespace {
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) {
-                   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
-}
-
 // The head's lines, without their CR.
 std::vector<std::string_view> lines(std::string_view head)
 {
