@@ -1,6 +1,7 @@
 ; SPDX-License-Identifier: GPL-3.0-or-later
 ; The installer of Vorin智能代理 for Windows (makensis, from scripts/windows): the window and the command-line
-; program, the default sources and judges, the licence and the third-party notices. It installs for the
+; program, the default sources and judges, the country databases (GeoIP), the licence and the third-party
+; notices. It installs for the
 ; current user, without administrator rights (the programs write only the user's registry and folders), into
 ; the user's Programs folder, with a Start-menu entry and an entry in the list of installed programs.
 ; /S installs silently; the uninstaller takes /S too.
@@ -71,6 +72,10 @@ Section "${NAME}"
     File "/oname=COPYING.txt" "${SOURCE}\COPYING"
     File "${BUILD}\THIRD-PARTY-NOTICES.txt"
     File "/oname=README.md" "${SOURCE}\README.md"
+    SetOutPath "$INSTDIR\GeoIP"
+    File "${GEOIP}\GeoIP.dat"
+    File "${GEOIP}\GeoIPv6.dat"
+    SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortCut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\vorindaili.exe" "" "$INSTDIR\vorindaili.exe" 0
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -88,12 +93,16 @@ SectionEnd
 
 ; The user's own files (%APPDATA%\vorindaili) and settings stay: they are the user's, not the program's. A
 ; desktop left pointing at the program's local relay gets its earlier settings back first: the relay goes
-; with the program.
+; with the program. The command-line program puts back a relay that no longer runs as any start of it does
+; (proxy show), and stops the system proxy of one still running.
 Section "Uninstall"
     SetShellVarContext current
     Call un.CloseWindow
     ReadRegDWORD $0 HKCU "${PROGRAM_KEY}" "relayactive"
     IntCmp $0 1 0 relay_done relay_done
+        ExecWait '"$INSTDIR\vorindaili-cli.exe" proxy show'
+        ReadRegDWORD $0 HKCU "${PROGRAM_KEY}" "relayactive"
+        IntCmp $0 1 0 relay_done relay_done
         ExecWait '"$INSTDIR\vorindaili-cli.exe" proxy stop'
         WriteRegDWORD HKCU "${PROGRAM_KEY}" "relayactive" 0
     relay_done:
@@ -105,6 +114,9 @@ Section "Uninstall"
     Delete "$INSTDIR\COPYING.txt"
     Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
     Delete "$INSTDIR\README.md"
+    Delete "$INSTDIR\GeoIP\GeoIP.dat"
+    Delete "$INSTDIR\GeoIP\GeoIPv6.dat"
+    RMDir "$INSTDIR\GeoIP"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"

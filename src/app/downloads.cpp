@@ -68,7 +68,7 @@ void Tfrmvrdl::startdownload()
         c.downurl();
     if (view_.isChecked(MenuEntry::Mn04)) {
         SourceList list;
-        if (IoResult r = loadSources(process::pathOf(sourcesfile), endpoints_, list); !r)
+        if (IoResult r = loadSources(sourcesfile, endpoints_, list); !r)
             showinfo(texts().sourcesProblem + gbk::fromUtf8(r.message));
         else if (!list.problems.empty())
             showinfo(texts().sourcesProblem + gbk::fromUtf8(list.problems.front()));

@@ -51,15 +51,16 @@ struct FileCheck {
 // Opens the user's file (its text already read) in the editor and saves what was edited; says the count
 // of entries, or the first problem (the sound lines are used all the same). problem: the GBK text that
 // introduces a problem.
-void edituserfile(View& view, const std::string& path, const std::string& title, const std::string& text,
-                  const std::function<FileCheck(const std::string&)>& check, const std::string& saved,
-                  const std::string& problem, const std::function<void(const std::string&)>& say)
+void edituserfile(View& view, const std::filesystem::path& path, const std::string& title,
+                  const std::string& text, const std::function<FileCheck(const std::string&)>& check,
+                  const std::string& saved, const std::string& problem,
+                  const std::function<void(const std::string&)>& say)
 {
     auto edited = view.editText(title, text);
     if (!edited || *edited == text)
         return;
-    if (IoResult w = writeFileAtomically(process::pathOf(path), *edited); !w) {
-        view.messageBox(texts().cannotWrite + gbk::fromUtf8(path));
+    if (IoResult w = writeFileAtomically(path, *edited); !w) {
+        view.messageBox(texts().cannotWrite + process::textOf(path));
         return;
     }
     const FileCheck found = check(*edited);
@@ -73,7 +74,7 @@ void Tfrmvrdl::mneditsourcesExecute()
 {
     SourceList list;
     std::string text;
-    if (IoResult r = loadSources(process::pathOf(sourcesfile), endpoints_, list, &text); !r) {
+    if (IoResult r = loadSources(sourcesfile, endpoints_, list, &text); !r) {
         view_.messageBox(texts().sourcesProblem + gbk::fromUtf8(r.message));
         return;
     }
@@ -90,7 +91,7 @@ void Tfrmvrdl::mneditjudgesExecute()
 {
     JudgeList list;
     std::string text;
-    if (IoResult r = loadJudges(process::pathOf(judgesfile), endpoints_, list, &text); !r) {
+    if (IoResult r = loadJudges(judgesfile, endpoints_, list, &text); !r) {
         view_.messageBox(texts().judgesProblem + gbk::fromUtf8(r.message));
         return;
     }
@@ -108,7 +109,7 @@ std::vector<Judge> Tfrmvrdl::judgepool(bool quiet)
     if (!judgeauto)
         return {judge};
     JudgeList list;
-    if (IoResult r = loadJudges(process::pathOf(judgesfile), endpoints_, list); !r) {
+    if (IoResult r = loadJudges(judgesfile, endpoints_, list); !r) {
         if (!quiet)
             showinfo(texts().judgesProblem + gbk::fromUtf8(r.message));
         return {};

@@ -94,7 +94,11 @@ public:
     // With userelay, 设为代理 starts the local relay in front of the table's valid proxies (first, the chosen
     // row, before them) and makes the relay the system proxy; 停用代理 and closing the window stop it after
     // the desktop has its settings back.
+    // Where the system proxy cannot carry a proxy itself (systemproxy::needsRelay), the relay carries that
+    // proxy alone.
     void startrelayproxy(const ProxyEntry& first);
+    // Makes the running relay the system proxy, marked so that a later start finds it if it ends unseen.
+    void pointatrelay();
     bool userelay = false;
     int relayport = 8899;
     void stopproxy();
@@ -182,9 +186,9 @@ public:
     // pool whose first answering judge is used.
     Judge judge;
     bool judgeauto = true;
-    std::string judgesfile = process::textOf(judgesFile());
+    std::filesystem::path judgesfile = judgesFile();
     // The user's sources file (sources.txt beside the settings store unless a front end names another).
-    std::string sourcesfile = process::textOf(sourcesFile());
+    std::filesystem::path sourcesfile = sourcesFile();
     // Pacing of the next validation run: the pause after each start (ms), and the most checks in flight at
     // once (0: no limit). The window keeps 120 ms and no limit unless the settings dialog asks for checks
     // in flight (fastchecks); a headless front end may start checks back to back and wait for a free place

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "app/proxyguard.h"
 
+#include "system/systemproxy.h"
+
 #include "platform/hostport.h"
 #include "platform/texts.h"
 
@@ -145,7 +147,9 @@ void ProxyGuard::failed()
 std::optional<ProxyEntry> ProxyGuard::nextProxy() const
 {
     for (ProxyEntry& proxy : workingProxies(table_)) {
-        if (!dead_.count(proxy.endpoint.text()))
+        // A proxy only the local relay could carry (SOCKS5 or credentials, on Windows) is passed over: the
+        // guard makes its choice the system proxy itself.
+        if (!dead_.count(proxy.endpoint.text()) && !systemproxy::needsRelay(proxy))
             return std::move(proxy);
     }
     return std::nullopt;

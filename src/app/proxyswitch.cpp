@@ -10,12 +10,6 @@
 #include "system/systemproxy.h"
 
 namespace vorin {
-namespace {
-
-// 1 while the system proxy points at the program's local relay.
-constexpr const char* kRelayActive = "relayactive";
-
-} // namespace
 
 std::string Tfrmvrdl::getproxy()
 {
@@ -52,15 +46,24 @@ void Tfrmvrdl::startproxy(const ProxyEntry& proxy)
 void Tfrmvrdl::startrelayproxy(const ProxyEntry& first)
 {
     std::string why;
-    if (!relay_.start(static_cast<std::uint16_t>(relayport), relay::Rotate::Fastest, workingProxies(table_),
-                      first, why)) {
+    const bool alone = !userelay && systemproxy::needsRelay(first);
+    if (!relay_.start(static_cast<std::uint16_t>(relayport), relay::Rotate::Fastest,
+                      alone ? std::vector<ProxyEntry>{first} : workingProxies(table_), first, why)) {
         showinfo(texts().relayCannotStart + gbk::fromUtf8(why));
         return;
     }
-    startproxy(ProxyEntry{HostPort{"127.0.0.1", std::to_string(relay_.port())}, {}, {}});
-    // Remembered, so that a start after a crash finds the desktop pointing at a relay no longer there.
-    (void)registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey).writeDword(kRelayActive, 1);
+    pointatrelay();
     midshowinfo(texts().relayUsing + first.endpoint.text());
+    if (alone)
+        showinfo(texts().relayForSystem + first.endpoint.text());
+}
+
+void Tfrmvrdl::pointatrelay()
+{
+    const HostPort at{"127.0.0.1", std::to_string(relay_.port())};
+    startproxy(ProxyEntry{at, {}, {}});
+    // Remembered, so that a start after a crash finds the desktop pointing at a relay no longer there.
+    (void)systemproxy::markRelay(at);
 }
 
 void Tfrmvrdl::stopproxy()
@@ -68,8 +71,7 @@ void Tfrmvrdl::stopproxy()
     const systemproxy::Outcome done = systemproxy::disable();
     if (relay_.running()) {
         relay_.stop(); // after the desktop has its settings back: it never points at nothing
-        (void)registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey)
-            .writeDword(kRelayActive, 0);
+        (void)systemproxy::markRelay(std::nullopt);
     }
     clock_.sleep(100);
     setprocessproxy(std::nullopt);
@@ -96,7 +98,7 @@ void Tfrmvrdl::btnsetproxyExecute()
         view_.messageBox(texts().invalidProxy);
         return;
     }
-    if (userelay)
+    if (userelay || systemproxy::needsRelay(proxy))
         startrelayproxy(proxy);
     else
         startproxy(proxy);
@@ -118,13 +120,18 @@ void Tfrmvrdl::guardtick()
 
 void Tfrmvrdl::relayleftover()
 {
-    const auto program = registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey);
-    if (relay_.running() || program.readDword(kRelayActive).value_or(0) != 1)
+    if (relay_.running())
         return;
     // The program ended while the desktop pointed at its relay: the desktop gets its earlier settings back.
-    if (const auto proxy = systemproxy::current(); proxy && proxy->endpoint.host == "127.0.0.1")
-        stopproxy();
-    (void)program.writeDword(kRelayActive, 0);
+    const systemproxy::Repair repair = systemproxy::repairLeftoverRelay();
+    if (!repair.found)
+        return;
+    setprocessproxy(std::nullopt);
+    midshowinfo(texts().proxyDisabled);
+    if (!repair.outcome.result)
+        showinfo(texts().proxyNotRestored + gbk::fromUtf8(repair.outcome.result.message));
+    else
+        showinfo(texts().relayLeftover);
 }
 
 } // namespace vorin

@@ -35,7 +35,7 @@ bool outputWritable(const std::string& path, std::string& why)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path p = process::pathOf(path);
+    const fs::path p = process::argumentPath(path);
     if (fs::is_directory(p, ec)) {
         why = say("是一个文件夹", "is a folder");
         return false;
@@ -44,11 +44,13 @@ bool outputWritable(const std::string& path, std::string& why)
     if (dir.empty())
         dir = ".";
     if (!fs::is_directory(dir, ec)) {
-        why = say("文件夹 " + dir.string() + " 不存在", "folder " + dir.string() + " does not exist");
+        why = say("文件夹 " + process::argumentText(dir) + " 不存在",
+                  "folder " + process::argumentText(dir) + " does not exist");
         return false;
     }
     if (!process::folderWritable(dir)) {
-        why = say("文件夹 " + dir.string() + " 不可写：", "folder " + dir.string() + " is not writable: ") +
+        why = say("文件夹 " + process::argumentText(dir) + " 不可写：",
+                  "folder " + process::argumentText(dir) + " is not writable: ") +
               std::strerror(errno);
         return false;
     }
@@ -93,7 +95,7 @@ int CliRunner::run()
     for (const auto& [file, option] :
          {std::pair{&options_.sources, "--sources "}, {&options_.judges, "--judges "}}) {
         std::error_code ec;
-        if (*file && !std::filesystem::is_regular_file(process::pathOf(**file), ec)) {
+        if (*file && !std::filesystem::is_regular_file(process::argumentPath(**file), ec)) {
             reporter_.error(say("无法读取 ", "cannot read ") + option + **file);
             return kExitFailed;
         }
@@ -155,7 +157,7 @@ bool CliRunner::harvest()
     form_.refeshmemu();
     // The user's sources: those of --sources, or with no --groups the stored mark of the menu entry.
     if (options_.sources)
-        form_.sourcesfile = *options_.sources;
+        form_.sourcesfile = process::argumentPath(*options_.sources);
     view_.setChecked(MenuEntry::Mn04,
                      options_.sources.has_value() || (!options_.groups && view_.isChecked(MenuEntry::Mn04)));
     // The domestic group's last source and the specific-site group take their pages from the discovery;
@@ -225,7 +227,7 @@ void CliRunner::usejudges()
     if (options_.judge)
         form_.judge = judgeOf(options_);
     if (options_.judges)
-        form_.judgesfile = *options_.judges;
+        form_.judgesfile = process::argumentPath(*options_.judges);
 }
 
 bool CliRunner::locate()
@@ -246,9 +248,9 @@ bool CliRunner::locate()
 bool CliRunner::load()
 {
     if (options_.in && *options_.in != "-") {
-        std::ifstream probe(process::pathOf(*options_.in), std::ios::binary);
+        std::ifstream probe(process::argumentPath(*options_.in), std::ios::binary);
         std::error_code ec;
-        if (!probe || std::filesystem::is_directory(process::pathOf(*options_.in), ec)) {
+        if (!probe || std::filesystem::is_directory(process::argumentPath(*options_.in), ec)) {
             reporter_.error(say("无法读取 --in ", "cannot read --in ") + *options_.in + say("：", ": ") +
                             (probe ? say("是一个文件夹", "is a folder") : std::string(std::strerror(errno))));
             return false;
@@ -257,7 +259,7 @@ bool CliRunner::load()
     }
     std::string bytes;
     if (options_.in && *options_.in != "-") {
-        if (IoResult r = proxyfiles::readList(process::pathOf(*options_.in), bytes); !r) {
+        if (IoResult r = proxyfiles::readList(process::argumentPath(*options_.in), bytes); !r) {
             reporter_.error(gbk::toUtf8(r.message));
             return false;
         }
@@ -341,7 +343,7 @@ int CliRunner::relay()
                         "local relay listening on " + at + ", " + std::to_string(upstreams.size()) +
                             " upstream proxies"));
     if (options_.system)
-        form_.startproxy(ProxyEntry{HostPort{"127.0.0.1", std::to_string(keeper.port())}, {}, {}});
+        form_.pointatrelay();
     while (!interrupted_ && !keeper.noneLeft()) {
         keeper.tick();
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
@@ -368,7 +370,8 @@ int CliRunner::write()
                                       localDateTime(std::time(nullptr)));
     if (options_.out) {
         // Written beside the target and renamed into place: a failure keeps an earlier file whole.
-        if (IoResult r = writeFileAtomically(process::pathOf(*options_.out), bytes, MissingFolder::Fail);
+        if (IoResult r =
+                writeFileAtomically(process::argumentPath(*options_.out), bytes, MissingFolder::Fail);
             !r) {
             reporter_.error(say("无法写入 --out ", "cannot write --out ") + *options_.out + say("：", ": ") +
                             r.message);

@@ -3,17 +3,44 @@
 #include "cli/cliview.h"
 
 #include "platform/gbk.h"
+#include "platform/process.h"
 
 namespace vorin::cli {
 
-Reporter::Reporter(std::FILE* stream, bool terminal) : stream_(stream), terminal_(terminal) {}
+namespace {
+
+// The columns a UTF-8 line takes on a console: two for the wide characters (CJK and the full-width forms),
+// one for the others.
+std::size_t columns(std::string_view utf8)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        n += length >= 3 ? 2 : 1;
+        i += length;
+    }
+    return n;
+}
+
+} // namespace
+
+Reporter::Reporter(std::FILE* stream, bool terminal)
+    : stream_(stream)
+    , terminal_(terminal)
+    , escapes_(terminal && process::terminalEscapes(stream))
+{
+}
 
 void Reporter::clearLine()
 {
-    if (lineShown_) {
+    if (!lineShown_)
+        return;
+    if (escapes_)
         std::fputs("\r\033[K", stream_);
-        lineShown_ = false;
-    }
+    else // a console that shows escapes as they are: the line written over with blanks
+        std::fprintf(stream_, "\r%s\r", std::string(lineColumns_, ' ').c_str());
+    lineShown_ = false;
 }
 
 void Reporter::status(const std::string& gbkText)
@@ -34,6 +61,7 @@ void Reporter::progress(const std::string& utf8Line)
     std::fputs(utf8Line.c_str(), stream_);
     std::fflush(stream_);
     lineShown_ = true;
+    lineColumns_ = columns(utf8Line);
 }
 
 void Reporter::error(const std::string& utf8Line)

@@ -36,7 +36,9 @@ private:
 
     std::FILE* stream_;
     bool terminal_;
+    bool escapes_;
     bool lineShown_ = false;
+    std::size_t lineColumns_ = 0;
     std::string lastStatus_;
 };
 

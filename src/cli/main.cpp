@@ -5,8 +5,10 @@
 #include "cli/proxycommand.h"
 #include "platform/clock.h"
 #include "platform/dispatcher.h"
+#include "platform/gbk.h"
 #include "platform/process.h"
 #include "platform/texts.h"
+#include "system/systemproxy.h"
 
 #include <algorithm>
 #include <atomic>
@@ -75,6 +77,13 @@ int main(int argc, char** argv)
         std::fputs(cli::helpText(parsed.options.command).c_str(), stdout);
         return cli::kExitOk;
     }
+    // A system proxy left pointing at a relay that no longer runs gets its earlier settings back first.
+    if (const systemproxy::Repair repair = systemproxy::repairLeftoverRelay(); repair.found) {
+        const Texts& t = texts();
+        std::fprintf(stderr, "vorindaili-cli: %s%s\n",
+                     gbk::toUtf8(repair.outcome.result ? t.relayLeftover : t.proxyNotRestored).c_str(),
+                     repair.outcome.result.message.c_str());
+    }
     if (parsed.options.command == cli::Command::Proxy)
         return cli::proxyCommand(parsed.options, stdout, stderr);
     if (parsed.options.command != cli::Command::Run && parsed.options.command != cli::Command::Harvest &&
@@ -110,5 +119,6 @@ int main(int argc, char** argv)
         dispatcher.beat = nullptr;
     }
     dispatcher.close();
+    process::cleanedUp();
     return status;
 }

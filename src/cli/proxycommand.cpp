@@ -11,6 +11,10 @@ namespace vorin::cli {
 
 int proxyCommand(const Options& options, std::FILE* out, std::FILE* err)
 {
+    if (options.proxyAction == ProxyAction::Set && systemproxy::needsRelay(options.proxyTarget)) {
+        std::fprintf(err, "vorindaili-cli: %s\n", gbk::toUtf8(texts().relayForSystemCli).c_str());
+        return kExitUsage;
+    }
     // A store that cannot be written would leave the switch half done: it is tried first.
     if (options.proxyAction != ProxyAction::Show) {
         const auto key = registry::Key::open(registry::Hive::CurrentUser, systemproxy::kInternetSettingsKey);

@@ -78,8 +78,8 @@ Endpoints Endpoints::defaults()
 Endpoints Endpoints::fromEnvironment()
 {
     Endpoints e = defaults();
-    if (const char* path = std::getenv("VORIN_ENDPOINTS"); path && *path) {
-        if (auto r = e.applyOverrideFile(path); !r) {
+    if (const auto path = process::environmentPath("VORIN_ENDPOINTS")) {
+        if (auto r = e.applyOverrideFile(*path); !r) {
             e = defaults();
             e.loadError_ = r.message;
         }
@@ -178,9 +178,9 @@ std::string Endpoints::applyOverrides(std::string_view text)
     return problem;
 }
 
-IoResult Endpoints::applyOverrideFile(const std::string& path)
+IoResult Endpoints::applyOverrideFile(const std::filesystem::path& file)
 {
-    const std::filesystem::path file = process::pathOf(path);
+    const std::string path = process::argumentText(file); // as messages name it
     std::ifstream in(file, std::ios::binary);
     std::error_code ec;
     if (!in || std::filesystem::is_directory(file, ec))

@@ -4,6 +4,7 @@
 
 #include "platform/ioresult.h"
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
@@ -41,7 +42,7 @@ public:
     std::string applyOverrides(std::string_view text);
     // Applies a file of such lines; fails, naming the file and the line, when it cannot be read or
     // applyOverrides finds something wrong (the good lines are applied all the same).
-    IoResult applyOverrideFile(const std::string& path);
+    IoResult applyOverrideFile(const std::filesystem::path& path);
     const std::string& loadError() const { return loadError_; }
     void setLoadError(std::string why) { loadError_ = std::move(why); }
 

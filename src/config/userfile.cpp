@@ -82,7 +82,7 @@ IoResult readUserFile(const std::filesystem::path& path, const std::string& defa
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         if (IoResult made = writeFileAtomically(path, defaultText); !made)
-            return IoResult::failure(say("无法创建 ", "cannot create ") + process::textOf(path) +
+            return IoResult::failure(say("无法创建 ", "cannot create ") + process::argumentText(path) +
                                      say("：", ": ") + made.message);
     }
     std::ifstream in(path, std::ios::binary);
@@ -90,7 +90,7 @@ IoResult readUserFile(const std::filesystem::path& path, const std::string& defa
     if (in)
         read << in.rdbuf();
     if (!in || in.bad() || std::filesystem::is_directory(path, ec))
-        return IoResult::failure(say("无法读取 ", "cannot read ") + process::textOf(path));
+        return IoResult::failure(say("无法读取 ", "cannot read ") + process::argumentText(path));
     bytes = read.str();
     return IoResult::success();
 }

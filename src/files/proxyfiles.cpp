@@ -6,6 +6,7 @@
 #include "platform/gbk.h"
 #include "platform/idioms.h"
 #include "platform/localtime.h"
+#include "platform/process.h"
 #include "platform/texts.h"
 #include "platform/trim.h"
 #include "table/gridview.h"
@@ -66,7 +67,7 @@ IoResult savetofile(const ProxyTable& table, const std::filesystem::path& path, 
     if (written)
         return written;
     // File names are the system's (UTF-8); messages are GBK like every text of the program.
-    const std::string name = gbk::fromUtf8(path.string());
+    const std::string name = gbk::fromUtf8(process::argumentText(path));
     const bool created = written.message.rfind("write", 0) == 0 || written.message.rfind("fsync", 0) == 0;
     return IoResult::failure((created ? texts().cannotWrite : texts().cannotCreate) + name);
 }
@@ -109,7 +110,7 @@ IoResult readList(const std::filesystem::path& path, std::string& bytes)
             bytes.append(buf, static_cast<std::size_t>(in.gcount()));
     }
     if (!in.eof() || in.bad())
-        return IoResult::failure(texts().cannotRead + gbk::fromUtf8(path.string()));
+        return IoResult::failure(texts().cannotRead + gbk::fromUtf8(process::argumentText(path)));
     return IoResult::success();
 }
 

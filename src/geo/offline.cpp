@@ -39,7 +39,7 @@ GeoIP* openCountry(const std::filesystem::path& file)
     if (!std::filesystem::is_regular_file(file, ec))
         return nullptr;
     // libgeoip prints to standard error for a file it cannot read; the check above keeps that rare.
-    return GeoIP_open(process::textOf(file).c_str(), GEOIP_MEMORY_CACHE | GEOIP_SILENCE);
+    return GeoIP_open(process::narrowPath(file).c_str(), GEOIP_MEMORY_CACHE | GEOIP_SILENCE);
 }
 
 // A two-letter code of capitals, as the databases give it ("--" and other fillers are no country).
@@ -80,14 +80,23 @@ std::string Place::text() const
     return out;
 }
 
+std::filesystem::path OfflineLocator::defaultCountryDir()
+{
+#ifdef _WIN32
+    return process::executable().parent_path() / L"GeoIP";
+#else
+    return "/usr/share/GeoIP";
+#endif
+}
+
 std::unique_ptr<OfflineLocator> OfflineLocator::open(const std::string& cityDatabase, std::string& why,
-                                                     const std::string& countryDir)
+                                                     const std::filesystem::path& countryDir)
 {
     std::unique_ptr<OfflineLocator> locator(new OfflineLocator);
     locator->db_ = std::make_unique<Databases>();
     Databases& db = *locator->db_;
-    db.v4 = openCountry(std::filesystem::path(countryDir) / "GeoIP.dat");
-    db.v6 = openCountry(std::filesystem::path(countryDir) / "GeoIPv6.dat");
+    db.v4 = openCountry(countryDir / "GeoIP.dat");
+    db.v6 = openCountry(countryDir / "GeoIPv6.dat");
     if (!cityDatabase.empty()) {
         const int rc = MMDB_open(cityDatabase.c_str(), MMDB_MODE_MMAP, &db.city);
         if (rc != MMDB_SUCCESS) {
@@ -98,8 +107,9 @@ std::unique_ptr<OfflineLocator> OfflineLocator::open(const std::string& cityData
         db.hasCity = true;
     }
     if (!db.v4 && !db.v6 && !db.hasCity) {
-        why = say("找不到国家数据库（" + countryDir + "/GeoIP.dat，软件包 geoip-database）",
-                  "no country database (" + countryDir + "/GeoIP.dat, package geoip-database)");
+        const std::string file = process::argumentText(countryDir / "GeoIP.dat");
+        why = say("找不到国家数据库（" + file + "，软件包 geoip-database）",
+                  "no country database (" + file + ", package geoip-database)");
         return nullptr;
     }
     return locator;

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,12 +25,15 @@ struct Place {
 // lookup ever asks a name server. Main thread.
 class OfflineLocator {
 public:
-    static constexpr const char* kCountryDir = "/usr/share/GeoIP";
+    // Where the country databases are: /usr/share/GeoIP (package geoip-database) on Linux, the GeoIP
+    // folder beside the program on Windows (the installer puts them there).
+    static std::filesystem::path defaultCountryDir();
 
-    // Opens the databases; nothing, with why (UTF-8), when the city database is named and cannot be
-    // opened, or when no database at all can be.
-    static std::unique_ptr<OfflineLocator> open(const std::string& cityDatabase, std::string& why,
-                                                const std::string& countryDir = kCountryDir);
+    // Opens the databases; nothing, with why (UTF-8), when the city database (named in UTF-8 on Windows,
+    // as bytes on Linux) is named and cannot be opened, or when no database at all can be.
+    static std::unique_ptr<OfflineLocator>
+    open(const std::string& cityDatabase, std::string& why,
+         const std::filesystem::path& countryDir = defaultCountryDir());
     ~OfflineLocator();
     OfflineLocator(const OfflineLocator&) = delete;
     OfflineLocator& operator=(const OfflineLocator&) = delete;
@@ -42,8 +46,8 @@ private:
     std::unique_ptr<Databases> db_;
 };
 
-// The region's name in Chinese, UTF-8 (ICU's display names; on Windows the system's own, in its display
-// language); "" for a code that is not known.
+// The region's name in Chinese, UTF-8 (ICU's display names; on Windows the same names from the program's
+// table, whatever the display language); "" for a code that is not known.
 std::string chineseRegionName(std::string_view isoCode);
 
 } // namespace vorin

@@ -1,30 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
+// Windows names regions in its display language alone: the Chinese names are the program's own table, the
+// names ICU gives on Linux.
 #include "geo/offline.h"
-#include "platform/widetext.h"
 
-#include <windows.h>
-
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 namespace vorin {
+namespace {
+
+struct Region {
+    std::string_view code;
+    std::string_view name;
+};
+
+constexpr Region kRegions[] = {
+#include "geo/regionnames_zh.inc"
+};
+
+} // namespace
 
 std::string chineseRegionName(std::string_view isoCode)
 {
-    if (isoCode.size() != 2)
+    const auto* found =
+        std::lower_bound(std::begin(kRegions), std::end(kRegions), isoCode,
+                         [](const Region& r, std::string_view code) { return r.code < code; });
+    if (found == std::end(kRegions) || found->code != isoCode)
         return {};
-    const std::wstring code{wchar_t(isoCode[0]), wchar_t(isoCode[1])};
-    // GetGeoInfoEx (Windows 10) is looked up at run time: the cross-compiler's headers do not declare it.
-    using GetGeoInfoExFn = int(WINAPI*)(PWSTR, GEOTYPE, PWSTR, int);
-    static const auto getGeoInfoEx = reinterpret_cast<GetGeoInfoExFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetGeoInfoEx")));
-    if (!getGeoInfoEx)
-        return {};
-    wchar_t name[128];
-    const int n = getGeoInfoEx(const_cast<wchar_t*>(code.c_str()), GEO_FRIENDLYNAME, name, 128);
-    if (n <= 1)
-        return {};
-    return wide::toUtf8(std::wstring_view(name, static_cast<std::size_t>(n - 1)));
+    return std::string(found->name);
 }
 
 } // namespace vorin

@@ -52,7 +52,8 @@ CURL* prepare(FetchEngine::Transfer& t)
     const FetchEngine::Request& r = t.request;
     t.headers = curl_slist_append(t.headers, "Pragma: no-cache");
     t.headers = curl_slist_append(t.headers, "Cache-Control: no-cache");
-    curl_easy_setopt(easy, CURLOPT_URL, r.url.c_str());
+    curlCommonOptions(easy);
+    curl_easy_setopt(easy, CURLOPT_URL, curlUrl(r.url).c_str()); // libcurl keeps a copy
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     // The kind is set here, never read from the address: text such as "socks5" or "https" taken from a page
     // is a host name to libcurl, not a scheme. An empty proxy means direct, the environment ignored.

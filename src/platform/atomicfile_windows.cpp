@@ -13,7 +13,7 @@ namespace {
 
 IoResult fail(const char* operation, const std::filesystem::path& path, DWORD err)
 {
-    return IoResult::failure(std::string(operation) + " " + process::textOf(path) + ": " +
+    return IoResult::failure(std::string(operation) + " " + process::argumentText(path) + ": " +
                              std::system_category().message(static_cast<int>(err)));
 }
 
@@ -29,7 +29,7 @@ IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view
     if (path.has_parent_path() && missing == MissingFolder::Create)
         std::filesystem::create_directories(path.parent_path(), ec);
     if (ec)
-        return IoResult::failure("mkdir " + process::textOf(path.parent_path()) + ": " + ec.message());
+        return IoResult::failure("mkdir " + process::argumentText(path.parent_path()) + ": " + ec.message());
     std::filesystem::path tmp;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
@@ -60,12 +60,19 @@ IoResult writeFileAtomically(const std::filesystem::path& path, std::string_view
     if (!FlushFileBuffers(h))
         return discard("flush", GetLastError());
     CloseHandle(h);
-    if (!MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // A virus scanner or an indexer that has the file open holds it for a moment: the move is tried again for
+    // about two seconds before the save fails.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return IoResult::success();
         const DWORD err = GetLastError();
-        DeleteFileW(tmp.c_str());
-        return fail("rename", path, err);
+        if ((err != ERROR_SHARING_VIOLATION && err != ERROR_ACCESS_DENIED && err != ERROR_LOCK_VIOLATION) ||
+            attempt >= 20) {
+            DeleteFileW(tmp.c_str());
+            return fail("rename", path, err);
+        }
+        Sleep(100);
     }
-    return IoResult::success();
 }
 
 } // namespace vorin

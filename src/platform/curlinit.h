@@ -2,9 +2,33 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace vorin {
 
 // libcurl's process-wide set-up, done once before the first transfer from whatever thread comes first.
 void curlGlobalInit();
+
+// What every transfer of the program sets whatever it fetches: on Windows, a certificate whose revocation
+// server cannot be reached (behind a proxy, or offline) is taken as not revoked, as browsers take it, rather
+// than failing the download.
+void curlCommonOptions(void* easy);
+
+// The URL as libcurl is to be given it: on Windows an international host name (UTF-8) in its ASCII form
+// ("xn--…"), which libcurl there makes only for direct connections and not for a request through a proxy;
+// unchanged on Linux, whose libcurl converts it everywhere, and for any URL already ASCII.
+std::string curlUrl(const std::string& url);
+
+// Where the host of a URL with an international name is: its bytes' offsets (after the scheme's "://" and
+// any user's "name@", before a port, a path, a query or a fragment); nothing when the host is ASCII or the
+// text names no scheme.
+struct HostSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+std::optional<HostSpan> internationalHost(std::string_view url);
 
 } // namespace vorin

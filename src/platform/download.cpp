@@ -6,10 +6,17 @@
 #include "platform/hostport.h"
 #include "platform/process.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <curl/curl.h>
 #include <mutex>
+
+#ifdef _WIN32
+#include "platform/widetext.h"
+
+#include <windows.h>
+#endif
 
 namespace vorin {
 
@@ -17,6 +24,52 @@ void curlGlobalInit()
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::optional<HostSpan> internationalHost(std::string_view url)
+{
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t start = scheme + 3;
+    const std::size_t end = std::min(url.find_first_of("/?#", start), url.size());
+    const std::string_view authority = url.substr(start, end - start);
+    const std::size_t at = authority.rfind('@');
+    const std::size_t hostStart = at == std::string_view::npos ? 0 : at + 1;
+    const std::size_t hostEnd = std::min(authority.find(':', hostStart), authority.size());
+    const std::string_view host = authority.substr(hostStart, hostEnd - hostStart);
+    if (std::all_of(host.begin(), host.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::nullopt;
+    return HostSpan{start + hostStart, start + hostEnd};
+}
+
+std::string curlUrl(const std::string& url)
+{
+#ifdef _WIN32
+    const std::optional<HostSpan> host = internationalHost(url);
+    if (!host)
+        return url;
+    const std::wstring name =
+        wide::fromUtf8(std::string_view(url).substr(host->begin, host->end - host->begin));
+    wchar_t ascii[256];
+    const int n = IdnToAscii(0, name.c_str(), static_cast<int>(name.size()), ascii, 256);
+    if (n <= 0)
+        return url; // not a name Windows can convert: libcurl says why
+    return url.substr(0, host->begin) + wide::toUtf8(std::wstring_view(ascii, static_cast<std::size_t>(n))) +
+           url.substr(host->end);
+#else
+    return url;
+#endif
+}
+
+void curlCommonOptions(void* easy)
+{
+#ifdef _WIN32
+    curl_easy_setopt(static_cast<CURL*>(easy), CURLOPT_SSL_OPTIONS,
+                     static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+#else
+    (void)easy;
+#endif
 }
 
 } // namespace vorin
@@ -128,7 +181,9 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
     CURLcode rc = CURLE_FAILED_INIT;
     long status = 0;
     if (curl) {
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curlCommonOptions(curl);
+        const std::string target = curlUrl(url);
+        curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);

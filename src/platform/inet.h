@@ -9,3 +9,13 @@
 #else
 #include <arpa/inet.h>
 #endif
+
+#include <string>
+
+namespace vorin::inet {
+
+// Whether something accepts TCP connections at the numeric address and port (a loopback one: the call
+// blocks until it is answered or refused).
+bool accepting(const std::string& address, int port);
+
+} // namespace vorin::inet

@@ -7,7 +7,8 @@
 namespace vorin {
 
 // Outcome of a file or store operation. On failure, message names the operation that failed and the file,
-// for the user (GBK where shown) and for tests.
+// for the user and for tests: UTF-8 from the platform's and the services' own operations (file names as
+// process::argumentText gives them), converted to GBK where the window shows it.
 struct IoResult {
     bool ok = true;
     std::string message;

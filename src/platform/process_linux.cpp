@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <unistd.h>
@@ -27,6 +28,13 @@ std::vector<std::string> arguments(int argc, char** argv)
 }
 
 void setUpStandardStreams() {}
+
+bool terminalEscapes(std::FILE*)
+{
+    return true;
+}
+
+void cleanedUp() {}
 
 bool isTerminal(std::FILE* stream)
 {
@@ -96,6 +104,42 @@ std::filesystem::path pathOf(std::string_view gbk)
 std::string textOf(const std::filesystem::path& path)
 {
     return path.string();
+}
+
+std::filesystem::path argumentPath(std::string_view text)
+{
+    return std::filesystem::path(std::string(text));
+}
+
+std::string argumentText(const std::filesystem::path& path)
+{
+    return path.string();
+}
+
+std::string narrowPath(const std::filesystem::path& path)
+{
+    return path.string();
+}
+
+std::optional<bool> chineseUserInterface()
+{
+    return std::nullopt;
+}
+
+std::optional<std::filesystem::path> environmentPath(const char* name)
+{
+    const char* v = std::getenv(name);
+    if (!v || !*v)
+        return std::nullopt;
+    return std::filesystem::path(v);
+}
+
+std::filesystem::path cacheFolder()
+{
+    if (auto xdg = environmentPath("XDG_CACHE_HOME"))
+        return *xdg / "vorindaili";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".cache" / "vorindaili";
 }
 
 } // namespace vorin::process

@@ -5,8 +5,11 @@
 #include "platform/registry.h"
 
 #include "platform/process.h"
+#include "platform/widetext.h"
 
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <cstdlib>
 
@@ -37,7 +40,7 @@ std::string message(LONG code)
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                        FORMAT_MESSAGE_IGNORE_INSERTS,
                    nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string out = text ? process::textOf(std::filesystem::path(text)) : "error " + std::to_string(code);
+    std::string out = text ? wide::toUtf8(text) : "error " + std::to_string(code);
     LocalFree(text);
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' '))
         out.pop_back();
@@ -67,8 +70,13 @@ std::filesystem::path hiveFile(Hive hive)
     const char* fileName = hive == Hive::CurrentUser ? "HKCU.reg" : "HKLM.reg";
     if (const wchar_t* dir = _wgetenv(L"VORIN_REGISTRY_DIR"); dir && *dir)
         return std::filesystem::path(dir) / fileName;
-    const wchar_t* appData = _wgetenv(L"APPDATA");
-    return std::filesystem::path(appData && *appData ? appData : L".") / L"vorindaili" / fileName;
+    wchar_t* appData = nullptr;
+    std::filesystem::path folder = L".";
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &appData)) &&
+        appData)
+        folder = appData;
+    CoTaskMemFree(appData);
+    return folder / L"vorindaili" / fileName;
 }
 
 Key Key::open(Hive hive, std::string path)

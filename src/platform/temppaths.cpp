@@ -4,26 +4,13 @@
 
 #include "platform/process.h"
 
-#include <cstdlib>
-
 namespace vorin {
-namespace {
-
-std::filesystem::path cacheDir()
-{
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg)
-        return std::filesystem::path(xdg) / "vorindaili";
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : "/tmp") / ".cache" / "vorindaili";
-}
-
-} // namespace
 
 std::filesystem::path TempPaths::writableOrCache(const std::filesystem::path& dir)
 {
     if (process::folderWritable(dir))
         return dir;
-    auto cache = cacheDir();
+    auto cache = process::cacheFolder();
     std::error_code ec;
     std::filesystem::create_directories(cache, ec);
     return cache;

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/texts.h"
 
+#include "platform/process.h"
+
 #include "platform/gbk.h"
 
 #include <atomic>
@@ -224,6 +226,17 @@ Texts build(Language language)
         m("桌面的代理设置不能保存此代理的用户名和密码，只有 proxy.env 带有它们",
           "The desktop's proxy settings cannot hold this proxy's user name and password; "
           "only proxy.env carries them");
+    t.relayForSystem = m("系统代理不能使用 SOCKS5 代理或带密码的代理，已经由本地中转使用 ",
+                         "The system proxy cannot use a SOCKS5 proxy or one with a password; the local relay "
+                         "carries it: ");
+    t.relayForSystemCli =
+        m("系统代理不能使用 SOCKS5 代理或带密码的代理；请经本地中转使用它：relay --system --in 列表文件",
+          "the system proxy cannot use a SOCKS5 proxy or one with a password; use it through the local "
+          "relay: relay --system --in LIST");
+    t.relayLeftover =
+        m("系统代理仍指向已退出的本地中转，已恢复原来的代理设置",
+          "The system proxy still pointed at a local relay that is no longer running; the earlier "
+          "proxy settings are back");
     t.guardPrefix = m("守护代理：", "Proxy guard: ");
     t.guardFailed = m(" 两次检查失败，", " failed two checks in a row, ");
     t.guardSwitched = m("已换为 ", "switched to ");
@@ -293,8 +306,17 @@ Language localeLanguage(const char* lcAll, const char* lcMessages, const char* l
 
 Language environmentLanguage()
 {
-    return localeLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"),
-                          std::getenv("LANGUAGE"));
+    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
+    bool set = false;
+    for (const char* name : names) {
+        const char* v = std::getenv(name);
+        set = set || (v && *v);
+    }
+    // Windows says its language itself; its users rarely have the variables (Wine passes them on).
+    if (const std::optional<bool> chinese = process::chineseUserInterface(); chinese && !set)
+        return *chinese ? Language::Chinese : Language::English;
+    return localeLanguage(std::getenv(names[0]), std::getenv(names[1]), std::getenv(names[2]),
+                          std::getenv(names[3]));
 }
 
 std::string say(std::string chinese, std::string english)

@@ -170,6 +170,12 @@ struct Texts {
     std::string relayChosen; // the settings dialog's summary ("，使用本地中转，端口 8899")
     std::string proxyNotRestored;
     std::string desktopNoCredentials;
+    // A proxy the system proxy cannot carry itself (SOCKS5, or credentials, on Windows), put through the
+    // relay ("…经本地中转使用 " host:port), and the relay's command for the command line.
+    std::string relayForSystem;
+    std::string relayForSystemCli;
+    // At start-up, a system proxy left pointing at a relay that no longer runs, put back.
+    std::string relayLeftover;
     // The guard: "守护代理：" host:port " 两次检查失败，" then "已换为 " host:port or the stop.
     std::string guardPrefix;
     std::string guardFailed;

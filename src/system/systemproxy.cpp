@@ -5,6 +5,8 @@
 #include "platform/atomicfile.h"
 #include "platform/desktopproxy.h"
 #include "platform/hostport.h"
+#include "platform/inet.h"
+#include "platform/internetsettings.h"
 #include "platform/kdeproxy.h"
 #include "platform/registry.h"
 
@@ -14,11 +16,6 @@
 
 namespace vorin::systemproxy {
 namespace {
-
-registry::Key settingsKey()
-{
-    return registry::Key::open(registry::Hive::CurrentUser, kInternetSettingsKey);
-}
 
 registry::Key programKey()
 {
@@ -31,9 +28,12 @@ enum class Desktop {
     Kde,
 };
 
-// Told apart by XDG_CURRENT_DESKTOP ("KDE", or a list such as "ubuntu:GNOME").
+// Told apart by XDG_CURRENT_DESKTOP ("KDE", or a list such as "ubuntu:GNOME"). Windows has none of them,
+// whatever its environment says: its system proxy is the Internet Settings alone.
 Desktop desktopKind()
 {
+    if (!desktopproxy::kShellProxyFile)
+        return Desktop::None;
     const char* v = std::getenv("VORIN_DESKTOP_PROXY");
     if (v && std::string(v) == "0")
         return Desktop::None;
@@ -142,9 +142,8 @@ IoResult rememberGnome()
     auto now = desktopproxy::save();
     if (!now)
         return IoResult::success();
-    const registry::Key settings = settingsKey();
-    if (now->mode == "manual" && settings.readDword("ProxyEnable") == 1u &&
-        settings.readString("ProxyServer") == hostPortOf(now->httpHost, now->httpPort))
+    const internetsettings::Proxy stored = internetsettings::read();
+    if (now->mode == "manual" && stored.on && stored.server == hostPortOf(now->httpHost, now->httpPort))
         now->mode = "none";
     Failures f;
     f.note(program.writeString("desktophttp", now->httpHost));
@@ -270,12 +269,10 @@ std::filesystem::path envFile()
 
 std::optional<ProxyEntry> current()
 {
-    const auto key = settingsKey();
-    if (key.readDword("ProxyEnable") != 1u)
+    const internetsettings::Proxy stored = internetsettings::read();
+    if (!stored.on)
         return std::nullopt;
-    std::string_view server;
-    const std::string stored = key.readString("ProxyServer").value_or(std::string());
-    server = stored;
+    std::string_view server = stored.server;
     const registry::Key program = programKey();
     const std::string protocol = knownProtocol(program.readString("proxyprotocol").value_or(std::string()));
     ProxyEntry e;
@@ -302,12 +299,11 @@ std::string nameOf(const ProxyEntry& proxy)
 
 std::string read()
 {
-    const auto key = settingsKey();
-    if (key.readDword("ProxyEnable") != 1u)
+    const internetsettings::Proxy stored = internetsettings::read();
+    if (!stored.on)
         return {};
-    const std::string server = key.readString("ProxyServer").value_or(std::string());
-    if (server.rfind(kSocksPrefix, 0) != 0)
-        return server; // as stored, whatever it holds
+    if (stored.server.rfind(kSocksPrefix, 0) != 0)
+        return stored.server; // as stored, whatever it holds
     return nameOf(*current());
 }
 
@@ -347,10 +343,8 @@ Outcome enable(const ProxyEntry& proxy)
         f.note(rememberGnome()); // while the store still says what the program set last
     else if (kind == Desktop::Kde)
         f.note(rememberKde());
-    auto key = settingsKey();
-    f.note(key.writeDword("ProxyEnable", 1));
-    f.note(key.writeString("ProxyServer",
-                           (socks ? std::string(kSocksPrefix) : std::string()) + proxy.endpoint.text()));
+    f.note(
+        internetsettings::set((socks ? std::string(kSocksPrefix) : std::string()) + proxy.endpoint.text()));
     const registry::Key program = programKey();
     f.note(
         writeIfDiffers(program, "proxyprotocol", protocol == Protocol::Http ? "" : protocolName(protocol)));
@@ -398,7 +392,7 @@ Outcome disable()
 {
     Failures f;
     const std::optional<ProxyEntry> previous = current();
-    f.note(settingsKey().writeDword("ProxyEnable", 0));
+    f.note(internetsettings::restore());
     const Desktop kind = desktopKind();
     if (kind == Desktop::Gnome) {
         if (!programKey().readString("desktopmode").value_or(std::string()).empty()) {
@@ -418,6 +412,70 @@ Outcome disable()
         f.note(writeEnvFile(std::nullopt, wasSocks(previous)));
     desktopproxy::announceInternetSettings();
     return {f.first, false};
+}
+
+bool needsRelay(const ProxyEntry& proxy)
+{
+#ifdef _WIN32
+    return kindOf(proxy) == Protocol::Socks5 || !proxy.credentials.empty();
+#else
+    (void)proxy;
+    return false;
+#endif
+}
+
+namespace {
+
+constexpr const char* kRelayActive = "relayactive";
+constexpr const char* kRelayAddress = "relayaddress";
+
+// Whether something accepts connections where the relay was (a relay of another run of the program).
+bool answering(const HostPort& at)
+{
+    return inet::accepting(at.host == "localhost" ? "127.0.0.1" : at.host, at.portNumber());
+}
+
+bool loopback(const std::string& host)
+{
+    return host == "127.0.0.1" || host == "::1" || host == "localhost";
+}
+
+} // namespace
+
+IoResult markRelay(const std::optional<HostPort>& relay)
+{
+    const registry::Key program = programKey();
+    if (!relay) {
+        if (program.readDword(kRelayActive).value_or(0) == 0)
+            return IoResult::success();
+        return program.writeDword(kRelayActive, 0);
+    }
+    IoResult r = program.writeString(kRelayAddress, relay->text());
+    if (r)
+        r = program.writeDword(kRelayActive, 1);
+    return r;
+}
+
+Repair repairLeftoverRelay()
+{
+    const registry::Key program = programKey();
+    if (program.readDword(kRelayActive).value_or(0) != 1)
+        return {};
+    const std::optional<ProxyEntry> proxy = current();
+    // A store of an earlier version named no address: any loopback proxy was the relay's.
+    const HostPort marked = HostPort::parse(program.readString(kRelayAddress).value_or(std::string()));
+    const bool pointing = proxy && loopback(proxy->endpoint.host) &&
+                          (marked.port.empty() || proxy->endpoint.port == marked.port);
+    if (!pointing) {
+        (void)markRelay(std::nullopt); // the user has chosen something else since
+        return {};
+    }
+    if (answering(proxy->endpoint))
+        return {}; // a relay of another run of the program carries the connections
+    Repair out{true, disable()};
+    if (out.outcome.result)
+        (void)markRelay(std::nullopt);
+    return out;
 }
 
 } // namespace vorin::systemproxy

@@ -424,7 +424,7 @@ TEST_F(ControllerTest, TheUsersSourcesEntryIsStoredApartAndItsEditorSavesTheFile
     EXPECT_EQ(optionKey().readDword("customsources"), 0u);
 
     // The editor opens the file (made from the default on first use) and saves what the user wrote.
-    const std::string file = form.sourcesfile;
+    const std::filesystem::path file = form.sourcesfile;
     EXPECT_EQ(std::filesystem::path(file).filename(), "sources.txt");
     view.editAnswer = "http://127.0.0.1:9/a.txt socks5\nnot a url\n";
     form.mneditsourcesExecute();

@@ -493,6 +493,13 @@ TEST_F(CliEndToEnd, RelayCarriesRequestsThroughTheListAndPutsTheSystemProxyBack)
     EXPECT_NE(r.err.find("本地中转：127.0.97.9:9 失败，改用 " + live.hostPort()), std::string::npos) << r.err;
     EXPECT_EQ(systemWhileRunning, "127.0.0.1:18899");
     EXPECT_EQ(systemproxy::read(), "");
+    // A relay ended without its clean-up (the mark and the system proxy left): any start of the program, here
+    // proxy show, finds nothing listening there and gives the earlier settings back.
+    EXPECT_EQ(runCli(work.path(), {"proxy", "set", "127.0.0.1:18899"}).status, 0);
+    ASSERT_TRUE(systemproxy::markRelay(HostPort{"127.0.0.1", "18899"}));
+    const CliResult shown = runCli(work.path(), {"proxy", "show"});
+    EXPECT_EQ(shown.out, "\n");
+    EXPECT_NE(shown.err.find("系统代理仍指向已退出的本地中转"), std::string::npos) << shown.err;
     // Only loopback: a relay on another interface would serve the whole network.
     EXPECT_EQ(runCli(work.path(), {"relay", "--in", list.string(), "--listen", "0.0.0.0:8899"}).status, 2);
 }

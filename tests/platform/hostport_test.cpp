@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/hostport.h"
+#include "platform/internetsettings.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,27 @@ TEST(HostPort, SplitsAtTheColonAfterTheHost)
     // The import keeps its rule: the first colon, nothing trimmed.
     EXPECT_EQ(HostPort::atFirstColon(" 1.2.3.4 : 80:x"), (HostPort{" 1.2.3.4 ", " 80:x"}));
     EXPECT_EQ(HostPort::trimmed(" 1.2.3.4\t", " 80\r").text(), "1.2.3.4:80");
+}
+
+TEST(BypassList, TheUsersEntriesComeFirstOnceEachAndTheLocalOnesAreAlwaysThere)
+{
+    const std::string local =
+        "localhost;127.*;10.*;172.16.*;172.17.*;172.18.*;172.19.*;172.20.*;172.21.*;"
+        "172.22.*;172.23.*;172.24.*;172.25.*;172.26.*;172.27.*;172.28.*;172.29.*;172.30.*;"
+        "172.31.*;192.168.*;169.254.*;[::1];<local>";
+    struct Case {
+        const char* users;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"", local},
+        {"*.corp.example;<local>", "*.corp.example;" + local},
+        {" intranet ; ;INTRANET;*.corp.example ", "intranet;*.corp.example;" + local},
+        // Entries the user has already are not written twice, whatever their case.
+        {"LOCALHOST;10.*;<LOCAL>", "LOCALHOST;10.*;127.*;" + local.substr(local.find("172.16.*"))},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(internetsettings::bypassList(c.users), c.written) << c.users;
 }
 
 } // namespace

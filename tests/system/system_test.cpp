@@ -445,6 +445,8 @@ TEST_F(SystemTest, TheLocalRelayStandsBetweenTheDesktopAndTheChosenProxy)
     start();
     EXPECT_EQ(form->getproxy(), "");
     EXPECT_EQ(view.infos.back(), g("当前代理为：禁用"));
+    const std::string repaired = g("系统代理仍指向已退出的本地中转，已恢复原来的代理设置");
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), repaired), view.statuses.end());
 }
 
 TEST_F(SystemTest, WebCheckAlternatesThePagesAndPurgesTheOther)

@@ -56,6 +56,28 @@ unix_path() {
 }
 
 settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
-# A value of a registry key as `reg query` prints it (the program's texts in GBK, given here in UTF-8).
-value() { wine reg query "$1" /v "$2" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |
-    awk -v v="$2" '$1 == v { $1 = $2 = ""; print substr($0, 3) }'; }
+# A value of a registry key, as `reg query` shows it (a number as 0x1), read from the key exported as UTF-16,
+# so that any text reads right whatever the Windows' code pages; nothing when it is missing.
+value() {
+    local f="$work/value.reg"
+    rm -f "$f"
+    wine reg export "$1" "$(windows_path "$f")" /y >/dev/null 2>&1 || return 0
+    python3 - "$f" "$2" <<'PY'
+import re, sys
+lines = open(sys.argv[1], encoding="utf-16").read().replace("\r", "").split("\n")
+sections = 0
+for line in lines:
+    if line.startswith("["):
+        sections += 1  # the key's own values come in its section, the first; its subkeys' follow
+        continue
+    m = re.match(r'"((?:[^"\\]|\\.)*)"=(.*)$', line)
+    if sections != 1 or not m or m.group(1).replace('\\"', '"').replace("\\\\", "\\") != sys.argv[2]:
+        continue
+    v = m.group(2)
+    if v.startswith("dword:"):
+        print(hex(int(v[6:], 16)))
+    elif v.startswith('"'):
+        print(v[1:-1].replace('\\"', '"').replace("\\\\", "\\"))
+    break
+PY
+}
