@@ -276,6 +276,12 @@ void ValidationRun::vailproxy()
     }
     if (cancelled_)
         return;
+    // Stopped while no judge had answered yet: nothing was judged, so nothing is deleted.
+    if (stopcheck_ && !table_.isEmpty() &&
+        (current_ >= pool_.size() || pool_[current_].state != PoolJudge::State::Answering)) {
+        endStoppedUnjudged();
+        return;
+    }
     // The rows are named by bookmark, in the order the grid shows them now. A position would name another
     // row as soon as one moves: under a sort on the speed every valid row moves when its speed is written,
     // and the list tools may sort or delete while the run goes on.
@@ -578,8 +584,14 @@ void ValidationRun::record(std::size_t r, Protocol protocol, bool connected, con
             table_.post();
         }
     } else if (row.pending == 0 && !row.valid) {
-        // A failure leaves the row's fields alone: "验证" and "速度" of an earlier run stay.
-        table_.setMark(mark, CheckMark::Failed);
+        // The row is dead now, whatever an earlier run found: "验证" goes false, so that neither the purge
+        // nor a saved list keeps it as valid.
+        if (table_.setMark(mark, CheckMark::Failed) && table_.gotoBookmark(mark) &&
+            table_.current().boolean(Field::Valid)) {
+            table_.edit();
+            table_.setBoolean(Field::Valid, false);
+            table_.post();
+        }
     }
     verdictShown();
 }
@@ -646,6 +658,17 @@ void ValidationRun::endJudgesLost()
     const Texts& t = texts();
     host_.showinfo(t.judgesLost + std::to_string(progress_.valid) + t.judgesLostMid +
                    std::to_string(unjudged) + t.judgesLostEnd);
+    host_.runEnded();
+}
+
+void ValidationRun::endStoppedUnjudged()
+{
+    checkdone_ = true;
+    host_.showinfo(texts().checkEnded);
+    host_.runEnding();
+    host_.showingrid();
+    dispatcher_.processMessages();
+    host_.showinfo(texts().summaryPrefix + std::to_string(table_.rowCount()) + texts().summarySuffix);
     host_.runEnded();
 }
 

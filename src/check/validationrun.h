@@ -172,6 +172,8 @@ private:
     void endJudgesLost();
     // The end when no judge answered before the run.
     void endNoJudge();
+    // The end of a run stopped before any judge answered: the table as it was.
+    void endStoppedUnjudged();
     std::size_t outstandingChecks() const;
 
     ProxyTable& table_;

@@ -564,9 +564,25 @@ TEST(Runs, TheFirstAnsweringJudgeOfThePoolIsUsedAndWithNoneTheListIsKeptWhole)
                                                 "/alive" + test::g("）")));
         std::vector<std::string> kept = rig.addresses();
         std::sort(kept.begin(), kept.end());
-        EXPECT_EQ(kept, (std::vector<std::string>{"127.0.0.1", "127.0.0.3"})); // .3 valid before
+        EXPECT_EQ(kept, (std::vector<std::string>{"127.0.0.1"})); // .3, valid before, failed now
         EXPECT_GE(pool[2]->asked.load(), 2); // asked before the run, then through the proxy
     }
+}
+
+// 停止 while the judges are still being asked, none having answered: nothing was judged, nothing goes.
+TEST(Runs, AStopBeforeAnyJudgeAnsweredKeepsEveryRow)
+{
+    ControllerRig rig;
+    test::HttpFixture silent("127.0.0.2");
+    silent.serve("/alive", test::HttpFixture::Response::stalled());
+    test::writeFile(rig.registry.path() / "judges.txt", silent.root() + "/alive marker ALIVE\n");
+    rig.addRow("127.0.0.3:9", 77);
+    rig.addRow("127.0.0.4:9");
+    rig.form->showingrid();
+    rig.dispatcher.post([&rig] { rig.form->btnstopcheckExecute(); });
+    ASSERT_TRUE(rig.runToEnd());
+    EXPECT_EQ(rig.addresses(), (std::vector<std::string>{"127.0.0.3", "127.0.0.4"}));
+    EXPECT_FALSE(rig.form->busy);
 }
 
 // A judge that stops answering during a run is no verdict on the proxies: the checks it failed are made
