@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The two download buttons, the harvest coordinator and the rows it hands over.
 #include "app/frmvrdl.h"
+#include "config/userfile.h"
 #include "platform/gbk.h"
 #include "platform/process.h"
 #include "platform/texts.h"
@@ -71,7 +72,7 @@ void Tfrmvrdl::startdownload()
         if (IoResult r = loadSources(sourcesfile, endpoints_, list); !r)
             showinfo(texts().sourcesProblem + gbk::fromUtf8(r.message));
         else if (!list.problems.empty())
-            showinfo(texts().sourcesProblem + gbk::fromUtf8(list.problems.front()));
+            showinfo(texts().sourcesProblem + gbk::fromUtf8(problemsSummary(list.problems)));
         c.downsources(std::move(list.sources));
     }
     starting_ = false;

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // Saving the table to a file and importing a list.
 #include "app/frmvrdl.h"
+#include "config/userfile.h"
 #include "files/proxyfiles.h"
 #include "platform/atomicfile.h"
 #include "platform/gbk.h"
@@ -65,7 +66,7 @@ void edituserfile(View& view, const std::filesystem::path& path, const std::stri
     }
     const FileCheck found = check(*edited);
     say(found.problems.empty() ? saved + std::to_string(found.entries) + texts().sourcesSavedEnd
-                               : problem + gbk::fromUtf8(found.problems.front()));
+                               : problem + gbk::fromUtf8(problemsSummary(found.problems)));
 }
 
 } // namespace
@@ -115,7 +116,7 @@ std::vector<Judge> Tfrmvrdl::judgepool(bool quiet)
         return {};
     }
     if (!list.problems.empty() && !quiet)
-        showinfo(texts().judgesProblem + gbk::fromUtf8(list.problems.front()));
+        showinfo(texts().judgesProblem + gbk::fromUtf8(problemsSummary(list.problems)));
     return std::move(list.judges);
 }
 

@@ -32,30 +32,63 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix)
 void forEachWordLine(std::string_view text,
                      const std::function<void(int number, const std::vector<std::string_view>& words)>& line)
 {
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    static constexpr std::string_view kWideBlank = "\xE3\x80\x80"; // U+3000
+    if (text.substr(0, kBom.size()) == kBom)
+        text.remove_prefix(kBom.size());
+    // The length of the blank at i (an ASCII blank or control byte, or U+3000), 0 for none.
+    auto blankAt = [](std::string_view l, std::size_t i) -> std::size_t {
+        if (static_cast<unsigned char>(l[i]) <= 32)
+            return 1;
+        return l.substr(i, kWideBlank.size()) == kWideBlank ? kWideBlank.size() : 0;
+    };
     int number = 0;
     while (!text.empty()) {
         ++number;
         const std::size_t eol = text.find('\n');
         std::string_view l = text.substr(0, eol);
         text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-        for (std::size_t i = 0; i < l.size(); ++i) {
-            if (l[i] == '#' && (i == 0 || l[i - 1] == ' ' || l[i - 1] == '\t')) {
-                l = l.substr(0, i);
-                break;
-            }
-        }
-        l = trim(l);
         std::vector<std::string_view> words;
-        while (!l.empty()) {
-            std::size_t end = 0;
-            while (end < l.size() && static_cast<unsigned char>(l[end]) > 32)
+        for (std::size_t i = 0; i < l.size();) {
+            if (const std::size_t blank = blankAt(l, i)) {
+                i += blank;
+                continue;
+            }
+            if (l[i] == '#')
+                break; // a comment: at the start of the line or after a blank
+            std::size_t end = i;
+            while (end < l.size() && !blankAt(l, end))
                 ++end;
-            words.push_back(l.substr(0, end));
-            l = trim(l.substr(end));
+            words.push_back(l.substr(i, end - i));
+            i = end;
         }
         if (!words.empty())
             line(number, words);
     }
+}
+
+std::string problemsSummary(const std::vector<std::string>& problems)
+{
+    if (problems.empty())
+        return {};
+    std::string out = problems.front();
+    if (problems.size() == 1)
+        return out;
+    // Each problem's text starts with its line number.
+    std::string lines;
+    for (std::size_t i = 1; i < problems.size() && i <= 5; ++i) {
+        const std::string& p = problems[i];
+        const std::size_t digit = p.find_first_of("0123456789");
+        if (digit == std::string::npos)
+            continue;
+        lines += (lines.empty() ? "" : say("、", ", ")) +
+                 p.substr(digit, p.find_first_not_of("0123456789", digit) - digit);
+    }
+    if (problems.size() > 6)
+        lines += say("……", "...");
+    const std::string more = std::to_string(problems.size() - 1);
+    return out + say("（另有 " + more + " 行有误：第 " + lines + " 行）",
+                     " (" + more + " more: lines " + lines + ")");
 }
 
 std::string lineProblem(int number)

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "config/judge.h"
 #include "config/sources.h"
+#include "config/userfile.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,22 @@ TEST(Sources, ReadsUrlAndProtocolAndReportsEveryOtherLine)
     ASSERT_EQ(list.problems.size(), 5u);
     EXPECT_EQ(list.problems[0].rfind("第 6 行", 0), 0u) << list.problems[0];
     EXPECT_EQ(list.problems[4].rfind("第 10 行", 0), 0u) << list.problems[4];
+    // The status line names the first and counts the rest with their lines.
+    EXPECT_EQ(problemsSummary(list.problems), list.problems[0] + "（另有 4 行有误：第 7、8、9、10 行）");
+}
+
+// What Notepad and a Chinese input method put in a file: a byte-order mark before the first line, and the
+// full-width blank between words; both separate as ASCII blanks do.
+TEST(Sources, AByteOrderMarkAndFullWidthBlanksAreNoPartOfAWord)
+{
+    const SourceList list = parseSources("\xEF\xBB\xBFhttp://127.0.0.1:8000/a.txt\n"
+                                         "http://127.0.0.1:8000/c.txt\xE3\x80\x80socks5\n"
+                                         "\xE3\x80\x80# a comment after a full-width blank\n");
+    ASSERT_EQ(list.sources.size(), 2u) << (list.problems.empty() ? "" : list.problems[0]);
+    EXPECT_EQ(list.sources[0].url, "http://127.0.0.1:8000/a.txt");
+    EXPECT_EQ(list.sources[1].url, "http://127.0.0.1:8000/c.txt");
+    EXPECT_EQ(list.sources[1].protocol, "socks5");
+    EXPECT_TRUE(list.problems.empty());
 }
 
 TEST(Sources, AMissingFileIsMadeFromTheDefaultWhichReadsWithoutProblems)
