@@ -369,9 +369,14 @@ int CliRunner::write()
             : proxyfiles::exportBytes(table, exportFormats[static_cast<int>(options_.format)],
                                       localDateTime(std::time(nullptr)));
     if (options_.out) {
+        // A list that carries a proxy's password is readable by its user alone.
+        bool credentials = false;
+        table.forEach([&](std::size_t, const ProxyRecord& r) {
+            credentials = credentials || !r.credentials().empty();
+        });
         // Written beside the target and renamed into place: a failure keeps an earlier file whole.
-        if (IoResult r =
-                writeFileAtomically(process::argumentPath(*options_.out), bytes, MissingFolder::Fail);
+        if (IoResult r = writeFileAtomically(process::argumentPath(*options_.out), bytes, MissingFolder::Fail,
+                                             credentials ? Access::Private : Access::Usual);
             !r) {
             reporter_.error(say("无法写入 --out ", "cannot write --out ") + *options_.out + say("：", ": ") +
                             r.message);

@@ -272,6 +272,20 @@ TEST_F(CliEndToEnd, HarvestOfTheUsersOwnSourcesOnlyTakesEveryShapeOfList)
     EXPECT_EQ(r.out, "[\n" + row(1, "8080", "SOCKS4") + ",\n" + row(2, "1080", "SOCKS5") + ",\n" +
                          row(3, "3128", "SOCKS4", ", \"credentials\": \"u:p\"") + ",\n" +
                          row(4, "80", "SOCKS4") + ",\n" + row(5, "8000", "HTTPS") + "\n]\n");
+    // Written to a file, a list with a password is its user's alone; one without keeps the usual rights.
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    for (const bool withCredentials : {true, false}) {
+        const auto out = dir.path() / (withCredentials ? "private.json" : "usual.json");
+        std::vector<std::string> args = {"harvest", "--groups", "000",       "--format",
+                                         "json",    "--out",    out.string()};
+        if (withCredentials)
+            args.insert(args.begin() + 3, {"--sources", sources.string()});
+        ASSERT_EQ(runCli(work.path(), args).status, 0);
+        const auto mode =
+            static_cast<unsigned>(std::filesystem::status(out).permissions() & std::filesystem::perms::all);
+        EXPECT_EQ(mode, withCredentials ? 0600u : 0666u & ~umask) << out;
+    }
 
     r = runCli(work.path(), {"harvest", "--groups", "000", "--sources", (dir.path() / "none.txt").string()});
     EXPECT_EQ(r.status, 1);
