@@ -426,7 +426,8 @@ void ValidationRun::restartRetries()
 
 void ValidationRun::scheduleRetry()
 {
-    if (checkdone_ || retry_.empty() || progress_.started > progress_.completed || retryPosted_)
+    // Held failures are no checks in flight: they wait for the judge, not for the network.
+    if (checkdone_ || retry_.empty() || outstandingChecks() > 0 || retryPosted_)
         return;
     // Nothing is in flight to free a descriptor and say when to try again: the run tries again shortly
     // (or ends, stopped, or counted off to nothing).
@@ -472,8 +473,9 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
     if (finished && finished->localFailure() && !stopcheck_ &&
         ++slotLocalFailures_[failedSlot] >= kMostLocalFailures) {
         // The same check failed on this machine again and again (an IPv6 proxy where this machine has no
-        // IPv6 address): the verdict is that this machine cannot reach it, not another try for ever.
-        finish(failedSlot, false, *finished);
+        // IPv6 address): this machine cannot make it, which says nothing of the proxy. The check ends
+        // without a verdict and the row stays, unjudged, unless another of its checks passes.
+        unjudged(failedSlot);
         return;
     }
     if (finished && finished->localFailure() && !stopcheck_) {
@@ -486,8 +488,9 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
         checkers_[static_cast<std::size_t>(s)] = std::move(finished);
         retry_.push_back(static_cast<std::size_t>(s));
         // Started again at the next completion, or shortly when none is left to come; at once it would
-        // only fail again.
+        // only fail again. Failures held for the judge are asked about now if nothing else is to come.
         scheduleRetry();
+        maybeAsk();
         return;
     }
     if (!finished) {
@@ -523,6 +526,23 @@ void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
         }
     }
     finish(slot, connected, *finished);
+}
+
+void ValidationRun::unjudged(std::size_t slot)
+{
+    --checkcount_;
+    ++progress_.completed;
+    const std::size_t r = slotRow_[slot];
+    if (r >= 1 && r <= rows_.size()) {
+        RowChecks& row = found_[r];
+        --row.pending;
+        row.unjudged = true;
+    }
+    if (checkcount_ < 1 || stopcheck_)
+        endcheck();
+    else
+        restartRetries();
+    maybeAsk();
 }
 
 void ValidationRun::finish(std::size_t slot, bool connected, const TKeloInetChecker& check)
@@ -583,7 +603,7 @@ void ValidationRun::record(std::size_t r, Protocol protocol, bool connected, con
                 table_.setText(Field::Protocol, idioms::UpperCase(protocolName(protocol)));
             table_.post();
         }
-    } else if (row.pending == 0 && !row.valid) {
+    } else if (row.pending == 0 && !row.valid && !row.unjudged) {
         // The row is dead now, whatever an earlier run found: "验证" goes false, so that neither the purge
         // nor a saved list keeps it as valid.
         if (table_.setMark(mark, CheckMark::Failed) && table_.gotoBookmark(mark) &&
@@ -613,16 +633,35 @@ void ValidationRun::endcheck()
     host_.showinfo(texts().checkEnded);
     host_.runEnding();
     table_.open();
+    // Rows this machine could not check stay, without a mark: nothing was found against them.
+    std::vector<ProxyTable::Bookmark> kept;
+    for (std::size_t r = 1; r < found_.size(); ++r) {
+        if (found_[r].unjudged && !found_[r].valid)
+            kept.push_back(rows_[r - 1]);
+    }
+    std::sort(kept.begin(), kept.end());
     table_.sortOn(Field::Valid);
-    table_.first();
-    while (!table_.isEmpty() && !table_.boolean(Field::Valid))
-        table_.deleteCurrent();
+    for (bool more = table_.first(); more && !table_.isEmpty() && !table_.boolean(Field::Valid);) {
+        if (std::binary_search(kept.begin(), kept.end(), *table_.bookmark())) {
+            const std::size_t at = table_.recNo();
+            more = table_.next() && table_.recNo() != at;
+        } else {
+            table_.deleteCurrent(); // the next row becomes current
+            more = !table_.isEmpty();
+        }
+    }
+    std::size_t unjudgedKept = 0;
+    for (const ProxyTable::Bookmark mark : kept)
+        unjudgedKept += table_.gotoBookmark(mark) ? 1 : 0;
     if (table_.isEmpty())
         host_.showingrid(); // an empty result shows an empty grid, not the rows of the run
     else
         host_.sorttable(fieldName(Field::Speed));
     dispatcher_.processMessages();
-    host_.showinfo(texts().summaryPrefix + std::to_string(table_.rowCount()) + texts().summarySuffix);
+    const Texts& t = texts();
+    host_.showinfo(t.summaryPrefix + std::to_string(table_.rowCount() - unjudgedKept) + t.summarySuffix);
+    if (unjudgedKept > 0)
+        host_.showinfo(t.checkUnjudgedLocal + std::to_string(unjudgedKept) + t.checkUnjudgedLocalEnd);
     host_.runEnded();
 }
 
@@ -695,6 +734,15 @@ void ValidationRun::endNoJudge()
 void ValidationRun::stop()
 {
     stopcheck_ = true;
+    // With every row started and nothing in flight (failures held for the judge, checks waiting for a
+    // retry), no completion will come to end the run: it ends now, after the caller has returned.
+    if (!startsDone_ || checkdone_ || outstandingChecks() > 0)
+        return;
+    dispatcher_.post([weak = weak_from_this()] {
+        auto self = weak.lock();
+        if (self && !self->checkdone_ && self->outstandingChecks() == 0)
+            self->endcheck();
+    });
 }
 
 void ValidationRun::cancel()

@@ -107,6 +107,7 @@ private:
         int pending = 0;   // checks not yet completed
         int unstarted = 0; // of those, checks not yet started
         bool valid = false;
+        bool unjudged = false;  // a check of it could not be made on this machine
         std::uint32_t best = 0; // the fastest passing check's time
         CheckFacts facts;
     };
@@ -152,6 +153,8 @@ private:
     void requeue(std::size_t slot);
     // A check's verdict counted: the table, the counts and possibly the end of the run.
     void finish(std::size_t slot, bool connected, const TKeloInetChecker& check);
+    // A check this machine could not make: counted off without a verdict, its row kept unless it passes.
+    void unjudged(std::size_t slot);
     // The protocols a row is checked in: its own, or those the run asks for.
     ProtocolSet protocolsOf(const ProxyRecord& row) const;
     void startCheck(std::size_t row, Protocol protocol);

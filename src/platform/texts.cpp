@@ -233,6 +233,11 @@ Texts build(Language language)
         m("系统代理不能使用 SOCKS5 代理或带密码的代理；请经本地中转使用它：relay --system --in 列表文件",
           "the system proxy cannot use a SOCKS5 proxy or one with a password; use it through the local "
           "relay: relay --system --in LIST");
+    t.checkUnjudgedLocal = m("另有 ", "Besides, ");
+    t.checkUnjudgedLocalEnd =
+        m(" 个代理无法从本机检查（例如本机没有 IPv6），已保留，未作判断",
+          " proxies could not be checked from this machine (it has no IPv6, for one) and are "
+          "kept unjudged");
     t.relayLeftover =
         m("系统代理仍指向已退出的本地中转，已恢复原来的代理设置",
           "The system proxy still pointed at a local relay that is no longer running; the earlier "

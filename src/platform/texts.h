@@ -173,6 +173,10 @@ struct Texts {
     // A proxy the system proxy cannot carry itself (SOCKS5, or credentials, on Windows), put through the
     // relay ("…经本地中转使用 " host:port), and the relay's command for the command line.
     std::string relayForSystem;
+    // After a run's summary: rows this machine could not check (an IPv6 proxy without IPv6 here), kept
+    // without a verdict ("另有 " N " 个代理…").
+    std::string checkUnjudgedLocal;
+    std::string checkUnjudgedLocalEnd;
     std::string relayForSystemCli;
     // At start-up, a system proxy left pointing at a relay that no longer runs, put back.
     std::string relayLeftover;
