@@ -77,8 +77,8 @@ CURL* prepare(FetchEngine::Transfer& t)
         curl_easy_setopt(easy, CURLOPT_PROXYTYPE, type);
         if (!r.proxyUser.empty()) {
             // Apart, not as "user:password": a colon in the password stays the password's.
-            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, r.proxyUser.c_str());
-            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, r.proxyPassword.c_str());
+            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, curlCredential(r.proxyUser).c_str());
+            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, curlCredential(r.proxyPassword).c_str());
             curl_easy_setopt(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
         }
     }

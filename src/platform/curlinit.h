@@ -17,6 +17,11 @@ void curlGlobalInit();
 // than failing the download.
 void curlCommonOptions(void* easy);
 
+// A proxy's user name or password as libcurl is to be given it: libcurl percent-decodes what it is handed,
+// so a '%' goes as "%25" and the proxy receives the credential exactly as written, as the relay and the
+// desktops pass it on.
+std::string curlCredential(std::string_view raw);
+
 // The URL as libcurl is to be given it: on Windows an international host name (UTF-8) in its ASCII form
 // ("xn--…"), which libcurl there makes only for direct connections and not for a request through a proxy;
 // unchanged on Linux, whose libcurl converts it everywhere, and for any URL already ASCII.

@@ -26,6 +26,15 @@ void curlGlobalInit()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+std::string curlCredential(std::string_view raw)
+{
+    std::string out;
+    out.reserve(raw.size());
+    for (char c : raw)
+        out += c == '%' ? std::string("%25") : std::string(1, c);
+    return out;
+}
+
 std::optional<HostSpan> internationalHost(std::string_view url)
 {
     const std::size_t scheme = url.find("://");
@@ -208,8 +217,8 @@ Result toFile(const std::string& url, const std::filesystem::path& file, const s
                 curl_easy_setopt(curl, CURLOPT_HTTPPROXYTUNNEL, 1L);
             if (!entry.credentials.empty()) {
                 const auto [user, password] = splitCredentials(entry.credentials);
-                curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, user.c_str());
-                curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, password.c_str());
+                curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, curlCredential(user).c_str());
+                curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, curlCredential(password).c_str());
             }
         }
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
