@@ -21,6 +21,10 @@ struct State {
 
 // Whether the schema is installed and what is written is kept (no desktop session: not available).
 bool available();
+// Whether the schema is installed but the desktop session that keeps it cannot be reached (a console or a
+// server without the session's bus, no backend chosen): settings a session changed cannot be put back from
+// here. False on Windows.
+bool withoutSession();
 // The desktop's state, or nothing without the schema.
 std::optional<State> read();
 // Manual mode through host:port for HTTP and HTTPS; false without the schema.

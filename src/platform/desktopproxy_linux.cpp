@@ -98,6 +98,12 @@ bool available()
     return s.handle != nullptr && keepsWrites();
 }
 
+bool withoutSession()
+{
+    Handle s(kSchema);
+    return s.handle != nullptr && !set("GSETTINGS_BACKEND") && !sessionBus();
+}
+
 std::optional<State> read()
 {
     Handle proxy(kSchema);

@@ -14,6 +14,11 @@ bool available()
     return false;
 }
 
+bool withoutSession()
+{
+    return false;
+}
+
 std::optional<State> read()
 {
     return std::nullopt;

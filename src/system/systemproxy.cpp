@@ -9,6 +9,7 @@
 #include "platform/internetsettings.h"
 #include "platform/kdeproxy.h"
 #include "platform/registry.h"
+#include "platform/texts.h"
 
 #include <string_view>
 
@@ -28,14 +29,18 @@ enum class Desktop {
     Kde,
 };
 
+// Whether the user asked that the desktop's settings be left alone (VORIN_DESKTOP_PROXY=0).
+bool leftAlone()
+{
+    const char* v = std::getenv("VORIN_DESKTOP_PROXY");
+    return v && std::string(v) == "0";
+}
+
 // Told apart by XDG_CURRENT_DESKTOP ("KDE", or a list such as "ubuntu:GNOME"). Windows has none of them,
 // whatever its environment says: its system proxy is the Internet Settings alone.
 Desktop desktopKind()
 {
-    if (!desktopproxy::kShellProxyFile)
-        return Desktop::None;
-    const char* v = std::getenv("VORIN_DESKTOP_PROXY");
-    if (v && std::string(v) == "0")
+    if (!desktopproxy::kShellProxyFile || leftAlone())
         return Desktop::None;
     const char* current = std::getenv("XDG_CURRENT_DESKTOP");
     for (std::string_view rest = current ? current : ""; !rest.empty();) {
@@ -407,6 +412,14 @@ Outcome disable()
         }
     } else if (kind == Desktop::Kde) {
         f.note(restoreKde(), "cannot put back " + kdeproxy::configFile().string());
+    } else if (!leftAlone() && desktopproxy::withoutSession() &&
+               !programKey().readString("desktopmode").value_or(std::string()).empty()) {
+        // GNOME's settings were changed by a switch in the desktop session and cannot be reached from here
+        // (a console without the session's bus): the desktop is still on the program's proxy, which is said,
+        // and its earlier settings stay remembered for a stop that can reach them.
+        f.note(IoResult::failure(say("无法连接桌面的 GNOME 代理设置（没有桌面会话），请在桌面中停用",
+                                     "cannot reach GNOME's proxy settings (no desktop session); stop it from "
+                                     "the desktop")));
     }
     if (desktopproxy::kShellProxyFile)
         f.note(writeEnvFile(std::nullopt, wasSocks(previous)));

@@ -366,6 +366,15 @@ TEST_F(CliEndToEnd, ProxySetStopAndShowSwitchTheWindowsStore)
     EXPECT_EQ(set.err, "系统代理已设为 127.0.0.9:3128\n");
     EXPECT_EQ(show.out, "127.0.0.9:3128\n");
     EXPECT_EQ(show.err, "");
+    // GNOME switched (and remembered) by a switch in the desktop session: a stop from the console cannot
+    // reach it, says so (status 1) and keeps the memory for a stop that can.
+    const auto program = registry::Key::open(registry::Hive::CurrentUser, registry::kProgramKey);
+    ASSERT_TRUE(program.writeString("desktopmode", "none"));
+    CliResult stop = runCli(work.path(), {"proxy", "stop"}, "", {}, console);
+    EXPECT_EQ(stop.status, 1);
+    EXPECT_NE(stop.err.find("无法连接桌面的 GNOME 代理设置"), std::string::npos) << stop.err;
+    EXPECT_EQ(program.readString("desktopmode"), "none");
+    ASSERT_TRUE(program.writeString("desktopmode", ""));
 }
 
 // guard keeps the system proxy on a live proxy of a JSON result: a dead one is replaced by the next fastest
