@@ -34,7 +34,8 @@ bool enable(const std::string& host, int port);
 bool enableSocks(const std::string& host, int port);
 // The SOCKS host and port alone; false without the schema.
 bool setSocks(const std::string& host, int port);
-// The HTTP proxy's authentication: on with user and password, or off (user and password left as they are).
+// The HTTP proxy's authentication: on with user and password, or off with them as given (empty by default),
+// so that no earlier proxy's password stays in the desktop's settings.
 bool authenticate(bool on, const std::string& user = {}, const std::string& password = {});
 // Whether the HTTP proxy's authentication is on.
 bool authenticating();

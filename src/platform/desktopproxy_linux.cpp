@@ -161,10 +161,8 @@ bool authenticate(bool on, const std::string& user, const std::string& password)
     Handle http("org.gnome.system.proxy.http");
     if (!http.handle)
         return false;
-    if (on) {
-        g_settings_set_string(http.handle, "authentication-user", user.c_str());
-        g_settings_set_string(http.handle, "authentication-password", password.c_str());
-    }
+    g_settings_set_string(http.handle, "authentication-user", user.c_str());
+    g_settings_set_string(http.handle, "authentication-password", password.c_str());
     g_settings_set_boolean(http.handle, "use-authentication", on);
     g_settings_sync();
     return true;
