@@ -126,42 +126,41 @@ void LocalRelay::tick()
 
 void LocalRelay::check(const ProxyEntry& upstream)
 {
-    const std::vector<Judge> pool = host_.judges ? host_.judges() : std::vector<Judge>{};
+    std::vector<Judge> pool = host_.judges ? host_.judges() : std::vector<Judge>{};
     const std::string key = upstream.endpoint.text();
     if (pool.empty() || checks_.count(key)) {
         due_.push_back({upstream, clock_.tickCount() + 30000u}); // nothing can judge it now: later
         return;
     }
-    auto c = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
-    c->AccessType = TAccessType::atProxy;
-    c->Proxy = key;
-    c->Kind = kindOf(upstream);
-    c->Credentials = upstream.credentials;
-    c->setJudge(pool.front());
-    c->UserAgent = "Internet Explorer 7.0";
-    c->OnComplete = [this, upstream, key](TKeloInetChecker*, bool passed) {
-        auto it = checks_.find(key);
-        if (it != checks_.end()) {
-            retired_.push_back(std::move(it->second)); // goes at the next tick, not inside its completion
-            checks_.erase(it);
-        }
-        if (!relay_)
-            return;
-        if (passed) {
-            benched_.erase(key);
-            deadAfterCheck_.erase(key);
-            relay_->revive(upstream);
-        } else {
-            deadAfterCheck_.insert(key);
-            relay_->stillDead(upstream); // benched again, for longer: a Benched event follows
-        }
-    };
-    TKeloInetChecker& started = *c;
+    auto c = std::make_unique<ProxyCheck>(
+        engine_, dispatcher_, std::move(pool), upstream, 0,
+        [this, upstream, key](const ProxyCheck::Result& r) {
+            auto it = checks_.find(key);
+            if (it != checks_.end()) {
+                retired_.push_back(std::move(it->second)); // goes at the next tick, not inside its completion
+                checks_.erase(it);
+            }
+            if (!relay_)
+                return;
+            switch (r.verdict) {
+            case ProxyCheck::Verdict::Passed:
+                benched_.erase(key);
+                deadAfterCheck_.erase(key);
+                relay_->revive(upstream);
+                break;
+            case ProxyCheck::Verdict::Failed:
+                deadAfterCheck_.insert(key);
+                relay_->stillDead(upstream); // benched again, for longer: a Benched event follows
+                break;
+            case ProxyCheck::Verdict::Unjudged:
+            case ProxyCheck::Verdict::Local:
+                due_.push_back({upstream, clock_.tickCount() + 30000u}); // no verdict: checked again later
+                break;
+            }
+        });
+    ProxyCheck& started = *c;
     checks_[key] = std::move(c);
-    if (!started.Start()) {
-        checks_.erase(key);
-        due_.push_back({upstream, clock_.tickCount() + 30000u});
-    }
+    started.start();
 }
 
 } // namespace vorin

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "check/KeloInetChecker.h"
+#include "check/proxycheck.h"
 #include "config/judge.h"
 #include "platform/clock.h"
 #include "relay/relay.h"
@@ -19,7 +19,9 @@ namespace vorin {
 
 // The local relay as the window and the CLI keep it: the relay itself, what it says turned into status
 // texts, and its health check, which takes the guard's place while it runs: an upstream the relay benched is
-// checked through the judges once its back-off has passed, and comes back only when the check passes.
+// checked through the judges (ProxyCheck: the pool in order, a silent or refusing judge giving way to the
+// next) once its back-off has passed; it comes back when the check passes, is benched for longer when a
+// judge confirms the failure, and is checked again later when no judge could tell.
 // Main thread.
 class LocalRelay {
 public:
@@ -63,8 +65,8 @@ private:
         std::uint32_t at;
     };
     std::vector<Due> due_;
-    std::map<std::string, std::unique_ptr<TKeloInetChecker>> checks_; // by the upstream's host:port
-    std::vector<std::unique_ptr<TKeloInetChecker>> retired_;
+    std::map<std::string, std::unique_ptr<ProxyCheck>> checks_; // by the upstream's host:port
+    std::vector<std::unique_ptr<ProxyCheck>> retired_;
     std::set<std::string> deadAfterCheck_; // failed their last check
     std::set<std::string> benched_;
     bool saidNoneLeft_ = false;

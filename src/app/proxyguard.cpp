@@ -41,38 +41,29 @@ void ProxyGuard::tick()
 void ProxyGuard::start(const ProxyEntry& proxy)
 {
     lastCheck_ = clock_.tickCount();
-    pool_ = host_.judges ? host_.judges() : std::vector<Judge>{};
-    if (pool_.empty())
+    std::vector<Judge> pool = host_.judges ? host_.judges() : std::vector<Judge>{};
+    if (pool.empty())
         return; // nothing can judge the proxy: it stays as it is
-    judge_ %= pool_.size();
     retired_.reset();
-    checker_ = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
-    TKeloInetChecker& c = *checker_;
-    c.AccessType = TAccessType::atProxy;
-    c.Proxy = proxy.endpoint.text();
-    c.Kind = kindOf(proxy);
-    c.Credentials = proxy.credentials;
-    c.setJudge(pool_[judge_]);
-    c.UserAgent = "Internet Explorer 7.0";
-    c.OnComplete = [this](TKeloInetChecker*, bool connected) { completed(connected); };
-    if (!c.Start())
-        checker_.reset();
+    check_ = std::make_unique<ProxyCheck>(engine_, dispatcher_, std::move(pool), proxy, judge_,
+                                          [this](const ProxyCheck::Result& r) { completed(r); });
+    check_->start();
 }
 
-void ProxyGuard::completed(bool connected)
+void ProxyGuard::completed(const ProxyCheck::Result& result)
 {
-    const bool local = checker_->localFailure();
-    retired_ = std::move(checker_); // in its own completion: it goes at the next check
+    retired_ = std::move(check_); // in its own completion: it goes at the next check
     lastCheck_ = clock_.tickCount();
     if (host_.current() != watched_)
         return;
-    if (connected) {
+    const Texts& t = texts();
+    switch (result.verdict) {
+    case ProxyCheck::Verdict::Passed:
+        judge_ = result.judge;
         failures_ = 0;
         localFailures_ = 0;
-        silentJudges_ = 0;
         return;
-    }
-    if (local) {
+    case ProxyCheck::Verdict::Local:
         // This machine could not make the check: no verdict, unless it never can (three in a row), and
         // then no judge can tell otherwise.
         if (++localFailures_ >= 3) {
@@ -80,41 +71,18 @@ void ProxyGuard::completed(bool connected)
             failed();
         }
         return;
-    }
-    localFailures_ = 0;
-    askJudge();
-}
-
-void ProxyGuard::askJudge()
-{
-    asker_ = TKeloInetChecker::directAsk(engine_, dispatcher_, pool_[judge_]);
-    TKeloInetChecker& a = *asker_;
-    a.OnComplete = [this](TKeloInetChecker*, bool answered) { judgeAsked(answered); };
-    if (!a.Start())
-        judgeAsked(false);
-}
-
-void ProxyGuard::judgeAsked(bool answered)
-{
-    // The asker goes with the next check, not inside its own completion.
-    retired_ = std::move(asker_);
-    lastCheck_ = clock_.tickCount();
-    if (host_.current() != watched_)
-        return;
-    if (answered) {
-        silentJudges_ = 0;
+    case ProxyCheck::Verdict::Failed:
+        judge_ = result.judge;
+        localFailures_ = 0;
         failed();
         return;
-    }
-    // The judge is down, not (as far as anyone knows) the proxy: the next judge checks it again at once.
-    judge_ = (judge_ + 1) % pool_.size();
-    if (++silentJudges_ < pool_.size() && watched_) {
-        start(*watched_);
+    case ProxyCheck::Verdict::Unjudged:
+        // Every judge is silent or refuses the proxy: it keeps its place, and the guard tries again after
+        // an interval.
+        localFailures_ = 0;
+        host_.say(t.guardPrefix + (result.refused ? t.guardJudgesRefuse : t.guardNoJudge));
         return;
     }
-    // Every judge is silent: the proxy keeps its place, and the guard tries again after an interval.
-    if (silentJudges_ == pool_.size())
-        host_.say(texts().guardPrefix + texts().guardNoJudge);
 }
 
 void ProxyGuard::failed()

@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #pragma once
 
-#include "check/KeloInetChecker.h"
+#include "check/proxycheck.h"
 #include "config/judge.h"
 #include "platform/clock.h"
 #include "table/proxytable.h"
@@ -19,10 +19,11 @@ namespace vorin {
 // The proxy that stays alive ("守护代理"): while it is on and a system proxy is set, the proxy is checked
 // through the judge every interval, in its own protocol and with its credentials; after two failures in a row
 // the system proxy goes to the fastest valid row of the table that has not failed it yet, and with none left
-// it is stopped, so the desktop is never left on a dead proxy. A check that failed on this machine (no
-// descriptor, no port) counts for nothing, and so does one whose judge does not answer a direct ask right
-// after: the next judge of the pool checks the proxy again, and with every judge silent the proxy stays as it
-// is. Main thread; tick() is called often (the window's timer, the CLI's ticker).
+// it is stopped, so the desktop is never left on a dead proxy. The verdicts are ProxyCheck's: a check that
+// failed on this machine (no descriptor, no port) counts for nothing, nor does a failure its judge does not
+// confirm by answering right after, nor a judge's refusal of the proxy: the next judge of the pool checks
+// it, and with every judge silent or refusing the proxy stays as it is. Main thread; tick() is called often
+// (the window's timer, the CLI's ticker).
 class ProxyGuard {
 public:
     struct Host {
@@ -40,7 +41,7 @@ public:
 
     void tick();
     // Whether a check is out.
-    bool checking() const { return checker_ != nullptr || asker_ != nullptr; }
+    bool checking() const { return check_ != nullptr; }
     // host:port of the proxies the guard has found dead since it started (never chosen again).
     const std::set<std::string>& dead() const { return dead_; }
     // Whether it has stopped the system proxy for want of a valid row.
@@ -50,10 +51,7 @@ public:
 
 private:
     void start(const ProxyEntry& proxy);
-    void completed(bool connected);
-    // After a failure: whether the judge answers a direct ask decides whether it counts.
-    void askJudge();
-    void judgeAsked(bool answered);
+    void completed(const ProxyCheck::Result& result);
     // The failure counted: after two in a row the proxy is replaced.
     void failed();
 
@@ -62,13 +60,10 @@ private:
     Clock& clock_;
     const ProxyTable& table_;
     Host host_;
-    std::unique_ptr<TKeloInetChecker> checker_;
-    std::unique_ptr<TKeloInetChecker> asker_;   // the direct ask of the judge after a failure
-    std::unique_ptr<TKeloInetChecker> retired_; // the last one, kept until the next check starts
-    std::vector<Judge> pool_;                   // the judges of the check under way
-    std::size_t judge_ = 0;                     // the pool's judge in use (the last that answered)
-    std::size_t silentJudges_ = 0;              // judges found silent since the last one that answered
-    std::optional<ProxyEntry> watched_;         // the proxy the failures count for
+    std::unique_ptr<ProxyCheck> check_;
+    std::unique_ptr<ProxyCheck> retired_; // the last one, kept until the next check starts
+    std::size_t judge_ = 0;               // the pool's judge to start with (the last that answered)
+    std::optional<ProxyEntry> watched_;   // the proxy the failures count for
     int failures_ = 0;
     int localFailures_ = 0; // checks in a row this machine could not make
     bool switching_ = false;

@@ -156,7 +156,7 @@ bool TKeloInetChecker::Start()
     const std::uint64_t generation = ++generation_;
     if (!fetchable) {
         fetch_ = kNoFetch;
-        postCompletion(dispatcher_, token_, false, generation);
+        postCompletion(dispatcher_, token_, false, generation, Answer{});
         return true;
     }
     // The network thread never touches the checker: it hands the verdict to the main thread.
@@ -167,11 +167,12 @@ bool TKeloInetChecker::Start()
         fetch_ = engine_.submit(req, [weak, dispatcher, generation, token, self = SelfAddress,
                                       own = JudgeHeaders](const FetchEngine::Result& result) {
             const bool passed = echoVerdict(result, token);
-            EchoFacts facts;
+            Answer answer = answerOf(result);
+            const EchoAnswer echo = result.bodyRead ? parseEcho(result.body) : EchoAnswer{};
+            answer.echoPage = echo.shape != EchoAnswer::Shape::None;
             if (passed)
-                facts = echoFacts(parseEcho(result.body), self, own);
-            postCompletion(*dispatcher, weak, passed, generation, std::move(facts), result.localFailure,
-                           result.status);
+                answer.facts = echoFacts(echo, self, own);
+            postCompletion(*dispatcher, weak, passed, generation, std::move(answer));
         });
         return true;
     }
@@ -181,27 +182,32 @@ bool TKeloInetChecker::Start()
     else
         judge = [](const FetchEngine::Result& r) { return verdict(r); };
     fetch_ = engine_.submit(req, [weak, dispatcher, generation, judge](const FetchEngine::Result& result) {
-        postCompletion(*dispatcher, weak, judge(result), generation, {}, result.localFailure, result.status);
+        postCompletion(*dispatcher, weak, judge(result), generation, answerOf(result));
     });
     return true;
 }
 
+TKeloInetChecker::Answer TKeloInetChecker::answerOf(const FetchEngine::Result& result)
+{
+    Answer answer;
+    answer.localFailure = result.localFailure;
+    answer.status = result.status;
+    answer.server = result.server;
+    return answer;
+}
+
 void TKeloInetChecker::postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                                      std::uint64_t generation, EchoFacts facts, bool localFailure,
-                                      std::string status)
+                                      std::uint64_t generation, Answer answer)
 {
     // Any thread; touches nothing of the checker itself. On the main thread the token says whether the
     // checker still exists and the generation whether it still waits for this answer.
-    dispatcher.post([weak = std::move(weak), connected, generation, facts = std::move(facts), localFailure,
-                     status = std::move(status)]() mutable {
+    dispatcher.post([weak = std::move(weak), connected, generation, answer = std::move(answer)]() mutable {
         auto token = weak.lock();
         if (!token || !token->alive || token->self->generation_ != generation || token->self->fetch_ == 0)
             return;
         TKeloInetChecker* self = token->self;
         self->fetch_ = 0;
-        self->facts_ = std::move(facts);
-        self->localFailure_ = localFailure;
-        self->status_ = std::move(status);
+        self->answer_ = std::move(answer);
         auto complete = self->OnComplete; // the handler may destroy the checker
         if (complete)
             complete(self, connected);

@@ -79,13 +79,19 @@ public:
 
     // The status code of the last check's answer ("200"); empty when no answer came. Set before
     // OnComplete is raised.
-    const std::string& status() const { return status_; }
+    const std::string& status() const { return answer_.status; }
     // What the last echo check's answer said (its exit address and anonymity, the echoed header keys);
     // set before OnComplete is raised.
-    const EchoFacts& facts() const { return facts_; }
+    const EchoFacts& facts() const { return answer_.facts; }
     // Whether the last check failed on this machine (no descriptor or local port left) rather than at the
     // proxy; set before OnComplete is raised. Such a failure is no verdict on the proxy.
-    bool localFailure() const { return localFailure_; }
+    bool localFailure() const { return answer_.localFailure; }
+    // The Server header of the last answer (empty when none came or it had none), and whether an echo
+    // check's answer was an echo page at all (of another request, when the check failed); set before
+    // OnComplete is raised. With the judge's own Server they tell a judge refusing the proxy from a proxy
+    // that failed (checkpolicy.h).
+    const std::string& server() const { return answer_.server; }
+    bool echoPage() const { return answer_.echoPage; }
 
     // Issues the fetch and returns at once: true when a completion will follow (asynchronous mode), false
     // when Url is empty or the fetch cannot be issued. In synchronous mode it blocks and returns whether
@@ -121,9 +127,17 @@ private:
     FetchEngine::Request request(const std::string& token) const;
     // The proxy the access type goes through; empty for a direct connection.
     std::string proxyText() const;
+    // What an answer said besides the verdict, carried from the network thread.
+    struct Answer {
+        EchoFacts facts;
+        bool localFailure = false;
+        std::string status;
+        std::string server;
+        bool echoPage = false;
+    };
+    static Answer answerOf(const FetchEngine::Result& result);
     static void postCompletion(Dispatcher& dispatcher, std::weak_ptr<Token> weak, bool connected,
-                               std::uint64_t generation, EchoFacts facts = {}, bool localFailure = false,
-                               std::string status = {});
+                               std::uint64_t generation, Answer answer);
     // Drops the engine's fetch under way, if any.
     void cancelFetch();
     // fetch_ while a verdict reached without a fetch waits for the main thread.
@@ -134,9 +148,7 @@ private:
     std::shared_ptr<Token> token_;
     std::uint64_t fetch_ = 0;      // the fetch under way, 0 when none
     std::uint64_t generation_ = 0; // counts Starts, so an answer to an earlier one is told apart
-    EchoFacts facts_;
-    bool localFailure_ = false;
-    std::string status_;
+    Answer answer_;
 };
 
 } // namespace vorin

@@ -22,9 +22,8 @@ ValidationRun::ValidationRun(ProxyTable& table, FetchEngine& engine, Dispatcher&
     , pacing_(pacing)
     , protocols_(protocols != 0 ? protocols : bit(Protocol::Http))
 {
-    pool_.resize(judges.size());
-    for (std::size_t i = 0; i < judges.size(); ++i)
-        pool_[i].judge = std::move(judges[i]);
+    pool_ = JudgePool(std::move(judges));
+    asks_.resize(pool_.size());
     if (pacing_.parallel > 0) {
         const int cap = descriptorCap();
         limit_ = std::min(pacing_.parallel, cap);
@@ -44,15 +43,37 @@ int ValidationRun::descriptorCap()
 
 ValidationRun::~ValidationRun()
 {
-    checkers_.clear(); // cancels outstanding checks while their engine still runs
-    for (PoolJudge& j : pool_)
-        j.ask.reset();
+    slots_.clear(); // cancels outstanding checks while their engine still runs
+    asks_.clear();
 }
 
 const std::string& ValidationRun::selfAddress() const
 {
     static const std::string none;
-    return pool_.empty() ? none : pool_[current_].self;
+    return asks_.empty() ? none : asks_[current_].self;
+}
+
+ValidationRun::Progress ValidationRun::progress() const
+{
+    Progress p;
+    p.planned = static_cast<int>(slots_.size());
+    p.completed = static_cast<int>(count(SlotState::Done) - dropped_);
+    p.started = p.completed + static_cast<int>(count(SlotState::InFlight) + count(SlotState::Held));
+    p.valid = valid_;
+    p.retried = retried_;
+    for (std::size_t r = 1; r < found_.size(); ++r)
+        p.refused += found_[r].refused && !found_[r].valid;
+    return p;
+}
+
+void ValidationRun::setState(std::size_t slot, SlotState state)
+{
+    Slot& s = slots_[slot];
+    --counts_[static_cast<std::size_t>(s.state)];
+    ++counts_[static_cast<std::size_t>(state)];
+    s.state = state;
+    if (state == SlotState::Done)
+        s.checker.reset();
 }
 
 const Judge& ValidationRun::judgeInUse() const
@@ -76,29 +97,34 @@ ProtocolSet ValidationRun::protocolsOf(const ProxyRecord& row) const
 
 void ValidationRun::askJudge(std::size_t i)
 {
-    PoolJudge& j = pool_[i];
-    // The checker of the last ask goes only once its own completion has returned: that completion may be
-    // what asks again.
-    auto ask = TKeloInetChecker::directAsk(engine_, dispatcher_, j.judge);
-    ask->OnComplete = [this, i](TKeloInetChecker*, bool connected) { askDone(i, connected); };
-    std::swap(j.ask, ask);
-    if (ask)
+    JudgeAsks& a = asks_[i];
+    auto ask = TKeloInetChecker::directAsk(engine_, dispatcher_, pool_[i].judge);
+    ask->OnComplete = [weak = weak_from_this(), i](TKeloInetChecker*, bool connected) {
+        if (auto self = weak.lock())
+            self->askDone(i, connected);
+    };
+    std::swap(a.ask, ask);
+    // The last ask hears nothing more (a late answer of it is no answer to this one); its checker goes only
+    // once its own completion has returned: that completion may be what asks again.
+    if (ask) {
+        ask->OnComplete = nullptr;
         dispatcher_.post([old = std::shared_ptr<TKeloInetChecker>(std::move(ask))] {});
-    if (!j.ask->Start())
+    }
+    if (!a.ask->Start())
         askDone(i, false);
 }
 
 void ValidationRun::askDone(std::size_t i, bool answered)
 {
     auto keep = shared_from_this();
-    PoolJudge& j = pool_[i];
-    const TKeloInetChecker& ask = *j.ask;
+    JudgeAsks& a = asks_[i];
+    const TKeloInetChecker& ask = *a.ask;
     // An ask this machine could not make (no descriptor left in a crowded run) says nothing of the judge:
     // it is made again shortly, as a check would be. While checks are in flight they hold the descriptors
     // and will give them back, so only the failures with none in flight are counted against the bound.
-    const bool checksHoldDescriptors = progress_.started > progress_.completed;
+    const bool checksHoldDescriptors = count(SlotState::InFlight) > 0;
     if (!answered && ask.localFailure() && !checkdone_ &&
-        (checksHoldDescriptors || ++j.localFailures < kMostLocalFailures)) {
+        (checksHoldDescriptors || ++a.localFailures < kMostLocalFailures)) {
         dispatcher_.post([weak = weak_from_this(), i] {
             auto self = weak.lock();
             if (!self || self->checkdone_)
@@ -108,32 +134,40 @@ void ValidationRun::askDone(std::size_t i, bool answered)
         });
         return;
     }
-    if (answered && j.state == PoolJudge::State::Asking && j.judge.rule == Judge::Rule::Echo &&
-        j.self.empty()) {
-        j.self = ask.facts().exitIp;
-        j.headers = ask.facts().headerKeys;
-        if (!j.self.empty()) {
+    if (answered && pool_[i].state == JudgePool::State::Asking && pool_[i].judge.rule == Judge::Rule::Echo &&
+        a.self.empty()) {
+        a.self = ask.facts().exitIp;
+        a.headers = ask.facts().headerKeys;
+        if (!a.self.empty()) {
+            pool_.asked(i, true, ask);
+            pool_[i].state = JudgePool::State::Asking; // answered once; known after the other family
             askOtherFamily(i);
             return;
         }
     }
+    pool_.asked(i, answered, ask);
     asked(i, answered);
 }
 
 void ValidationRun::askOtherFamily(std::size_t i)
 {
-    PoolJudge& j = pool_[i];
-    j.otherFamily = TKeloInetChecker::directAsk(engine_, dispatcher_, j.judge);
-    TKeloInetChecker& other = *j.otherFamily;
-    other.IpFamily = j.self.find(':') != std::string::npos ? FetchEngine::Request::Family::V4
+    JudgeAsks& a = asks_[i];
+    a.otherFamily = TKeloInetChecker::directAsk(engine_, dispatcher_, pool_[i].judge);
+    TKeloInetChecker& other = *a.otherFamily;
+    other.IpFamily = a.self.find(':') != std::string::npos ? FetchEngine::Request::Family::V4
                                                            : FetchEngine::Request::Family::V6;
-    other.OnComplete = [this, i](TKeloInetChecker* sender, bool connected) {
-        PoolJudge& judge = pool_[i];
+    other.OnComplete = [weak = weak_from_this(), i](TKeloInetChecker* sender, bool connected) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        JudgeAsks& judge = self->asks_[i];
         if (connected && !sender->facts().exitIp.empty() && sender->facts().exitIp != judge.self)
             judge.self += "," + sender->facts().exitIp;
         // The checker goes once its own completion has returned.
-        dispatcher_.post([old = std::shared_ptr<TKeloInetChecker>(std::move(judge.otherFamily))] {});
-        asked(i, true);
+        self->dispatcher_.post([old = std::shared_ptr<TKeloInetChecker>(std::move(judge.otherFamily))] {});
+        if (self->pool_[i].state == JudgePool::State::Asking)
+            self->pool_[i].state = JudgePool::State::Answering;
+        self->asked(i, true);
     };
     if (!other.Start())
         other.OnComplete(&other, false);
@@ -142,32 +176,15 @@ void ValidationRun::askOtherFamily(std::size_t i)
 void ValidationRun::asked(std::size_t i, bool answered)
 {
     auto keep = shared_from_this();
-    PoolJudge& j = pool_[i];
-    const TKeloInetChecker& ask = *j.ask;
-    if (answered) {
-        if (j.state != PoolJudge::State::Silent)
-            j.state = PoolJudge::State::Answering;
-    } else {
-        j.state = PoolJudge::State::Silent;
-        const Texts& t = texts();
-        j.why = ask.status().empty()    ? t.judgeSilent
-                : ask.status() != "200" ? t.judgeStatus + ask.status()
-                                        : t.judgeNotJudge;
-    }
-    if (i != current_ || !asking_ || checkdone_)
-        return; // an ask before the run, or of a judge no longer in use
-    asking_ = false;
+    JudgeAsks& a = asks_[i];
+    if (!a.asking || checkdone_)
+        return; // an ask before the run
+    a.asking = false;
     if (answered)
-        judgeAnswered(askSeq_);
+        judgeAnswered(i, a.askSeq);
     else
-        judgeSilent();
-}
-
-std::size_t ValidationRun::nextAnswering(std::size_t from) const
-{
-    while (from < pool_.size() && pool_[from].state == PoolJudge::State::Silent)
-        ++from;
-    return from;
+        judgeGone(i);
+    settle(false);
 }
 
 bool ValidationRun::chooseJudge()
@@ -177,91 +194,106 @@ bool ValidationRun::chooseJudge()
     // The first judge in order that answers is the run's; the answers of those after it still come in
     // meanwhile, and the next that answered takes over should it fall silent.
     for (;;) {
-        current_ = nextAnswering(0);
+        current_ = pool_.nextUsable(0);
         if (current_ == pool_.size()) {
             current_ = 0;
             return false;
         }
-        if (pool_[current_].state == PoolJudge::State::Answering || stopcheck_)
+        if (pool_[current_].state == JudgePool::State::Answering || stopcheck_)
             return true;
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
     }
 }
 
-void ValidationRun::judgeAnswered(std::uint64_t seq)
+void ValidationRun::judgeAnswered(std::size_t j, std::uint64_t seq)
 {
-    answeredSeq_ = std::max(answeredSeq_, seq);
+    JudgeAsks& a = asks_[j];
+    a.answeredSeq = std::max(a.answeredSeq, seq);
     // Failures of checks started by then are verdicts now; the others wait for a later ask.
     std::vector<std::size_t> waiting;
-    waiting.swap(held_);
+    waiting.swap(a.held);
     for (std::size_t slot : waiting) {
-        if (checkdone_)
-            return;
-        if (!checkers_[slot])
+        if (slots_[slot].state != SlotState::Held)
             continue;
-        if (slotSeq_[slot] < answeredSeq_) {
-            auto finished = std::move(checkers_[slot]);
-            finish(slot, false, *finished);
-        } else {
-            held_.push_back(slot);
-        }
+        if (slots_[slot].seq < a.answeredSeq)
+            finish(slot, false, 0, {});
+        else
+            a.held.push_back(slot);
     }
-    maybeAsk();
 }
 
-void ValidationRun::maybeAsk()
+void ValidationRun::maybeAsk(std::size_t j)
 {
-    if (asking_ || held_.empty() || checkdone_)
+    JudgeAsks& a = asks_[j];
+    if (a.asking || a.held.empty() || checkdone_ || !pool_.usable(j))
         return;
     // One ask answers for every failure held before it. After the first, the next waits for an interval,
     // a batch of failures, or the moment nothing else is left to come, so that a public judge is asked
     // about once in two seconds, not once for every dead proxy.
-    const bool due = !askedInRun_ || clock_.tickCount() - lastAsk_ >= kAskGapMs;
-    const bool many = held_.size() >= kHeldBatch;
-    const bool last = startsDone_ && outstandingChecks() == 0;
+    const bool due = !a.askedInRun || clock_.tickCount() - a.lastAsk >= kAskGapMs;
+    const bool many = a.held.size() >= kHeldBatch;
+    const bool last = startsDone_ && count(SlotState::InFlight) == 0;
     const bool blocking = !roomInFlight(); // held checks count in flight: the starts wait for them
     if (!due && !many && !last && !blocking && !stopcheck_)
         return;
-    askedInRun_ = true;
-    lastAsk_ = clock_.tickCount();
-    asking_ = true;
-    askSeq_ = ++seq_;
-    askJudge(current_);
+    a.askedInRun = true;
+    a.lastAsk = clock_.tickCount();
+    a.asking = true;
+    a.askSeq = ++seq_;
+    askJudge(j);
 }
 
-void ValidationRun::judgeSilent()
+void ValidationRun::judgeGone(std::size_t j)
 {
-    const std::size_t silent = current_;
-    const std::size_t next = nextAnswering(current_ + 1);
+    // The state changes first: a status text processes messages, and what is handled there must find the
+    // held checks already sent on.
+    JudgeAsks& a = asks_[j];
+    a.asking = false;
+    std::vector<std::size_t> again;
+    again.swap(a.held);
+    for (std::size_t slot : again) {
+        if (slots_[slot].state == SlotState::Held)
+            retry(slot);
+    }
+    if (j != current_)
+        return;
+    const std::size_t next = pool_.nextUsable(j + 1);
     if (next == pool_.size()) {
         endJudgesLost();
         return;
     }
     current_ = next;
-    answeredSeq_ = 0;
     const Texts& t = texts();
-    host_.showinfo(t.judgeSwitched + gbk::fromUtf8(pool_[silent].judge.url) + t.judgeSwitchedTo +
-                   gbk::fromUtf8(pool_[current_].judge.url));
+    const JudgePool::Entry& gone = pool_[j];
+    const std::string name = gbk::fromUtf8(gone.judge.url);
+    const std::string to = gbk::fromUtf8(pool_[current_].judge.url);
+    if (gone.state == JudgePool::State::Refusing)
+        host_.showinfo(t.judgeSwitched + name + t.judgeRefused + gone.why + t.judgeRefusedTo + to);
+    else
+        host_.showinfo(t.judgeSwitched + name + t.judgeSwitchedTo + to);
+}
+
+void ValidationRun::retry(std::size_t slot)
+{
+    setState(slot, SlotState::Retry);
+    retry_.push_back(slot);
+}
+
+void ValidationRun::settle(bool completion)
+{
     if (checkdone_)
         return;
-    std::vector<std::size_t> again;
-    again.swap(held_);
-    for (std::size_t slot : again)
-        requeue(slot);
+    // Stopped, the run ends at the next completion, or at once when none can come.
+    if (checkcount() == 0 || (stopcheck_ && (completion || count(SlotState::InFlight) == 0))) {
+        if (startsDone_ || completion || checkcount() == 0)
+            endcheck();
+        return;
+    }
     restartRetries();
-}
-
-void ValidationRun::hold(std::size_t slot)
-{
-    held_.push_back(slot);
-    maybeAsk();
-}
-
-void ValidationRun::requeue(std::size_t slot)
-{
-    // No longer in flight: it counts as started again when it is launched.
-    --progress_.started;
-    retry_.push_back(slot);
+    if (checkdone_)
+        return;
+    for (std::size_t j = 0; j < asks_.size() && !checkdone_; ++j)
+        maybeAsk(j);
 }
 
 void ValidationRun::vailproxy()
@@ -278,7 +310,7 @@ void ValidationRun::vailproxy()
         return;
     // Stopped while no judge had answered yet: nothing was judged, so nothing is deleted.
     if (stopcheck_ && !table_.isEmpty() &&
-        (current_ >= pool_.size() || pool_[current_].state != PoolJudge::State::Answering)) {
+        (current_ >= pool_.size() || pool_[current_].state != JudgePool::State::Answering)) {
         endStoppedUnjudged();
         return;
     }
@@ -288,22 +320,27 @@ void ValidationRun::vailproxy()
     table_.open();
     rows_.clear();
     found_.assign(1, RowChecks{});
-    int planned = 0;
+    slots_.clear();
     for (bool more = table_.first(); more; more = table_.next()) {
         rows_.push_back(*table_.bookmark());
         // A mark of an earlier run is no verdict of this one, nor are its facts.
         table_.setMark(rows_.back(), CheckMark::None);
         table_.setFacts(rows_.back(), CheckFacts{});
         RowChecks row;
-        for (Protocol p : kProtocols)
-            row.pending += (protocolsOf(table_.current()) & bit(p)) != 0;
-        row.unstarted = row.pending;
-        planned += row.pending;
+        row.firstSlot = slots_.size();
+        for (Protocol p : kProtocols) {
+            if (protocolsOf(table_.current()) & bit(p)) {
+                slots_.emplace_back();
+                slots_.back().row = rows_.size();
+                slots_.back().protocol = p;
+            }
+        }
+        row.slots = slots_.size() - row.firstSlot;
         found_.push_back(row);
     }
+    counts_ = {};
+    counts_[static_cast<std::size_t>(SlotState::Unstarted)] = slots_.size();
     host_.verdictShown();
-    checkcount_ = planned;
-    progress_.planned = planned;
     // The status line names the judge unless it is the built-in test page, whose run says what it always
     // said.
     // (A marker rule without a marker of its own is the built-in page's.)
@@ -316,57 +353,35 @@ void ValidationRun::vailproxy()
     if (capped_)
         host_.showinfo(t.checkCapped + std::to_string(limit_) + t.checkCappedEnd);
     table_.open();
-    for (std::size_t i = 1; i <= rows_.size() && !stopcheck_; ++i) {
-        // The row is found again before every check: a completion handled in the last pause may have moved
-        // the table's cursor, and the list tools may have deleted the row.
-        for (Protocol p : kProtocols) {
-            if (stopcheck_)
-                break;
-            if (!table_.gotoBookmark(rows_[i - 1])) {
-                dropUnstarted(i);
-                break;
-            }
-            if (protocolsOf(table_.current()) & bit(p))
-                startCheck(i, p);
-        }
-    }
+    for (std::size_t slot = 0; slot < slots_.size() && !stopcheck_; ++slot)
+        startCheck(slot);
     startsDone_ = true;
-    restartRetries();
     // A run that no completion is left to end (an empty table, checks that could not start, a stop after
     // every started check has reported) ends here instead of leaving the run open.
-    if (!checkdone_ && (checkcount_ < 1 || (stopcheck_ && outstandingChecks() == 0)))
-        endcheck();
-    else
-        maybeAsk();
+    settle(false);
 }
 
-void ValidationRun::startCheck(std::size_t row, Protocol protocol)
+void ValidationRun::startCheck(std::size_t slot)
 {
+    if (slots_[slot].state != SlotState::Unstarted)
+        return; // its row was deleted
+    const std::size_t row = slots_[slot].row;
     // With a limit on checks in flight, the next start waits for a completion to free a place; checks
-    // this machine could not make go first.
+    // to be made again go first.
     for (;;) {
         restartRetries();
         if (stopcheck_ || roomInFlight())
             break;
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
     }
-    if (stopcheck_)
+    if (stopcheck_ || slots_[slot].state != SlotState::Unstarted)
         return;
+    // The row is found again before every check: a completion handled in the last pause may have moved the
+    // table's cursor, and the list tools may have deleted the row.
     if (!table_.gotoBookmark(rows_[row - 1])) {
-        dropUnstarted(row); // deleted while waiting
+        dropUnstarted(row);
         return;
     }
-    --found_[row].unstarted;
-    const std::size_t slot = checkers_.empty() ? 1 : checkers_.size();
-    checkers_.resize(slot + 1);
-    slotRow_.resize(slot + 1);
-    slotProtocol_.resize(slot + 1);
-    slotJudge_.resize(slot + 1);
-    slotSeq_.resize(slot + 1);
-    slotLocalFailures_.resize(slot + 1);
-    slotRow_[slot] = row;
-    slotProtocol_[slot] = protocol;
-    checkers_[slot] = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
     launch(slot);
     if (pacing_.pause > 0)
         clock_.sleep(static_cast<std::uint32_t>(pacing_.pause));
@@ -375,17 +390,27 @@ void ValidationRun::startCheck(std::size_t row, Protocol protocol)
 
 void ValidationRun::launch(std::size_t slot)
 {
-    const std::size_t row = slotRow_[slot];
-    TKeloInetChecker& c = *checkers_[slot];
-    c.AccessType = TAccessType::atProxy;
-    slotJudge_[slot] = current_;
-    slotSeq_[slot] = ++seq_;
-    if (!pool_.empty()) {
-        c.setJudge(pool_[current_].judge);
-        c.SelfAddress = pool_[current_].self;
-        c.JudgeHeaders = pool_[current_].headers;
+    Slot& s = slots_[slot];
+    const std::size_t judge = pool_.nextUsable(std::max<std::size_t>(current_, s.floor));
+    if (!pool_.empty() && judge == pool_.size()) {
+        // Every judge it may go to refused it (the proxy relays, but no judge would say how well), or none
+        // is left: no verdict.
+        (s.floor > 0 ? found_[s.row].refused : found_[s.row].unjudged) = true;
+        setState(slot, SlotState::Done);
+        return;
     }
-    c.Kind = slotProtocol_[slot];
+    if (!s.checker)
+        s.checker = std::make_unique<TKeloInetChecker>(engine_, dispatcher_);
+    TKeloInetChecker& c = *s.checker;
+    c.AccessType = TAccessType::atProxy;
+    s.judge = static_cast<std::uint32_t>(judge);
+    s.seq = ++seq_;
+    if (!pool_.empty()) {
+        c.setJudge(pool_[judge].judge);
+        c.SelfAddress = asks_[judge].self;
+        c.JudgeHeaders = asks_[judge].headers;
+    }
+    c.Kind = s.protocol;
     c.Credentials = std::string(table_.current().credentials());
     c.Proxy = HostPort::trimmed(table_.text(Field::Ip), table_.text(Field::Port)).text();
     c.UserAgent = "Internet Explorer 7.0";
@@ -394,11 +419,10 @@ void ValidationRun::launch(std::size_t slot)
     c.timeout = 2500;
     c.starttime = static_cast<std::int32_t>(clock_.tickCount());
     if (c.Start()) {
-        ++progress_.started;
+        setState(slot, SlotState::InFlight);
     } else {
-        --checkcount_;
-        --found_[row].pending;
-        checkers_[slot].reset();
+        ++dropped_;
+        setState(slot, SlotState::Done);
     }
 }
 
@@ -407,19 +431,15 @@ void ValidationRun::restartRetries()
     while (!retry_.empty() && !stopcheck_ && roomInFlight()) {
         const std::size_t slot = retry_.front();
         retry_.pop_front();
-        const std::size_t row = slotRow_[slot];
-        if (table_.gotoBookmark(rows_[row - 1])) {
+        if (slots_[slot].state != SlotState::Retry)
+            continue;
+        if (table_.gotoBookmark(rows_[slots_[slot].row - 1])) {
             launch(slot);
             continue;
         }
         // The row was deleted meanwhile: its check is counted off.
-        checkers_[slot].reset();
-        --checkcount_;
-        --found_[row].pending;
-    }
-    if (!checkdone_ && checkcount_ < 1 && outstandingChecks() == 0) {
-        endcheck();
-        return;
+        ++dropped_;
+        setState(slot, SlotState::Done);
     }
     scheduleRetry();
 }
@@ -427,7 +447,7 @@ void ValidationRun::restartRetries()
 void ValidationRun::scheduleRetry()
 {
     // Held failures are no checks in flight: they wait for the judge, not for the network.
-    if (checkdone_ || retry_.empty() || outstandingChecks() > 0 || retryPosted_)
+    if (checkdone_ || retry_.empty() || count(SlotState::InFlight) > 0 || retryPosted_)
         return;
     // Nothing is in flight to free a descriptor and say when to try again: the run tries again shortly
     // (or ends, stopped, or counted off to nothing).
@@ -437,124 +457,121 @@ void ValidationRun::scheduleRetry()
         if (!self || self->checkdone_)
             return;
         self->retryPosted_ = false;
-        if (self->stopcheck_ || self->checkcount_ < 1) {
-            if (self->outstandingChecks() == 0)
-                self->endcheck();
-            return;
-        }
-        self->clock_.sleep(50);
-        self->restartRetries();
+        if (!self->stopcheck_)
+            self->clock_.sleep(50);
+        self->settle(false);
     });
 }
 
 void ValidationRun::dropUnstarted(std::size_t row)
 {
     // Checks already out still complete and count themselves off; only those never started are dropped.
-    RowChecks& r = found_[row];
-    checkcount_ -= r.unstarted;
-    r.pending -= r.unstarted;
-    r.unstarted = 0;
+    const RowChecks& r = found_[row];
+    for (std::size_t slot = r.firstSlot; slot < r.firstSlot + r.slots; ++slot) {
+        if (slots_[slot].state == SlotState::Unstarted) {
+            ++dropped_;
+            setState(slot, SlotState::Done);
+        }
+    }
+}
+
+bool ValidationRun::rowDone(std::size_t row) const
+{
+    const RowChecks& r = found_[row];
+    for (std::size_t slot = r.firstSlot; slot < r.firstSlot + r.slots; ++slot) {
+        if (slots_[slot].state != SlotState::Done)
+            return false;
+    }
+    return true;
 }
 
 void ValidationRun::mycomplete(TKeloInetChecker* sender, bool connected)
 {
     auto keep = shared_from_this();
-    const int s = sender->Tag;
-    // The slot is emptied once the completion has been handled; the checker is not used after this.
-    std::unique_ptr<TKeloInetChecker> finished;
-    if (s >= 0 && static_cast<std::size_t>(s) < checkers_.size() &&
-        checkers_[static_cast<std::size_t>(s)].get() == sender)
-        finished = std::move(checkers_[static_cast<std::size_t>(s)]);
+    const int tag = sender->Tag;
+    if (tag < 0 || static_cast<std::size_t>(tag) >= slots_.size())
+        return;
+    const std::size_t slot = static_cast<std::size_t>(tag);
+    Slot& s = slots_[slot];
+    if (s.checker.get() != sender || s.state != SlotState::InFlight)
+        return;
+    // The slot's checker is kept until the slot is done; it is not destroyed inside its own completion.
+    std::unique_ptr<TKeloInetChecker> finished = std::move(s.checker);
+    dispatcher_.post([old = std::shared_ptr<TKeloInetChecker>(std::move(finished))] {});
+    const TKeloInetChecker& check = *sender;
+    const std::uint32_t elapsed = clock_.tickCount() - static_cast<std::uint32_t>(check.starttime);
     if (checkdone_) {
         stopcheck_ = true;
         return;
     }
-    const std::size_t failedSlot = static_cast<std::size_t>(s);
-    if (finished && finished->localFailure() && !stopcheck_ &&
-        ++slotLocalFailures_[failedSlot] >= kMostLocalFailures) {
+    const std::size_t j = s.judge;
+    const CheckAnswer answer = pool_.empty() ? (connected ? CheckAnswer::Passed : CheckAnswer::Failed)
+                                             : classifyCheck(connected, check, pool_[j].server);
+    if (stopcheck_ && answer != CheckAnswer::Local) {
+        // Stopping: what came back stands as it is (the stop purges every row not found valid anyway).
+        finish(slot, answer == CheckAnswer::Passed, elapsed, check.facts());
+        settle(true);
+        return;
+    }
+    switch (answer) {
+    case CheckAnswer::Local:
+        localFailure(slot);
+        break;
+    case CheckAnswer::Passed:
+        if (!pool_.empty())
+            pool_.passed(j);
+        finish(slot, true, elapsed, check.facts());
+        if (!pool_.empty())
+            judgeAnswered(j, s.seq);
+        break;
+    case CheckAnswer::Refused: {
+        // The proxy relays; the judge would not answer it. The next judge checks it.
+        s.floor = static_cast<std::uint32_t>(j + 1);
+        retry(slot);
+        if (pool_.refused(j, check.status()))
+            judgeGone(j);
+        break;
+    }
+    case CheckAnswer::Failed:
+        if (pool_.empty()) {
+            finish(slot, false, elapsed, {});
+        } else if (!pool_.usable(j)) {
+            retry(slot); // its judge has gone since: no verdict, made again with the judge in use
+        } else {
+            // A failure counts only once the judge has answered a request sent after it arrived.
+            s.seq = ++seq_;
+            setState(slot, SlotState::Held);
+            asks_[j].held.push_back(slot);
+        }
+        break;
+    }
+    settle(true);
+}
+
+void ValidationRun::localFailure(std::size_t slot)
+{
+    Slot& s = slots_[slot];
+    if (++s.localFailures >= kMostLocalFailures) {
         // The same check failed on this machine again and again (an IPv6 proxy where this machine has no
         // IPv6 address): this machine cannot make it, which says nothing of the proxy. The check ends
         // without a verdict and the row stays, unjudged, unless another of its checks passes.
-        unjudged(failedSlot);
+        found_[s.row].unjudged = true;
+        setState(slot, SlotState::Done);
         return;
     }
-    if (finished && finished->localFailure() && !stopcheck_) {
-        // This machine had no descriptor or port for it: no verdict on the proxy. The check is made again
-        // once a place is free, and no more are kept in flight than the machine held just now.
-        --progress_.started;
-        ++progress_.retried;
-        const int inFlight = progress_.started - progress_.completed;
-        limit_ = std::max(8, limit_ == 0 ? inFlight : std::min(limit_, inFlight));
-        checkers_[static_cast<std::size_t>(s)] = std::move(finished);
-        retry_.push_back(static_cast<std::size_t>(s));
-        // Started again at the next completion, or shortly when none is left to come; at once it would
-        // only fail again. Failures held for the judge are asked about now if nothing else is to come.
-        scheduleRetry();
-        maybeAsk();
-        return;
-    }
-    if (!finished) {
-        --checkcount_;
-        ++progress_.completed;
-        if (checkcount_ < 1 || stopcheck_)
-            endcheck();
-        else
-            restartRetries();
-        return;
-    }
-    const std::size_t slot = static_cast<std::size_t>(s);
-    if (!stopcheck_ && !pool_.empty()) {
-        if (slotJudge_[slot] != current_) {
-            // Its judge has been replaced since: a pass through it still counts, a failure is no verdict.
-            if (!connected) {
-                checkers_[slot] = std::move(finished);
-                requeue(slot);
-                restartRetries();
-                maybeAsk();
-                return;
-            }
-        } else if (connected) {
-            judgeAnswered(slotSeq_[slot]);
-            if (checkdone_)
-                return;
-        } else {
-            // A failure counts only once the judge has answered a request sent after it arrived.
-            slotSeq_[slot] = ++seq_;
-            checkers_[slot] = std::move(finished);
-            hold(slot);
-            return;
-        }
-    }
-    finish(slot, connected, *finished);
+    // This machine had no descriptor or port for it: no verdict on the proxy. The check is made again once
+    // a place is free (at the next completion, or shortly when none is left to come; at once it would only
+    // fail again), and no more are kept in flight than the machine held just now.
+    ++retried_;
+    retry(slot);
+    const int inFlight = static_cast<int>(count(SlotState::InFlight) + count(SlotState::Held));
+    limit_ = std::max(8, limit_ == 0 ? inFlight : std::min(limit_, inFlight));
 }
 
-void ValidationRun::unjudged(std::size_t slot)
+void ValidationRun::finish(std::size_t slot, bool connected, std::uint32_t elapsed, const EchoFacts& facts)
 {
-    --checkcount_;
-    ++progress_.completed;
-    const std::size_t r = slotRow_[slot];
-    if (r >= 1 && r <= rows_.size()) {
-        RowChecks& row = found_[r];
-        --row.pending;
-        row.unjudged = true;
-    }
-    if (checkcount_ < 1 || stopcheck_)
-        endcheck();
-    else
-        restartRetries();
-    maybeAsk();
-}
-
-void ValidationRun::finish(std::size_t slot, bool connected, const TKeloInetChecker& check)
-{
-    --checkcount_;
-    ++progress_.completed;
-    record(slotRow_[slot], slotProtocol_[slot], connected, check);
-    if (checkcount_ < 1 || stopcheck_)
-        endcheck();
-    else
-        restartRetries();
-    maybeAsk();
+    setState(slot, SlotState::Done); // first: the row's verdict is read from its slots
+    record(slots_[slot].row, slots_[slot].protocol, connected, elapsed, facts);
 }
 
 namespace {
@@ -571,26 +588,25 @@ Anonymity leastAnonymous(Anonymity a, Anonymity b)
 
 } // namespace
 
-void ValidationRun::record(std::size_t r, Protocol protocol, bool connected, const TKeloInetChecker& check)
+void ValidationRun::record(std::size_t r, Protocol protocol, bool connected, std::uint32_t elapsed,
+                           const EchoFacts& facts)
 {
     if (r < 1 || r > rows_.size())
         return;
     RowChecks& row = found_[r];
-    --row.pending;
     const ProxyTable::Bookmark mark = rows_[r - 1];
     table_.open();
     if (connected) {
-        const std::uint32_t elapsed = clock_.tickCount() - static_cast<std::uint32_t>(check.starttime);
         const bool fastest = !row.valid || elapsed < row.best;
         if (!row.valid)
-            ++progress_.valid;
+            ++valid_;
         row.valid = true;
         row.facts.passed |= bit(protocol);
-        row.facts.anonymity = leastAnonymous(row.facts.anonymity, check.facts().anonymity);
+        row.facts.anonymity = leastAnonymous(row.facts.anonymity, facts.anonymity);
         if (fastest) {
             row.best = elapsed;
-            if (!check.facts().exitIp.empty())
-                row.facts.exitIp = check.facts().exitIp;
+            if (!facts.exitIp.empty())
+                row.facts.exitIp = facts.exitIp;
         }
         if (table_.setMark(mark, CheckMark::Valid) && table_.setFacts(mark, row.facts) && fastest &&
             table_.gotoBookmark(mark)) {
@@ -603,7 +619,7 @@ void ValidationRun::record(std::size_t r, Protocol protocol, bool connected, con
                 table_.setText(Field::Protocol, idioms::UpperCase(protocolName(protocol)));
             table_.post();
         }
-    } else if (row.pending == 0 && !row.valid && !row.unjudged) {
+    } else if (rowDone(r) && !row.valid && !row.unjudged && !row.refused) {
         // The row is dead now, whatever an earlier run found: "验证" goes false, so that neither the purge
         // nor a saved list keeps it as valid.
         if (table_.setMark(mark, CheckMark::Failed) && table_.gotoBookmark(mark) &&
@@ -633,12 +649,19 @@ void ValidationRun::endcheck()
     host_.showinfo(texts().checkEnded);
     host_.runEnding();
     table_.open();
-    // Rows this machine could not check stay, without a mark: nothing was found against them.
+    // Rows this machine could not check, and rows every judge refused, stay without a mark: nothing was
+    // found against them.
     std::vector<ProxyTable::Bookmark> kept;
+    std::size_t refused = 0;
     for (std::size_t r = 1; r < found_.size(); ++r) {
-        if (found_[r].unjudged && !found_[r].valid)
+        if ((found_[r].unjudged || found_[r].refused) && !found_[r].valid) {
             kept.push_back(rows_[r - 1]);
+            refused += found_[r].refused;
+        }
     }
+    // A list with rows no judge would check was not judged whole.
+    if (refused > 0)
+        outcome_ = Outcome::JudgesLost;
     std::sort(kept.begin(), kept.end());
     table_.sortOn(Field::Valid);
     for (bool more = table_.first(); more && !table_.isEmpty() && !table_.boolean(Field::Valid);) {
@@ -650,18 +673,24 @@ void ValidationRun::endcheck()
             more = !table_.isEmpty();
         }
     }
-    std::size_t unjudgedKept = 0;
-    for (const ProxyTable::Bookmark mark : kept)
-        unjudgedKept += table_.gotoBookmark(mark) ? 1 : 0;
+    std::size_t unjudgedKept = 0, refusedKept = 0;
+    for (std::size_t r = 1; r < found_.size(); ++r) {
+        if ((found_[r].unjudged || found_[r].refused) && !found_[r].valid &&
+            table_.gotoBookmark(rows_[r - 1]))
+            ++(found_[r].refused ? refusedKept : unjudgedKept);
+    }
     if (table_.isEmpty())
         host_.showingrid(); // an empty result shows an empty grid, not the rows of the run
     else
         host_.sorttable(fieldName(Field::Speed));
     dispatcher_.processMessages();
     const Texts& t = texts();
-    host_.showinfo(t.summaryPrefix + std::to_string(table_.rowCount() - unjudgedKept) + t.summarySuffix);
+    host_.showinfo(t.summaryPrefix + std::to_string(table_.rowCount() - unjudgedKept - refusedKept) +
+                   t.summarySuffix);
     if (unjudgedKept > 0)
         host_.showinfo(t.checkUnjudgedLocal + std::to_string(unjudgedKept) + t.checkUnjudgedLocalEnd);
+    if (refusedKept > 0)
+        host_.showinfo(t.checkUnjudgedLocal + std::to_string(refusedKept) + t.checkRefusedEnd);
     host_.runEnded();
 }
 
@@ -672,8 +701,10 @@ void ValidationRun::endJudgesLost()
     stopcheck_ = true;
     checkdone_ = true;
     outcome_ = Outcome::JudgesLost;
-    checkers_.clear(); // their answers could not be judged either
-    held_.clear();
+    for (Slot& slot : slots_)
+        slot.checker.reset(); // their answers could not be judged either
+    for (JudgeAsks& a : asks_)
+        a.held.clear();
     retry_.clear();
     host_.showinfo(texts().checkEnded);
     host_.runEnding();
@@ -695,8 +726,8 @@ void ValidationRun::endJudgesLost()
         host_.sorttable(fieldName(Field::Speed));
     dispatcher_.processMessages();
     const Texts& t = texts();
-    host_.showinfo(t.judgesLost + std::to_string(progress_.valid) + t.judgesLostMid +
-                   std::to_string(unjudged) + t.judgesLostEnd);
+    host_.showinfo((pool_.anyRefusing() ? t.judgesRefused : t.judgesLost) + std::to_string(valid_) +
+                   t.judgesLostMid + std::to_string(unjudged) + t.judgesLostEnd);
     host_.runEnded();
 }
 
@@ -736,12 +767,11 @@ void ValidationRun::stop()
     stopcheck_ = true;
     // With every row started and nothing in flight (failures held for the judge, checks waiting for a
     // retry), no completion will come to end the run: it ends now, after the caller has returned.
-    if (!startsDone_ || checkdone_ || outstandingChecks() > 0)
+    if (!startsDone_ || checkdone_ || count(SlotState::InFlight) > 0)
         return;
     dispatcher_.post([weak = weak_from_this()] {
-        auto self = weak.lock();
-        if (self && !self->checkdone_ && self->outstandingChecks() == 0)
-            self->endcheck();
+        if (auto self = weak.lock())
+            self->settle(false);
     });
 }
 
@@ -752,15 +782,8 @@ void ValidationRun::cancel()
     cancelled_ = true;
     stopcheck_ = true;
     checkdone_ = true;
-    checkers_.clear();
-}
-
-std::size_t ValidationRun::outstandingChecks() const
-{
-    std::size_t n = 0;
-    for (const auto& c : checkers_)
-        n += c && c->running();
-    return n;
+    for (Slot& slot : slots_)
+        slot.checker.reset();
 }
 
 } // namespace vorin

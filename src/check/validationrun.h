@@ -3,10 +3,12 @@
 #pragma once
 
 #include "check/KeloInetChecker.h"
+#include "check/checkpolicy.h"
 #include "config/judge.h"
 #include "platform/clock.h"
 #include "table/proxytable.h"
 
+#include <array>
 #include <deque>
 #include <memory>
 #include <string>
@@ -19,15 +21,19 @@ namespace vorin {
 // (or whenever fewer than a limit are in flight), each verdict written into the table by the row's
 // bookmark (its check mark, and for a valid row "验证" and "速度"), and at the end the purge of every row
 // not valid and the listing by speed.
-// The checks go to the first judge of a pool that answers a direct ask before the run; with none the run
-// checks nothing and changes nothing. A failed check counts only once its judge has answered a request
-// sent after the failure (a direct ask, or a check that passed): if the judge is silent instead, the next
-// judge of the pool takes over and the check is made again. When every judge has gone silent the run ends
-// without deleting the rows it could not judge. It owns its checkers, its pacing, its counts and its end:
-// stop() ends it at the next completion as the stop button does; cancel() ends it quietly, its checks
-// dropped, nothing purged and nothing said, for a new list that takes the table. Everything runs on the main
-// thread; completions arrive through the dispatcher and nest inside whatever processes messages, so each
-// entry point keeps the run alive until it returns (the owner may let go of it meanwhile).
+// The judges follow the policy of checkpolicy.h: the checks go to the first judge of the pool that answers
+// a direct ask before the run (with none the run checks nothing and changes nothing); a failed check
+// counts only once its judge has answered a request sent after the failure; a silent judge gives way to
+// the next and its held failures are checked again; a judge's refusal of a proxy sends that proxy to the
+// next judge, and a judge refusing proxies altogether is set aside. When no judge is left the run ends
+// without deleting the rows it could not judge. Every check is a slot in one state machine (Unstarted,
+// InFlight, Held for the judge's answer, Retry, Done) and every count is read from it, so the run ends
+// exactly when no slot can move any more. It owns its checkers, its pacing and its end: stop() ends it at
+// the next completion as the stop button does (at once when nothing is in flight); cancel() ends it
+// quietly, its checks dropped, nothing purged and nothing said, for a new list that takes the table.
+// Everything runs on the main thread; completions arrive through the dispatcher and nest inside whatever
+// processes messages, so each entry point keeps the run alive until it returns (the owner may let go of
+// it meanwhile).
 class ValidationRun : public std::enable_shared_from_this<ValidationRun> {
 public:
     // What the run needs of the window. showinfo processes pending messages before it returns.
@@ -51,10 +57,12 @@ public:
         int completed = 0; // checks completed
         int valid = 0;     // rows found valid
         int retried = 0;   // checks started again after this machine ran short of descriptors or ports
+        int refused = 0;   // rows every judge they could go to refused
     };
 
     // How the run ended: every row judged (or stopped, as the stop button does), no judge answering before
-    // it (nothing checked, nothing changed), or every judge silent during it (unjudged rows kept).
+    // it (nothing checked, nothing changed), or every judge silent or refusing proxies during it (unjudged
+    // rows kept).
     enum class Outcome {
         Judged,
         NoJudge,
@@ -83,8 +91,9 @@ public:
     bool checkdone() const { return checkdone_; }
     bool stopcheck() const { return stopcheck_; }
     bool cancelled() const { return cancelled_; }
-    int checkcount() const { return checkcount_; }
-    const Progress& progress() const { return progress_; }
+    // Checks not yet done.
+    int checkcount() const { return static_cast<int>(slots_.size() - count(SlotState::Done)); }
+    Progress progress() const;
     // A fast run (a limit on checks in flight, no pause) shows its verdicts in batches: the owner asks
     // now and then whether rows changed since it last asked, instead of hearing of every verdict.
     bool fast() const { return pacing_.parallel > 0; }
@@ -102,30 +111,53 @@ public:
     Outcome outcome() const { return outcome_; }
 
 private:
+    enum class SlotState : std::uint8_t {
+        Unstarted,
+        InFlight, // its checker's completion will come
+        Held,     // failed; waits for its judge to answer a request sent after the failure
+        Retry,    // to be started again (this machine could not make it, or its judge gave way)
+        Done,     // verdict, no verdict possible, or its row deleted before it started
+    };
+    // One check: a row in one protocol.
+    struct Slot {
+        std::size_t row = 0; // grid row from 1
+        Protocol protocol = Protocol::Http;
+        SlotState state = SlotState::Unstarted;
+        std::uint8_t localFailures = 0; // how often this machine could not make it
+        std::uint32_t judge = 0;        // the judge of its last launch
+        std::uint32_t floor = 0;        // the first judge it may go to: those before it refused it
+        std::uint64_t seq = 0;          // its launch, and once it failed, its failure
+        std::unique_ptr<TKeloInetChecker> checker;
+    };
     // What the checks of one row have found so far.
     struct RowChecks {
-        int pending = 0;   // checks not yet completed
-        int unstarted = 0; // of those, checks not yet started
+        std::size_t firstSlot = 0; // its slots are consecutive
+        std::size_t slots = 0;
         bool valid = false;
         bool unjudged = false;  // a check of it could not be made on this machine
+        bool refused = false;   // every judge it could go to refused it
         std::uint32_t best = 0; // the fastest passing check's time
         CheckFacts facts;
     };
-    // A judge of the pool and what the run knows of it.
-    struct PoolJudge {
-        Judge judge;
-        enum class State {
-            Asking,    // its first ask is out
-            Answering, // it answered a direct ask
-            Silent,    // it did not: never used again in this run
-        } state = State::Asking;
-        std::string self; // echo: the program's own addresses as it saw them (both families, comma-separated)
-        std::vector<std::string> headers; // echo: the header keys of its answer to the program itself
-        std::string why;                  // GBK: why it is silent
-        int localFailures = 0;            // asks this machine could not make (no descriptor left)
+    // What the run does with each judge of the pool besides its state: the direct asks and the failures
+    // waiting for them.
+    struct JudgeAsks {
         std::unique_ptr<TKeloInetChecker> ask;
         std::unique_ptr<TKeloInetChecker> otherFamily; // echo: its first ask again over the other family
+        std::string self; // echo: the program's own addresses as it saw them (both families, comma-separated)
+        std::vector<std::string> headers; // echo: the header keys of its answer to the program itself
+        int localFailures = 0;            // asks this machine could not make (no descriptor left)
+        bool asking = false;              // an ask during the run is out ...
+        std::uint64_t askSeq = 0;         // ... sent as this
+        std::uint64_t answeredSeq = 0;    // it answered a request sent after this one
+        bool askedInRun = false;
+        std::uint32_t lastAsk = 0;
+        std::vector<std::size_t> held; // slots whose failure waits for it
     };
+
+    std::size_t count(SlotState s) const { return counts_[static_cast<std::size_t>(s)]; }
+    void setState(std::size_t slot, SlotState state);
+
     // Asks judge i directly; askDone follows.
     void askJudge(std::size_t i);
     void askDone(std::size_t i, bool answered);
@@ -136,40 +168,46 @@ private:
     // Before the run: asks every judge at once and waits until the first in order that answers is known
     // (or none); false when none answers. A stop or cancel ends the wait.
     bool chooseJudge();
-    // The first judge from index from on that has not fallen silent; pool_.size() when none.
-    std::size_t nextAnswering(std::size_t from) const;
-    // The judge in use answered a request sent as seq (a passing check launched then, or a direct ask):
-    // the failures that arrived before it are verdicts.
-    void judgeAnswered(std::uint64_t seq);
-    // The judge in use is silent: the next takes over and the held checks are made again, or the run ends.
-    void judgeSilent();
-    // A failed check waits for the judge's answer to a later request.
-    void hold(std::size_t slot);
-    // Asks the judge in use for the failures held, when it is time to.
-    void maybeAsk();
+    // Judge j answered a request sent as seq: the failures held for it that arrived before are verdicts.
+    void judgeAnswered(std::size_t j, std::uint64_t seq);
+    // Judge j went silent or was set aside: its held failures are checked again by the next judge, and when
+    // it was the judge in use the next takes over (or, with none, the run ends).
+    void judgeGone(std::size_t j);
+    // Asks judge j about the failures held for it, when it is time to.
+    void maybeAsk(std::size_t j);
     static constexpr std::size_t kHeldBatch = 32;
     static constexpr std::uint32_t kAskGapMs = 2000;
-    // Starts a check again (with the judge in use) once there is room; it is no new check.
-    void requeue(std::size_t slot);
-    // A check's verdict counted: the table, the counts and possibly the end of the run.
-    void finish(std::size_t slot, bool connected, const TKeloInetChecker& check);
-    // A check this machine could not make: counted off without a verdict, its row kept unless it passes.
-    void unjudged(std::size_t slot);
+    // After every event: the end when no slot can move any more (or, stopped, at a completion), otherwise
+    // the retries and asks that are due.
+    void settle(bool completion);
+    // A slot to be started again once there is room; it is no new check.
+    void retry(std::size_t slot);
+    // A check's verdict: the slot done, the row's mark.
+    void finish(std::size_t slot, bool connected, std::uint32_t elapsed, const EchoFacts& facts);
+    // A check that could not be made here.
+    void localFailure(std::size_t slot);
     // The protocols a row is checked in: its own, or those the run asks for.
     ProtocolSet protocolsOf(const ProxyRecord& row) const;
-    void startCheck(std::size_t row, Protocol protocol);
-    // Starts (or starts again) the check of a slot.
+    void startCheck(std::size_t slot);
+    // Starts (or starts again) the check of a slot, with the first usable judge it may go to.
     void launch(std::size_t slot);
-    // Starts again the checks this machine could not make, while there is room in flight.
+    // Starts again the slots waiting to, while there is room in flight.
     void restartRetries();
-    // With checks waiting to be started again and none in flight to say when, tries again after a pause.
+    // With slots waiting to be started again and none in flight to say when, tries again after a pause.
     void scheduleRetry();
-    bool roomInFlight() const { return limit_ == 0 || progress_.started - progress_.completed < limit_; }
+    bool roomInFlight() const
+    {
+        return limit_ == 0 ||
+               count(SlotState::InFlight) + count(SlotState::Held) < static_cast<std::size_t>(limit_);
+    }
     // A verdict changed a row: told at once in a paced run, in batches in a fast one.
     void verdictShown();
-    // Counts off the checks of a deleted row that were never started.
+    // The row was deleted: its checks never started are done.
     void dropUnstarted(std::size_t row);
-    void record(std::size_t row, Protocol protocol, bool connected, const TKeloInetChecker& check);
+    // Whether every check of a row is done.
+    bool rowDone(std::size_t row) const;
+    void record(std::size_t row, Protocol protocol, bool connected, std::uint32_t elapsed,
+                const EchoFacts& facts);
     void endcheck();
     // The end when no judge is left: rows found failed go, rows not judged stay without a mark.
     void endJudgesLost();
@@ -177,28 +215,19 @@ private:
     void endNoJudge();
     // The end of a run stopped before any judge answered: the table as it was.
     void endStoppedUnjudged();
-    std::size_t outstandingChecks() const;
 
     ProxyTable& table_;
     FetchEngine& engine_;
     Dispatcher& dispatcher_;
     Clock& clock_;
     Host& host_;
-    std::vector<PoolJudge> pool_;
-    std::size_t current_ = 0; // the judge the checks go to
-    // Launches of checks and asks are numbered in order; what the judge answered is known by these numbers,
+    JudgePool pool_;
+    std::vector<JudgeAsks> asks_; // by judge
+    std::size_t current_ = 0;     // the judge new checks go to
+    // Launches of checks and asks are numbered in order; what a judge answered is known by these numbers,
     // which a coarse or injected clock cannot blur.
     std::uint64_t seq_ = 0;
-    bool asking_ = false;           // a direct ask of the judge in use is out (during the run)
-    std::uint64_t askSeq_ = 0;      // its number
-    std::uint64_t answeredSeq_ = 0; // the judge in use answered after this launch; 0: not since it took over
-    std::vector<std::size_t> held_; // slots whose failure waits for the judge's ask
-    bool askedInRun_ = false;       // the judge in use was asked during the run ...
-    std::uint32_t lastAsk_ = 0;     // ... last at this tick
-    bool startsDone_ = false;       // the start loop has started every row
-    std::vector<std::size_t> slotJudge_;
-    std::vector<std::uint64_t> slotSeq_; // a check's launch, and once it has failed, its failure
-    std::vector<int> slotLocalFailures_; // how often the check failed on this machine
+    bool startsDone_ = false; // the start loop has gone through every slot
     static constexpr int kMostLocalFailures = 8;
     Outcome outcome_ = Outcome::Judged;
     const Pacing pacing_;
@@ -206,16 +235,14 @@ private:
     bool stopcheck_ = false;
     bool checkdone_ = false;
     bool cancelled_ = false;
-    int checkcount_ = 0;
-    Progress progress_;
     std::vector<ProxyTable::Bookmark> rows_; // the rows of the run, by grid row from 1
     std::vector<RowChecks> found_;           // by grid row from 1 (slot 0 unused)
-    // Slot i holds the checker of the i-th check started (slot 0 unused), which checks row slotRow_[i] in
-    // slotProtocol_[i]; a slot is emptied once its completion is handled.
-    std::vector<std::unique_ptr<TKeloInetChecker>> checkers_;
-    std::vector<std::size_t> slotRow_;
-    std::vector<Protocol> slotProtocol_;
-    std::deque<std::size_t> retry_; // slots whose check failed on this machine, to be started again
+    std::vector<Slot> slots_;
+    std::array<std::size_t, 5> counts_{}; // slots in each state
+    std::size_t dropped_ = 0;             // slots done without being started
+    int valid_ = 0;
+    int retried_ = 0;
+    std::deque<std::size_t> retry_; // slots in Retry, in the order they are started again
     int limit_ = 0;
     bool capped_ = false;
     bool changed_ = false;

@@ -7,6 +7,7 @@
 
 #include "platform/asyncfetch_internal.h"
 #include "platform/curlinit.h"
+#include "platform/trim.h"
 
 #include <algorithm>
 #include <mutex>
@@ -36,9 +37,18 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
     return n;
 }
 
-// Drops whatever the answer's headers say; the status code is read from curl afterwards.
-std::size_t onHeader(char*, std::size_t size, std::size_t count, void*)
+// Keeps the Server header of the last answer (a status line starts a new one: an interim 100 answer);
+// the status code is read from curl afterwards. A proxy's CONNECT answer never comes here (suppressed).
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user)
 {
+    auto* t = static_cast<FetchEngine::Transfer*>(user);
+    const std::string_view line(data, size * count);
+    if (line.rfind("HTTP/", 0) == 0) {
+        t->result.server.clear();
+    } else if (line.size() > 7 && equalsNoCase(line.substr(0, 7), "server:")) {
+        const std::string_view value = trim(line.substr(7));
+        t->result.server.assign(value.substr(0, 200)); // a header is no place for more
+    }
     return size * count;
 }
 
@@ -99,6 +109,8 @@ CURL* prepare(FetchEngine::Transfer& t)
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &t);
     watchSockets(easy, t);
     t.easy = easy;

@@ -48,6 +48,9 @@ public:
         // The request failed on this machine, not at the proxy: no descriptor or local port was left, or
         // memory ran out. Its verdict says nothing of the proxy.
         bool localFailure = false;
+        // The answer's Server header (that of the site, never of a proxy's CONNECT answer); empty when it
+        // had none. It tells a judge's own refusal apart from a proxy's error page.
+        std::string server;
     };
     // Runs on the network thread, after the engine has finished with the request.
     using Done = std::function<void(const Result&)>;

@@ -141,6 +141,15 @@ Texts build(Language language)
     t.judgeNotJudge = m("回答的不是验证网页", "its answer is not the judge's page");
     t.judgeSwitched = m("验证网页 ", "Judge page ");
     t.judgeSwitchedTo = m(" 不再回答，改用 ", " stopped answering; now using ");
+    t.judgeRefused = m(" 拒绝经代理的访问（", " refuses requests through proxies (");
+    t.judgeRefusedTo = m("），改用 ", "); now using ");
+    t.judgesRefused = m("验证网页都拒绝经代理的访问或不再回答，验证中止：共有",
+                        "Every judge page refuses requests through proxies or stopped answering; validation "
+                        "ended: ");
+    t.checkRefusedEnd = m(" 个代理被验证网页拒绝访问，未能验证，已保留",
+                          " proxies were refused by the judge pages; they could not be checked and are kept");
+    t.guardJudgesRefuse = m("验证网页都拒绝经代理的访问，本次检查不算",
+                            "every judge page refuses requests through proxies; this check does not count");
     t.judgesLost =
         m("验证网页都不再回答，验证中止：共有", "Every judge page stopped answering; validation ended: ");
     t.judgesLostMid = m("代理可用，", " proxies work, ");

@@ -45,8 +45,10 @@ struct Texts {
     std::string judgeMarker;
     // The judge pool: the dialog's entry and what is said of it; the run's judge when it is not the
     // built-in test page ("（验证网页：" URL "）" after checkRunning); no judge answering before a run (a
-    // reason follows); a judge replaced during a run (old, judgeSwitchedTo, new); every judge gone during
-    // one (valid count, judgesLostMid, unjudged count, judgesLostEnd); the guard's judges silent.
+    // reason follows); a judge replaced during a run (old, judgeSwitchedTo, new), or set aside as refusing
+    // proxies (old, judgeRefused, its answer, judgeRefusedTo, new); every judge gone during one
+    // (judgesLost or judgesRefused, valid count, judgesLostMid, unjudged count, judgesLostEnd); rows every
+    // judge refused (checkUnjudgedLocal, count, checkRefusedEnd); the guard's judges silent or refusing.
     std::string judgePool;
     std::string judgeInUse;
     std::string judgeInUseEnd;
@@ -59,6 +61,11 @@ struct Texts {
     std::string judgeNotJudge;
     std::string judgeSwitched;
     std::string judgeSwitchedTo;
+    std::string judgeRefused;
+    std::string judgeRefusedTo;
+    std::string judgesRefused;
+    std::string checkRefusedEnd;
+    std::string guardJudgesRefuse;
     std::string judgesLost;
     std::string judgesLostMid;
     std::string judgesLostEnd;

@@ -638,6 +638,85 @@ TEST(Runs, AJudgeThatFallsSilentMidRunGivesWayAndDeletesNothingItCouldNotJudge)
     }
 }
 
+// A judge that answers the program but refuses requests through proxies (rate limits, blocked addresses)
+// proves with every refusal that the proxy relays: no proxy it refused is failed. It is set aside for the
+// next judge; with no judge left the rows stay unjudged and the run says the judges refuse proxies.
+struct RefusingJudge {
+    test::HttpFixture site{"127.0.0.2"};
+    explicit RefusingJudge(int status, const std::string& body, const std::string& server)
+    {
+        test::HttpFixture::Response r = test::HttpFixture::Response::with(200, "ALIVE");
+        if (!server.empty())
+            r.headers = "Server: " + server + "\r\n";
+        // The program's own asks come from 127.0.0.1, the proxies' requests from their own addresses.
+        r.byPeer = [status, body](const std::string& peer) {
+            return peer == "127.0.0.1" ? std::pair<int, std::string>{0, {}} : std::pair{status, body};
+        };
+        site.serve("/alive", r);
+    }
+    std::string line() const { return site.root() + "/alive marker ALIVE\n"; }
+};
+
+TEST(Runs, AJudgeRefusingProxiesIsSetAsideAndNoProxyItRefusedIsFailed)
+{
+    struct Case {
+        const char* name;
+        int status;
+        const char* body;
+        const char* server;
+        bool second; // a judge that lets proxies through comes next in the pool
+    };
+    for (const Case& c : {Case{"429, then a judge that answers", 429, "slow down", "", true},
+                          Case{"403 block page alone", 403, "<h1>blocked</h1>", "judgekit/2", false},
+                          Case{"200 block page alone", 200, "<h1>blocked</h1>", "judgekit/2", false},
+                          Case{"429 alone", 429, "slow down", "", false}}) {
+        for (const bool fast : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (fast ? ", fast" : ", paced"));
+            ControllerRig rig;
+            RefusingJudge refusing(c.status, c.body, c.server);
+            PoolJudge next;
+            test::writeFile(rig.registry.path() / "judges.txt",
+                            refusing.line() + (c.second ? next.line() : ""));
+            std::vector<std::unique_ptr<test::FakeProxy>> proxies;
+            std::set<std::string> alive;
+            for (int i = 0; i < 3; ++i) {
+                proxies.push_back(
+                    std::make_unique<test::FakeProxy>(test::FakeProxy::Kind::Http, "127.0.0.5"));
+                rig.addRow(proxies.back()->hostPort());
+                alive.insert(proxies.back()->hostPort());
+            }
+            rig.addRow("127.0.0.3:9"); // refuses connections: dead whoever judges
+            rig.form->setfastchecks(fast ? 4 : 0);
+            ASSERT_TRUE(rig.runToEnd(20s));
+            std::set<std::string> kept, valid;
+            rig.form->table().forEach([&](std::size_t, const ProxyRecord& r) {
+                const std::string key = r.text(Field::Ip) + ":" + r.text(Field::Port);
+                kept.insert(key);
+                if (r.mark == CheckMark::Valid)
+                    valid.insert(key);
+                EXPECT_NE(r.mark, CheckMark::Failed) << key;
+            });
+            const std::string setAside = test::g("验证网页 ") + refusing.site.root() + "/alive" +
+                                         test::g(" 拒绝经代理的访问（回答状态 ") + std::to_string(c.status) +
+                                         test::g("），改用 ") + next.site.root() + "/alive";
+            if (c.second) {
+                EXPECT_EQ(rig.form->run()->outcome(), ValidationRun::Outcome::Judged);
+                EXPECT_EQ(valid, alive);
+                EXPECT_EQ(kept, alive);
+                EXPECT_TRUE(said(rig.view.statuses, setAside));
+            } else {
+                EXPECT_EQ(rig.form->run()->outcome(), ValidationRun::Outcome::JudgesLost);
+                EXPECT_TRUE(valid.empty());
+                for (const std::string& p : alive)
+                    EXPECT_EQ(kept.count(p), 1u) << p;
+                EXPECT_EQ(rig.view.statuses.back().rfind(test::g("验证网页都拒绝经代理的访问或不再回答"), 0),
+                          0u)
+                    << rig.view.statuses.back();
+            }
+        }
+    }
+}
+
 // Today's world: the built-in sites refuse, the default lists and a public judge answer (here on
 // loopback). A fresh store's download-and-validate keeps the working proxies of the default lists, says
 // what each list gave, and judges with the first judge of the pool that answers.

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The asynchronous checker against fake proxies on loopback, and through a real tinyproxy.
 #include "check/KeloInetChecker.h"
+#include "check/proxycheck.h"
+#include "support/fakeproxy.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
 #include "support/tinyproxy.h"
@@ -252,6 +254,69 @@ TEST_F(CheckerTest, ThroughTinyproxyTheCheckIsValidAndTimedLikeCurl)
     EXPECT_GE(check, 40ms);
     EXPECT_GE(curl, 40ms);
     EXPECT_EQ(site.count("/ip2city.asp"), 2u * kPairs);
+}
+
+// One proxy through a pool, as the guard and the relay's health checks judge it: a verdict only from a
+// judge that answers the program and lets proxies through; silent and refusing judges give way in order.
+TEST_F(CheckerTest, OneProxyThroughAPoolIsJudgedOnlyByAJudgeThatAnswersAndLetsProxiesThrough)
+{
+    enum class J { Dead, Alive, Refusing429, BlockPage };
+    using V = ProxyCheck::Verdict;
+    struct Case {
+        std::vector<J> pool;
+        bool proxyAlive;
+        V verdict;
+        bool refused;
+    };
+    test::HttpFixture alive("127.0.0.2"), refusing("127.0.0.4");
+    alive.serve("/alive", "ALIVE");
+    // Answers the program itself (127.0.0.1); through the proxy (from 127.0.0.5) a 429, or a block page
+    // with its own Server header.
+    Response r = Response::with(200, "ALIVE");
+    r.headers = "Server: judgekit/2\r\n";
+    r.byPeer = [](const std::string& peer) {
+        return peer == "127.0.0.1" ? std::pair<int, std::string>{0, {}}
+                                   : std::pair<int, std::string>{429, "slow down"};
+    };
+    refusing.serve("/429", r);
+    r.byPeer = [](const std::string& peer) {
+        return peer == "127.0.0.1" ? std::pair<int, std::string>{0, {}}
+                                   : std::pair<int, std::string>{403, "<h1>blocked</h1>"};
+    };
+    refusing.serve("/block", r);
+    test::FakeProxy proxy(test::FakeProxy::Kind::Http, "127.0.0.5");
+    auto judge = [&](J j) {
+        const std::string url = j == J::Dead          ? "http://127.0.0.9:9/alive"
+                                : j == J::Alive       ? alive.root() + "/alive"
+                                : j == J::Refusing429 ? refusing.root() + "/429"
+                                                      : refusing.root() + "/block";
+        return Judge{Judge::Rule::Marker, url, "ALIVE", 120};
+    };
+    for (const Case& c : {Case{{J::Dead, J::Alive}, true, V::Passed, false},
+                          Case{{J::Dead, J::Alive}, false, V::Failed, false},
+                          Case{{J::Refusing429, J::Alive}, true, V::Passed, true},
+                          Case{{J::Refusing429}, true, V::Unjudged, true},
+                          Case{{J::BlockPage, J::Dead}, true, V::Unjudged, true},
+                          Case{{J::Dead}, false, V::Unjudged, false}}) {
+        std::vector<Judge> pool;
+        for (J j : c.pool)
+            pool.push_back(judge(j));
+        SCOPED_TRACE(pool.front().url + (c.proxyAlive ? " live proxy" : " dead proxy"));
+        ProxyEntry entry;
+        entry.endpoint = HostPort::parse(c.proxyAlive ? proxy.hostPort() : "127.0.0.3:9");
+        std::optional<ProxyCheck::Result> result;
+        ProxyCheck check(engine, dispatcher, pool, entry, 0,
+                         [&](const ProxyCheck::Result& r) { result = r; });
+        check.start();
+        const auto until = std::chrono::steady_clock::now() + 5s;
+        while (!result && std::chrono::steady_clock::now() < until)
+            dispatcher.waitMessages(20ms);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->verdict, c.verdict);
+        if (c.verdict == V::Unjudged) {
+            EXPECT_EQ(result->refused, c.refused);
+        }
+    }
 }
 
 } // namespace

@@ -419,6 +419,15 @@ TEST_F(CliEndToEnd, GuardKeepsItsProxyWhileNoJudgeAnswersAndReplacesDeadOnes)
     EXPECT_EQ(kept.err.find("两次检查失败"), std::string::npos) << kept.err;
     EXPECT_EQ(settings().readDword("ProxyEnable"), 1u);
     EXPECT_EQ(settings().readString("ProxyServer"), "127.0.94.1:8080");
+
+    // The judge refusing requests through the proxy (its 429 relayed) while it answers the program: the
+    // proxy relays, so it stays.
+    alive.serve("/ip2city.asp", Response::with(429, "Too Many Requests"));
+    CliResult refused = runCli(work.path(), {"guard", "--in", list.string(), "--interval", "1"}, "", 3500ms);
+    EXPECT_EQ(refused.status, 130) << refused.err;
+    EXPECT_NE(refused.err.find("验证网页都拒绝经代理的访问，本次检查不算"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find("两次检查失败"), std::string::npos) << refused.err;
+    EXPECT_EQ(settings().readString("ProxyServer"), "127.0.94.1:8080");
 }
 
 // A SOCKS5 proxy with a password, set as a user sets it: the store says what Windows would, the shells'

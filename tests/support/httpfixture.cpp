@@ -164,12 +164,21 @@ void HttpFixture::handle(int fd)
     };
     if (response.echo)
         response.body = response.echo(target);
+    sockaddr_in peer{};
+    socklen_t peerLen = sizeof peer;
+    char text[INET_ADDRSTRLEN] = "";
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) == 0)
+        ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+    if (response.byPeer) {
+        auto [status, body] = response.byPeer(text);
+        if (status != 0) {
+            response.status = status;
+            response.body = std::move(body);
+            response.echo = nullptr;
+            response.reflect = nullptr;
+        }
+    }
     if (response.reflect) {
-        sockaddr_in peer{};
-        socklen_t peerLen = sizeof peer;
-        char text[INET_ADDRSTRLEN] = "";
-        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) == 0)
-            ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
         const auto lineEnd = request.find("\r\n");
         const auto headEnd = request.find("\r\n\r\n");
         const std::string headers = lineEnd == std::string::npos || headEnd == std::string::npos

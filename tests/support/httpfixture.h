@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace vorin::test {
@@ -34,6 +35,9 @@ public:
         std::function<std::string(const std::string& target, const std::string& headers,
                                   const std::string& peer)>
             reflect;
+        // When set, the status and body by the address the request came from (a judge that answers the
+        // program itself and refuses requests through proxies); 0 keeps status and body.
+        std::function<std::pair<int, std::string>(const std::string& peer)> byPeer;
 
         static Response with(int status, std::string body, int delayMs = 0)
         {
