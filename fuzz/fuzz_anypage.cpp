@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 // The cutter for pages of any shape (text, HTML tables, JSON): every entry it finds names a valid endpoint,
-// a known protocol and credentials without breaks, and comes from the page's own bytes.
+// a known protocol and credentials without breaks (a URL's decoded once), and comes from the page's own
+// bytes; so does one entry read as a command line names it.
 #include "harvest/anypage.h"
+#include "platform/hostport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,5 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     });
     if (found > size)
         std::abort();
+    // One entry as a command line names it (URL credentials decoded): the same promises.
+    if (const auto e = vorin::parseProxyEntry(page)) {
+        if (!e->endpoint.valid() || e->credentials.find_first_of("\r\n") != std::string::npos ||
+            e->credentials.size() > size)
+            std::abort();
+    }
     return 0;
 }

@@ -96,6 +96,13 @@ std::optional<ProxyEntry> entryAt(std::string_view s, std::size_t h, std::size_t
         e.protocol = knownProtocol(s.substr(b, start - 3 - b));
         if (e.protocol.empty())
             return std::nullopt; // ftp://, or anything else that is no proxy of ours
+        // A URL's credentials are percent-encoded; bare ones are as written.
+        if (!e.credentials.empty()) {
+            std::optional<std::string> decoded = decodeUrlCredentials(e.credentials);
+            if (!decoded)
+                return std::nullopt;
+            e.credentials = std::move(*decoded);
+        }
     }
     return e;
 }

@@ -203,10 +203,40 @@ std::pair<std::string, std::string> splitCredentials(std::string_view credential
     return {std::string(credentials.substr(0, colon)), std::string(credentials.substr(colon + 1))};
 }
 
+std::optional<std::string> decodeUrlCredentials(std::string_view encoded)
+{
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    const std::size_t colon = encoded.find(':');
+    std::string out;
+    out.reserve(encoded.size());
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        char c = encoded[i];
+        if (c == '%' && i + 2 < encoded.size() && hex(encoded[i + 1]) >= 0 && hex(encoded[i + 2]) >= 0) {
+            c = static_cast<char>(hex(encoded[i + 1]) * 16 + hex(encoded[i + 2]));
+            i += 2;
+            if (c == ':' && i < colon)
+                return std::nullopt; // a ':' in the user name
+        }
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return std::nullopt;
+        out += c;
+    }
+    return out;
+}
+
 std::optional<ProxyEntry> parseProxyEntry(std::string_view text)
 {
     text = trim(text);
     ProxyEntry e;
+    const bool url = text.find("://") != std::string_view::npos;
     if (auto scheme = text.find("://"); scheme != std::string_view::npos) {
         e.protocol = knownProtocol(text.substr(0, scheme));
         if (e.protocol.empty())
@@ -217,6 +247,12 @@ std::optional<ProxyEntry> parseProxyEntry(std::string_view text)
         e.credentials = std::string(text.substr(0, at));
         if (e.credentials.empty() || e.credentials.find_first_of("/ \t") != std::string::npos)
             return std::nullopt;
+        if (url) {
+            std::optional<std::string> decoded = decodeUrlCredentials(e.credentials);
+            if (!decoded)
+                return std::nullopt;
+            e.credentials = std::move(*decoded);
+        }
         text.remove_prefix(at + 1);
     }
     if (!text.empty() && text.back() == '/')

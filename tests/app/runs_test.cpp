@@ -460,10 +460,11 @@ TEST(Runs, EchoJudgesTellProtocolsAnonymityAndExitOfEveryKindOfProxy)
          A::Unknown, ""},
         {"socks5 wrong password", opts(Kind::Socks5, "127.0.0.12", "", true, true, "", "u:pw"),
          "socks5://u:no@{}", 0, A::Unknown, ""},
-        // A password with '%' reaches the proxy as written, as the relay and the desktops pass it on.
+        // A URL's credentials are percent-decoded once, where the list is read, and then reach the proxy
+        // exactly so: "%2540" is the password's own "%40", "%40" an '@'.
         {"socks5 password with %", opts(Kind::Socks5, "127.0.0.13", "", true, true, "", "bob:p%40ss"),
-         "socks5://bob:p%40ss@{}", bit(Protocol::Socks5), A::Elite, "127.0.0.13"},
-        {"http password with %", opts(Kind::Http, "127.0.0.14", "", true, true, "", "bob:p%40ss"),
+         "socks5://bob:p%2540ss@{}", bit(Protocol::Socks5), A::Elite, "127.0.0.13"},
+        {"http password with @", opts(Kind::Http, "127.0.0.14", "", true, true, "", "bob:p@ss"),
          "http://bob:p%40ss@{}", bit(Protocol::Http), A::Elite, "127.0.0.14"},
     };
     for (const bool httpbin : {false, true}) {
