@@ -80,6 +80,23 @@ std::size_t JudgePool::nextUsable(std::size_t from) const
     return std::min(from, entries_.size());
 }
 
+bool JudgePool::overTls(std::size_t i) const
+{
+    const std::string& url = entries_[i].judge.url;
+    return url.size() > 8 && equalsNoCase(std::string_view(url).substr(0, 8), "https://");
+}
+
+std::size_t JudgePool::judgeFor(Protocol protocol, std::size_t from) const
+{
+    if (protocol == Protocol::Https) {
+        for (std::size_t i = from; i < entries_.size(); ++i) {
+            if (usable(i) && overTls(i))
+                return i;
+        }
+    }
+    return nextUsable(from);
+}
+
 bool JudgePool::anyRefusing() const
 {
     return std::any_of(entries_.begin(), entries_.end(),

@@ -72,6 +72,12 @@ public:
     bool usable(std::size_t i) const;
     // The first usable judge from index from on; size() when none.
     std::size_t nextUsable(std::size_t from) const;
+    // The judge for a check in protocol from index from on. A CONNECT (HTTPS) check goes to the first usable
+    // judge over TLS (https://): real CONNECT proxies tunnel to port 443 only. Other checks, and a CONNECT
+    // check when no TLS judge is usable, go to nextUsable(from).
+    std::size_t judgeFor(Protocol protocol, std::size_t from) const;
+    // Whether judge i is reached over TLS.
+    bool overTls(std::size_t i) const;
     // Whether a judge of the pool has been set aside as refusing proxies.
     bool anyRefusing() const;
 

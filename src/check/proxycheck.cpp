@@ -13,6 +13,18 @@ ProxyCheck::ProxyCheck(FetchEngine& engine, Dispatcher& dispatcher, std::vector<
     , done_(std::move(done))
     , judge_(pool_.empty() ? 0 : first % pool_.size())
 {
+    // A CONNECT proxy is checked through the judges over TLS when there are any (see JudgePool::judgeFor).
+    if (kindOf(proxy_) == Protocol::Https) {
+        std::vector<Judge> tls;
+        for (std::size_t i = 0; i < pool_.size(); ++i) {
+            if (pool_.overTls(i))
+                tls.push_back(pool_[i].judge);
+        }
+        if (!tls.empty()) {
+            pool_ = JudgePool(std::move(tls));
+            judge_ = 0;
+        }
+    }
 }
 
 ProxyCheck::~ProxyCheck() = default;

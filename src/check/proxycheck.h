@@ -16,7 +16,8 @@ namespace vorin {
 // each once: a pass is a verdict at once; after a failure the judge is asked directly, and only when it
 // answers does the failure count, unless what came back through the proxy was the judge's own refusal,
 // when the next judge checks the proxy; a silent judge also gives way to the next. With no judge left
-// there is no verdict. Main thread; done comes through the dispatcher, once, and may destroy the check.
+// there is no verdict. A CONNECT proxy goes to the judges over TLS when the pool has any. Main thread; done
+// comes through the dispatcher, once, and may destroy the check.
 class ProxyCheck {
 public:
     enum class Verdict {

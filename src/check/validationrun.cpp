@@ -391,7 +391,7 @@ void ValidationRun::startCheck(std::size_t slot)
 void ValidationRun::launch(std::size_t slot)
 {
     Slot& s = slots_[slot];
-    const std::size_t judge = pool_.nextUsable(std::max<std::size_t>(current_, s.floor));
+    const std::size_t judge = pool_.judgeFor(s.protocol, std::max<std::size_t>(current_, s.floor));
     if (!pool_.empty() && judge == pool_.size()) {
         // Every judge it may go to refused it (the proxy relays, but no judge would say how well), or none
         // is left: no verdict.

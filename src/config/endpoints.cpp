@@ -54,6 +54,7 @@ constexpr Site kDefaults[] = {
     {"proxyscrape2", "http://judge2.api.proxyscrape.com", "proxyscrape"},
     {"httpbin", "http://httpbin.org", "httpbin"},
     {"httpbingo", "http://httpbingo.org", "httpbingo"},
+    {"httpbintls", "https://httpbin.org", "httpbin"},
 };
 
 std::string withoutTrailingSlash(std::string_view s)

@@ -14,7 +14,8 @@ void curlGlobalInit();
 
 // What every transfer of the program sets whatever it fetches: on Windows, a certificate whose revocation
 // server cannot be reached (behind a proxy, or offline) is taken as not revoked, as browsers take it, rather
-// than failing the download.
+// than failing the download. With VORIN_CA_BUNDLE naming a file of PEM certificates, those are the
+// authorities TLS trusts instead of the system's (a company's own authority; tests' loopback judges).
 void curlCommonOptions(void* easy);
 
 // A proxy's user name or password as libcurl is to be given it: libcurl percent-decodes what it is handed,

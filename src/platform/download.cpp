@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <curl/curl.h>
 #include <mutex>
 
@@ -73,11 +74,11 @@ std::string curlUrl(const std::string& url)
 
 void curlCommonOptions(void* easy)
 {
+    if (const char* bundle = std::getenv("VORIN_CA_BUNDLE"); bundle && *bundle)
+        curl_easy_setopt(static_cast<CURL*>(easy), CURLOPT_CAINFO, bundle);
 #ifdef _WIN32
     curl_easy_setopt(static_cast<CURL*>(easy), CURLOPT_SSL_OPTIONS,
                      static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
-#else
-    (void)easy;
 #endif
 }
 

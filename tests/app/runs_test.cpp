@@ -5,6 +5,8 @@
 #include "platform/texts.h"
 #include "support/fakeproxy.h"
 #include "support/rig.h"
+#include "support/tinyproxy.h"
+#include "support/tlsjudge.h"
 #include "table/gridview.h"
 
 #include <algorithm>
@@ -715,6 +717,31 @@ TEST(Runs, AJudgeRefusingProxiesIsSetAsideAndNoProxyItRefusedIsFailed)
                     << rig.view.statuses.back();
             }
         }
+    }
+}
+
+// CONNECT proxies as tinyproxy and squid ship tunnel to port 443 only: checked through the pool's judge over
+// TLS (certificate verified) such a proxy is valid; a pool without one can only tunnel to the judge's
+// port 80.
+TEST(Runs, AConnectProxyThatTunnelsTo443OnlyIsValidThroughAJudgeOverTls)
+{
+    if (!test::Tinyproxy::installed())
+        GTEST_SKIP() << "tinyproxy is not installed";
+    for (const bool tlsJudge : {true, false}) {
+        SCOPED_TRACE(tlsJudge ? "with a judge over TLS" : "plain judges only");
+        ControllerRig rig;
+        test::TlsJudge tls(rig.registry.path(), "127.0.0.7", 443);
+        if (!tls.running())
+            GTEST_SKIP()
+                << "no judge over TLS on 127.0.0.7:443 (python3, openssl, the right to bind port 443)";
+        test::ScopedEnv trust("VORIN_CA_BUNDLE", tls.caFile());
+        PoolJudge plain;
+        test::writeFile(rig.registry.path() / "judges.txt",
+                        plain.line() + (tlsJudge ? tls.root() + "/alive marker ALIVE\n" : ""));
+        test::Tinyproxy proxy(rig.pages.path(), "ConnectPort 443\n");
+        rig.form->importbytes("https://" + proxy.hostPort() + "\r\n");
+        ASSERT_TRUE(rig.runToEnd(20s));
+        EXPECT_EQ(rig.form->table().rowCount(), tlsJudge ? 1u : 0u);
     }
 }
 

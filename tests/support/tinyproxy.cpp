@@ -40,13 +40,14 @@ int freePort()
 
 } // namespace
 
-Tinyproxy::Tinyproxy(const std::filesystem::path& dir)
+Tinyproxy::Tinyproxy(const std::filesystem::path& dir, const std::string& extra)
 {
     port_ = freePort();
     auto conf = dir / "tinyproxy.conf";
     std::ofstream(conf) << "Port " << port_ << "\nListen 127.0.0.1\nTimeout 10\nMaxClients 50\n"
                         << "LogLevel Critical\nLogFile \"" << (dir / "tinyproxy.log").string() << "\"\n"
-                        << "PidFile \"" << (dir / "tinyproxy.pid").string() << "\"\nAllow 127.0.0.1\n";
+                        << "PidFile \"" << (dir / "tinyproxy.pid").string() << "\"\nAllow 127.0.0.1\n"
+                        << extra;
     pid_ = ::fork();
     if (pid_ == 0) {
         ::execlp("tinyproxy", "tinyproxy", "-d", "-c", conf.c_str(), static_cast<char*>(nullptr));

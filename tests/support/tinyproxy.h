@@ -8,11 +8,12 @@
 
 namespace vorin::test {
 
-// A real proxy from Debian, listening on a free loopback port, with its configuration and log in dir.
+// A real proxy from Debian, listening on a free loopback port, with its configuration and log in dir and
+// extra lines of configuration added ("ConnectPort 443\n": CONNECT to port 443 only, as Debian ships it).
 // Stopped when destroyed.
 class Tinyproxy {
 public:
-    explicit Tinyproxy(const std::filesystem::path& dir);
+    explicit Tinyproxy(const std::filesystem::path& dir, const std::string& extra = {});
     ~Tinyproxy();
     Tinyproxy(const Tinyproxy&) = delete;
     Tinyproxy& operator=(const Tinyproxy&) = delete;
