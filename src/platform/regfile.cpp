@@ -258,4 +258,10 @@ void RegFile::setValue(Section& section, Entry entry)
     section.entries.push_back(std::move(entry));
 }
 
+void RegFile::removeValue(Section& section, std::string_view name)
+{
+    std::erase_if(section.entries,
+                  [&](const Entry& e) { return e.kind != Entry::Kind::Raw && equalsNoCase(e.name, name); });
+}
+
 } // namespace vorin::registry

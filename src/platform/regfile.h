@@ -44,6 +44,8 @@ public:
 
     static const Entry* findValue(const Section& section, std::string_view name);
     static void setValue(Section& section, Entry entry);
+    // Removes the value of that name (any case), if there is one.
+    static void removeValue(Section& section, std::string_view name);
 
 private:
     std::vector<std::string> preamble_; // lines before the first key, header excluded

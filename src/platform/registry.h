@@ -42,6 +42,8 @@ public:
 
     IoResult writeString(std::string_view name, std::string_view value) const;
     IoResult writeDword(std::string_view name, std::uint32_t value) const;
+    // Removes the value; one that is missing is no failure.
+    IoResult deleteValue(std::string_view name) const;
 
     const std::string& path() const { return path_; }
 

@@ -196,4 +196,11 @@ IoResult Key::writeDword(std::string_view name, std::uint32_t value) const
     });
 }
 
+IoResult Key::deleteValue(std::string_view name) const
+{
+    if (!readString(name) && !readDword(name))
+        return IoResult::success(); // nothing to remove: the store is not rewritten
+    return modify(file_, path_, [&](RegFile::Section& s) { RegFile::removeValue(s, name); });
+}
+
 } // namespace vorin::registry

@@ -130,4 +130,19 @@ IoResult Key::writeDword(std::string_view name, std::uint32_t value) const
     return write(path_, name, REG_DWORD, &v, sizeof v);
 }
 
+IoResult Key::deleteValue(std::string_view name) const
+{
+    HKEY h = nullptr;
+    LONG rc = RegOpenKeyExW(rootOf(path_), subkeyOf(path_).c_str(), 0, KEY_SET_VALUE, &h);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return IoResult::success();
+    if (rc == ERROR_SUCCESS) {
+        rc = RegDeleteValueW(h, wide(name).c_str());
+        RegCloseKey(h);
+    }
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        return IoResult::failure("RegDeleteValue " + path_ + "\\" + std::string(name) + ": " + message(rc));
+    return IoResult::success();
+}
+
 } // namespace vorin::registry
