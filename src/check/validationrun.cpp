@@ -258,14 +258,17 @@ void ValidationRun::judgeGone(std::size_t j)
     if (j != current_)
         return;
     const std::size_t next = pool_.nextUsable(j + 1);
-    if (next == pool_.size()) {
-        endJudgesLost();
-        return;
-    }
-    current_ = next;
     const Texts& t = texts();
     const JudgePool::Entry& gone = pool_[j];
     const std::string name = gbk::fromUtf8(gone.judge.url);
+    if (next == pool_.size()) {
+        // The last judge: which one refused, and why, before the end says what was kept.
+        endJudgesLost(gone.state == JudgePool::State::Refusing
+                          ? t.judgeSwitched + name + t.judgeRefused + gone.why + t.judgeInUseEnd
+                          : std::string());
+        return;
+    }
+    current_ = next;
     const std::string to = gbk::fromUtf8(pool_[current_].judge.url);
     if (gone.state == JudgePool::State::Refusing)
         host_.showinfo(t.judgeSwitched + name + t.judgeRefused + gone.why + t.judgeRefusedTo + to);
@@ -694,13 +697,15 @@ void ValidationRun::endcheck()
     host_.runEnded();
 }
 
-void ValidationRun::endJudgesLost()
+void ValidationRun::endJudgesLost(const std::string& why)
 {
     if (checkdone_)
         return;
     stopcheck_ = true;
     checkdone_ = true;
     outcome_ = Outcome::JudgesLost;
+    if (!why.empty())
+        host_.showinfo(why);
     for (Slot& slot : slots_)
         slot.checker.reset(); // their answers could not be judged either
     for (JudgeAsks& a : asks_)

@@ -209,8 +209,9 @@ private:
     void record(std::size_t row, Protocol protocol, bool connected, std::uint32_t elapsed,
                 const EchoFacts& facts);
     void endcheck();
-    // The end when no judge is left: rows found failed go, rows not judged stay without a mark.
-    void endJudgesLost();
+    // The end when no judge is left: rows found failed go, rows not judged stay without a mark. why (GBK,
+    // when given) is said first.
+    void endJudgesLost(const std::string& why = {});
     // The end when no judge answered before the run.
     void endNoJudge();
     // The end of a run stopped before any judge answered: the table as it was.

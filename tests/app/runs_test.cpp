@@ -715,6 +715,8 @@ TEST(Runs, AJudgeRefusingProxiesIsSetAsideAndNoProxyItRefusedIsFailed)
                 EXPECT_EQ(rig.view.statuses.back().rfind(test::g("验证网页都拒绝经代理的访问或不再回答"), 0),
                           0u)
                     << rig.view.statuses.back();
+                // Which judge refused, and what it answered.
+                EXPECT_TRUE(said(rig.view.statuses, setAside.substr(0, setAside.find(test::g("，改用")))));
             }
         }
     }
