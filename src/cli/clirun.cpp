@@ -344,7 +344,22 @@ int CliRunner::relay()
                             " upstream proxies"));
     if (options_.system)
         form_.pointatrelay();
-    while (!interrupted_ && !keeper.noneLeft()) {
+    // Fails closed: as the system proxy the relay stays, answering 502 while no upstream is left (its
+    // health checks may bring one back), so the desktop never goes direct; alone it ends.
+    bool saidNoneLeft = false;
+    while (!interrupted_) {
+        if (keeper.noneLeft()) {
+            if (!options_.system)
+                break;
+            if (!saidNoneLeft)
+                reporter_.error(
+                    say("本地中转：没有可用的上游代理；系统代理仍指向本地中转，不会直接连接，按 Ctrl-C 停止",
+                        "local relay: no upstream proxy is left; the system proxy stays on the relay "
+                        "(nothing goes direct) until Ctrl-C"));
+            saidNoneLeft = true;
+        } else {
+            saidNoneLeft = false;
+        }
         keeper.tick();
         dispatcher_.waitMessages(std::chrono::milliseconds(200));
     }

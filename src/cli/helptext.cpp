@@ -118,7 +118,9 @@ std::string helpText(Command command)
                    "把每个连接经由列表中的代理转发，某个代理失败时改用下一个（每次在标准错误写一行）。\n"
                    "失败的代理暂停使用，经验证网页检查通过后才再用；没有可用的代理时拒绝请求，决不直接连接。"
                    "\n"
-                   "按 Ctrl-C 以状态 130 退出；列表中的代理都不再可用时以状态 1 退出。\n",
+                   "按 Ctrl-C 以状态 130 退出；列表中的代理都不再可用时以状态 1 退出，但带 --system "
+                   "时继续运行"
+                   "\n（系统代理仍指向本地中转，不会直接连接），直到按 Ctrl-C。\n",
                    "Usage: vorindaili-cli relay --in LIST [options]\n\n"
                    "Local relay: a proxy on 127.0.0.1 (and [::1]) taking HTTP proxy requests, CONNECT "
                    "tunnels\n"
@@ -127,7 +129,10 @@ std::string helpText(Command command)
                    "when one fails (a line on standard error each time). A proxy that failed is benched "
                    "until\n"
                    "a judge finds it working; with none left requests are refused, never sent directly.\n"
-                   "Ctrl-C exits with status 130; with no proxy of the list left it exits with status 1.\n") +
+                   "Ctrl-C exits with status 130; with no proxy of the list left it exits with status 1,\n"
+                   "except with --system, when it goes on (the system proxy stays on the relay, nothing "
+                   "goes\n"
+                   "direct) until Ctrl-C.\n") +
                options + in +
                say("                              也可以是 validate --format json 的结果（最快的在前）\n"
                    "  --listen 127.0.0.1:端口     监听的端口（默认 8899），只能是本机的回环地址\n"

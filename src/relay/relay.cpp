@@ -11,6 +11,10 @@
 #include <atomic>
 #include <thread>
 
+#ifndef _WIN32
+#include <arpa/inet.h>
+#endif
+
 namespace vorin::relay {
 namespace {
 
@@ -20,8 +24,9 @@ using Clock = std::chrono::steady_clock;
 constexpr auto nothrow = asio::experimental::as_tuple(asio::use_awaitable);
 constexpr std::size_t kBuffer = 32 * 1024; // each way of a connection
 
-// One client's connection and the upstream it goes through. A watchdog closes both once the deadline has
-// passed: the idle limit while bytes flow, the upstream limit while one is being reached.
+// One client's connection and the upstream it goes through. A watchdog closes both once the client's
+// deadline has passed (the idle limit while bytes flow, a short one after a refusal); each attempt at an
+// upstream has a time limit of its own that ends only that attempt (Relay::State::through).
 struct Conn {
     explicit Conn(tcp::socket s)
         : client(std::move(s))
@@ -35,7 +40,13 @@ struct Conn {
     Clock::time_point deadline = Clock::now();
     bool done = false;
 
-    void touch(std::chrono::milliseconds limit) { deadline = Clock::now() + limit; }
+    // A new deadline; one sooner than the watchdog waits for wakes it, so that it waits for this one.
+    void touch(std::chrono::milliseconds limit)
+    {
+        deadline = Clock::now() + limit;
+        if (deadline < timer.expiry())
+            timer.cancel();
+    }
     void close()
     {
         asio::error_code ignored;
@@ -134,10 +145,46 @@ awaitable<void> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::socket& to
     }
 }
 
-bool loopbackName(const std::string& host)
+// What an attempt at an upstream came to, and whose fault a failure was.
+enum class Reach {
+    Ok,
+    Upstream, // the upstream's: it is benched and the next is tried
+    Target,   // the target's, as the upstream answered: passed to the client, the upstream stays
+};
+
+awaitable<void> sleepFor(std::chrono::milliseconds d)
 {
-    return host == "localhost" || host == "localhost." || host == "::1" || host == "::" ||
-           host == "0.0.0.0" || host.rfind("127.", 0) == 0 || host.rfind("::ffff:127.", 0) == 0;
+    asio::steady_timer t(co_await asio::this_coro::executor);
+    t.expires_after(d);
+    co_await t.async_wait(nothrow);
+}
+
+// Whether an address is this machine's own: loopback or unspecified, an IPv4-mapped one unmapped first.
+bool ownAddress(asio::ip::address a)
+{
+    if (a.is_v6() && a.to_v6().is_v4_mapped())
+        a = asio::ip::make_address_v4(asio::ip::v4_mapped, a.to_v6());
+    return a.is_loopback() || a.is_unspecified();
+}
+
+// Whether host (brackets removed) names this machine however it is spelt: "LOCALHOST", "0x7f000001",
+// "[0:0:0:0:0:0:0:1]", "::ffff:7f00:1". Numbers are read as the system reads them, without a lookup.
+bool loopbackName(std::string host)
+{
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    std::string lower;
+    for (char ch : host)
+        lower += (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    if (lower == "localhost" || lower == "localhost." ||
+        (lower.size() > 10 && lower.compare(lower.size() - 10, 10, ".localhost") == 0))
+        return true;
+    asio::error_code ec;
+    if (const auto a = asio::ip::make_address(lower, ec); !ec)
+        return ownAddress(a);
+    // The classic forms: hex, octal, fewer than four parts ("127.1", "2130706433").
+    const auto v4 = ::inet_addr(lower.c_str());
+    return v4 != INADDR_NONE && ownAddress(asio::ip::address_v4(ntohl(v4)));
 }
 
 } // namespace
@@ -169,10 +216,7 @@ struct Relay::State {
     }
     bool isSelf(const HostPort& endpoint) const
     {
-        std::string host = endpoint.host;
-        if (host.size() > 2 && host.front() == '[')
-            host = host.substr(1, host.size() - 2);
-        return loopbackName(host) && endpoint.portNumber() == port;
+        return loopbackName(endpoint.host) && endpoint.portNumber() == port;
     }
 
     void setUpstreams(const std::vector<ProxyEntry>& list)
@@ -211,11 +255,13 @@ struct Relay::State {
 
     // Reaches upstream i and, for a tunnel (or a plain request through a proxy that is no HTTP proxy), has
     // it open a connection to host:port. extra: bytes of the tunnel that came with the upstream's answer.
+    // What failed is told apart: the upstream (no connection, no handshake, a malformed answer, 407), or the
+    // target (the upstream answered that it could not reach it). A name that resolves to the relay itself,
+    // however spelt, is refused: the relay would be its own upstream.
     // (Every co_await here stands in a statement of its own, never inside a condition with temporaries.)
-    awaitable<bool> through(std::shared_ptr<Conn> c, const ProxyEntry& up, const std::string& host,
-                            std::uint16_t port, bool tunnel, std::string& extra)
+    awaitable<Reach> reach(std::shared_ptr<Conn> c, const ProxyEntry& up, const std::string& host,
+                           std::uint16_t port, bool tunnel, std::string& extra)
     {
-        c->touch(options.upstreamLimit);
         asio::error_code ignored;
         c->upstream.close(ignored);
         c->upstream = tcp::socket(c->client.get_executor());
@@ -225,29 +271,35 @@ struct Relay::State {
         tcp::resolver resolver(c->client.get_executor());
         auto [rec, found] = co_await resolver.async_resolve(upHost, up.endpoint.port, nothrow);
         if (rec)
-            co_return false;
+            co_return Reach::Upstream;
+        for (const auto& entry : found) {
+            if (entry.endpoint().port() == this->port && ownAddress(entry.endpoint().address()))
+                co_return Reach::Upstream; // the relay itself
+        }
         auto [cec, ep] = co_await asio::async_connect(c->upstream, found, nothrow);
         if (cec)
-            co_return false;
+            co_return Reach::Upstream;
         c->upstream.set_option(tcp::no_delay(true), ignored);
         const Protocol kind = kindOf(up);
         if (!tunnel && kind == Protocol::Http)
-            co_return true; // the request goes to the proxy itself
+            co_return Reach::Ok; // the request goes to the proxy itself
         std::string buf;
         bool ok = false;
         if (kind == Protocol::Http || kind == Protocol::Https) {
             const std::string ask = wire::connectHead(host, port, up.credentials);
             ok = co_await writeAll(c->upstream, ask);
             if (!ok)
-                co_return false;
-            const auto end = co_await readHead(c->upstream, buf, options.maxHead, *c, options.upstreamLimit);
+                co_return Reach::Upstream;
+            const auto end = co_await readHead(c->upstream, buf, options.maxHead, *c, options.idle);
             if (!end)
-                co_return false;
+                co_return Reach::Upstream;
             const auto answer = wire::parseAnswer(std::string_view(buf).substr(0, *end));
-            if (!answer || answer->status / 100 != 2)
-                co_return false;
+            if (!answer || answer->status == 407)
+                co_return Reach::Upstream;
+            if (answer->status / 100 != 2)
+                co_return Reach::Target; // it answered: the target is what it could not reach
             extra = buf.substr(*end);
-            co_return true;
+            co_return Reach::Ok;
         }
         if (kind == Protocol::Socks5) {
             const bool credentials = !up.credentials.empty();
@@ -256,7 +308,7 @@ struct Relay::State {
             if (ok)
                 ok = co_await readAtLeast(c->upstream, buf, 2);
             if (!ok || buf[0] != 5)
-                co_return false;
+                co_return Reach::Upstream;
             if (buf[1] == 2 && credentials) {
                 buf.erase(0, 2);
                 const std::string auth = wire::socks5Auth(up.credentials);
@@ -264,9 +316,9 @@ struct Relay::State {
                 if (ok)
                     ok = co_await readAtLeast(c->upstream, buf, 2);
                 if (!ok || buf[1] != 0)
-                    co_return false;
+                    co_return Reach::Upstream;
             } else if (buf[1] != 0) {
-                co_return false;
+                co_return Reach::Upstream;
             }
             buf.erase(0, 2);
             const std::string connect = wire::socks5Connect(host, port);
@@ -274,36 +326,49 @@ struct Relay::State {
             if (ok)
                 ok = co_await readAtLeast(c->upstream, buf, 5);
             if (!ok)
-                co_return false;
+                co_return Reach::Upstream;
             const auto size = wire::socks5ReplySize(buf);
             if (!size || *size == 0)
-                co_return false;
+                co_return Reach::Upstream;
             ok = co_await readAtLeast(c->upstream, buf, *size);
-            if (!ok || buf[1] != 0)
-                co_return false;
+            if (!ok)
+                co_return Reach::Upstream;
+            if (buf[1] != 0)
+                co_return Reach::Target; // a failure reply: the upstream could not reach the target
             extra = buf.substr(*size);
-            co_return true;
+            co_return Reach::Ok;
         }
-        // SOCKS4 carries an IPv4 address: the name is resolved here, the one case where it is.
-        tcp::resolver names(c->client.get_executor());
-        auto [nec, addresses] = co_await names.async_resolve(tcp::v4(), host, std::to_string(port), nothrow);
-        if (nec || addresses.empty())
-            co_return false;
-        const auto bytes = addresses.begin()->endpoint().address().to_v4().to_bytes();
-        const std::uint8_t ip[4] = {bytes[0], bytes[1], bytes[2], bytes[3]};
-        const std::string connect = wire::socks4Connect(ip, port, up.credentials);
+        // SOCKS4a: the name goes to the upstream, which resolves it; nothing is looked up on this machine.
+        const std::string connect = wire::socks4aConnect(host, port, up.credentials);
         ok = co_await writeAll(c->upstream, connect);
         if (ok)
             ok = co_await readAtLeast(c->upstream, buf, 8);
-        if (!ok || buf[1] != 0x5A)
-            co_return false;
+        if (!ok || buf[0] != 0)
+            co_return Reach::Upstream;
+        if (buf[1] != 0x5A)
+            co_return Reach::Target;
         extra = buf.substr(8);
-        co_return true;
+        co_return Reach::Ok;
     }
 
-    // A tunnel to host:port through the first upstream that opens one (at most triesPerRequest).
-    awaitable<bool> tunnel(std::shared_ptr<Conn> c, const std::string& host, std::uint16_t port,
-                           std::string& extra)
+    // reach() within the upstream limit: an upstream that stalls is given up and only its attempt ends.
+    awaitable<Reach> through(std::shared_ptr<Conn> c, const ProxyEntry& up, const std::string& host,
+                             std::uint16_t port, bool tunnel, std::string& extra)
+    {
+        using namespace asio::experimental::awaitable_operators;
+        auto result = co_await (reach(c, up, host, port, tunnel, extra) || sleepFor(options.upstreamLimit));
+        if (result.index() == 0)
+            co_return std::get<0>(result);
+        asio::error_code ignored;
+        c->upstream.close(ignored);
+        co_return Reach::Upstream;
+    }
+
+    // A tunnel to host:port through the first upstream that opens one (at most triesPerRequest): Ok, Target
+    // when an upstream answered that the target cannot be reached (no other is tried, none is benched), or
+    // Upstream when no upstream could be used.
+    awaitable<Reach> tunnel(std::shared_ptr<Conn> c, const std::string& host, std::uint16_t port,
+                            std::string& extra)
     {
         std::vector<std::size_t> tried;
         for (int t = 0; t < options.triesPerRequest; ++t) {
@@ -312,19 +377,21 @@ struct Relay::State {
                 break;
             tried.push_back(*i);
             const ProxyEntry up = pool.at(*i); // the pool may change while this waits
-            const bool opened = co_await through(c, up, host, port, true, extra);
+            const Reach reached = co_await through(c, up, host, port, true, extra);
             const bool same = *i < pool.size() && pool.at(*i) == up;
-            if (opened) {
+            if (reached == Reach::Ok) {
                 if (same)
                     used(*i, host);
-                co_return true;
+                co_return Reach::Ok;
             }
+            if (reached == Reach::Target)
+                co_return Reach::Target; // the upstream works: the target is the client's to know about
             if (same)
                 fail(*i, host, tried);
         }
         if (pool.healthy() == 0)
             say({Event::Kind::NoneLeft, {}, {}, {}});
-        co_return false;
+        co_return Reach::Upstream;
     }
 
     awaitable<void> pipe(std::shared_ptr<Conn> c)
@@ -374,8 +441,8 @@ struct Relay::State {
             code = 2; // the relay itself: a loop
         std::string extra;
         if (code == 0) {
-            const bool opened = co_await tunnel(c, r.host, r.port, extra);
-            code = opened ? 0 : 1;
+            const Reach opened = co_await tunnel(c, r.host, r.port, extra);
+            code = opened == Reach::Ok ? 0 : opened == Reach::Target ? 4 : 1; // 4: host unreachable
         }
         const std::string reply = wire::socks5Reply(code);
         ok = co_await writeAll(c->client, reply);
@@ -416,9 +483,10 @@ struct Relay::State {
             co_return;
         }
         std::string extra;
-        const bool opened = co_await tunnel(c, request->host, request->port, extra);
-        if (!opened) {
-            std::string answer = wire::noUpstreamAnswer();
+        const Reach opened = co_await tunnel(c, request->host, request->port, extra);
+        if (opened != Reach::Ok) {
+            std::string answer =
+                opened == Reach::Target ? wire::refusal(502, "Target Unreachable") : wire::noUpstreamAnswer();
             co_await refuse(c, std::move(answer));
             co_return;
         }
@@ -444,9 +512,14 @@ struct Relay::State {
             tried.push_back(*i);
             const ProxyEntry up = pool.at(*i);
             std::string extra;
-            const bool reached = co_await through(c, up, request.host, request.port, false, extra);
+            const Reach reached = co_await through(c, up, request.host, request.port, false, extra);
             const bool same = *i < pool.size() && pool.at(*i) == up;
-            if (!reached) {
+            if (reached == Reach::Target) {
+                std::string answer = wire::refusal(502, "Target Unreachable");
+                co_await refuse(c, std::move(answer));
+                co_return;
+            }
+            if (reached != Reach::Ok) {
                 if (same)
                     fail(*i, request.host, tried);
                 continue;
@@ -468,13 +541,22 @@ struct Relay::State {
             if (request.body)
                 asio::co_spawn(c->client.get_executor(), copy(c, c->client, c->upstream, options.idle),
                                asio::detached);
-            // An upstream that took the request and says nothing is given a while, then the next.
-            c->touch(options.upstreamLimit * 3);
+            // An upstream that took the request and says nothing is given a while (its own limit, which
+            // ends only this attempt), then the next; a 407 is its fault, never the client's answer.
             std::string answer = extra;
-            const auto end = co_await readHead(c->upstream, answer, options.maxHead, *c, options.idle);
+            std::optional<std::size_t> end;
+            {
+                using namespace asio::experimental::awaitable_operators;
+                auto head = co_await (readHead(c->upstream, answer, options.maxHead, *c, options.idle) ||
+                                      sleepFor(options.upstreamLimit * 3));
+                if (head.index() == 0)
+                    end = std::get<0>(head);
+            }
             std::optional<wire::Answer> parsed;
             if (end)
                 parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
+            if (parsed && parsed->status == 407)
+                parsed.reset();
             if (!parsed) {
                 if (same)
                     fail(*i, request.host, tried);

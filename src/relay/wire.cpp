@@ -439,6 +439,15 @@ std::string socks4Connect(const std::uint8_t (&ipv4)[4], std::uint16_t port, std
     return out;
 }
 
+std::string socks4aConnect(std::string_view host, std::uint16_t port, std::string_view credentials)
+{
+    static constexpr std::uint8_t marker[4] = {0, 0, 0, 1};
+    std::string out = socks4Connect(marker, port, credentials);
+    out += host.substr(0, host.find('\0'));
+    out += '\0';
+    return out;
+}
+
 std::string noUpstreamAnswer()
 {
     const std::string page =

@@ -95,6 +95,9 @@ std::optional<std::size_t> socks5ReplySize(std::string_view bytes);
 // SOCKS4: a CONNECT to an IPv4 address (resolved here) with the credentials' user as its user id; the
 // reply is 8 bytes, granted when its second is 0x5A.
 std::string socks4Connect(const std::uint8_t (&ipv4)[4], std::uint16_t port, std::string_view credentials);
+// SOCKS4a: the target's name goes to the upstream (address 0.0.0.1, the name after the user id), which
+// resolves it, so no lookup of the target happens on this machine.
+std::string socks4aConnect(std::string_view host, std::uint16_t port, std::string_view credentials);
 
 // The page a client gets when no upstream could take its request (UTF-8, Chinese).
 std::string noUpstreamAnswer();

@@ -429,7 +429,7 @@ TEST(Runs, EchoJudgesTellProtocolsAnonymityAndExitOfEveryKindOfProxy)
     const ProtocolSet both = bit(Protocol::Http) | bit(Protocol::Https);
     auto opts = [](Kind kind, std::string from, std::string headers = {}, bool get = true,
                    bool connect = true, std::string cached = {}, std::string credentials = {}) {
-        return test::FakeProxy::Options{kind, from, headers, get, connect, cached, credentials};
+        return test::FakeProxy::Options{kind, from, headers, get, connect, cached, credentials, {}};
     };
     const Case cases[] = {
         {"transparent", opts(Kind::Http, "127.0.0.4", "X-Forwarded-For: {client}\r\n"), "{}", both,

@@ -169,7 +169,7 @@ TEST_F(RelayTest, EveryKindOfUpstreamCarriesPlainRequestsAndTunnelsAfterADeadOne
     FakeProxy http(FakeProxy::Kind::Http, "127.0.96.2");
     FakeProxy socks4(FakeProxy::Kind::Socks4, "127.0.96.3");
     FakeProxy socks5(
-        FakeProxy::Options{FakeProxy::Kind::Socks5, "127.0.96.4", {}, true, true, {}, "alice:s3:cr@t"});
+        FakeProxy::Options{FakeProxy::Kind::Socks5, "127.0.96.4", {}, true, true, {}, "alice:s3:cr@t", {}});
     struct Case {
         const char* name;
         ProxyEntry up;
@@ -272,6 +272,116 @@ TEST_F(RelayTest, NeverConnectsDirectlyAndRefusesWhatIsNoProxyRequest)
         ::close(fd);
         EXPECT_EQ(got.substr(0, 12), c.answer) << c.sent.substr(0, 40);
     }
+}
+
+// Each attempt at an upstream has its own limit: a silent upstream first costs one limit, and the next
+// carries the request, for a tunnel, a plain request whose answer never comes, and a SOCKS5 handshake.
+TEST_F(RelayTest, ASilentUpstreamCostsOneAttemptsLimitAndTheNextCarriesTheRequest)
+{
+    using namespace std::chrono;
+    Relay quick(Options{0, Rotate::Fastest, 1024, 64 * 1024, seconds(30), milliseconds(500), 3}, nullptr);
+    ASSERT_TRUE(quick.start());
+    FakeProxy good(FakeProxy::Kind::Http, "127.0.96.2");
+    HttpFixture silent("127.0.96.6");
+    silent.serve("/page", HttpFixture::Response::stalled());
+    silent.serve("127.0.96.1:" + std::to_string(site.port()), HttpFixture::Response::stalled());
+    const std::string via = "-x 127.0.0.1:" + std::to_string(quick.port()) + " ";
+    struct Case {
+        const char* name;
+        ProxyEntry up;
+        std::string curlArgs;
+        milliseconds within; // the attempt's limit (the answer's for a plain request) and a second
+    };
+    const std::string page = site.root() + "/page";
+    const Case cases[] = {
+        {"tunnel", {HostPort::parse(silent.hostPort()), "https", ""}, "-p " + via + page, milliseconds(1500)},
+        {"plain", {HostPort::parse(silent.hostPort()), "", ""}, via + page, milliseconds(2500)},
+        {"socks5", {HostPort::parse(silent.hostPort()), "socks5", ""}, via + page, milliseconds(1500)},
+    };
+    for (const Case& c : cases) {
+        quick.setUpstreams({c.up, ProxyEntry{HostPort::parse(good.hostPort()), "", ""}});
+        for (int i = 0; i < 100 && quick.counts().upstreams != 2; ++i)
+            ::usleep(10000);
+        const auto start = steady_clock::now();
+        EXPECT_EQ(curl(c.curlArgs).out, "through the relay\n\n200") << c.name;
+        EXPECT_LT(steady_clock::now() - start, c.within) << c.name;
+    }
+}
+
+// Blame where it belongs: an upstream that answers it cannot reach the target works (the client hears of
+// the target, the upstream stays); one that wants credentials (407) or is the relay itself under another
+// spelling is the upstream's fault.
+TEST_F(RelayTest, ATargetsFailureIsTheClientsAndOnlyAnUpstreamsOwnFaultsBenchIt)
+{
+    FakeProxy good(FakeProxy::Kind::Http, "127.0.96.2");
+    FakeProxy socks5(FakeProxy::Kind::Socks5, "127.0.96.4");
+    HttpFixture refusing("127.0.96.7"); // answers a CONNECT 404, a plain request 407
+    refusing.serve("/page", HttpFixture::Response::with(407, "credentials"));
+    const std::string nowhere = "http://127.0.96.8:9/page"; // nothing listens there
+    const ProxyEntry next{HostPort::parse(good.hostPort()), "", ""};
+    struct Case {
+        const char* name;
+        ProxyEntry up;
+        std::string curlArgs;
+        std::string out;
+        int benched;
+    };
+    const Case cases[] = {
+        {"CONNECT answered 404",
+         {HostPort::parse(refusing.hostPort()), "https", ""},
+         "-p -x " + proxy() + " " + site.root() + "/page",
+         "\n000",
+         0},
+        {"SOCKS5 cannot connect",
+         {HostPort::parse(socks5.hostPort()), "socks5", ""},
+         "-x " + proxy() + " " + nowhere,
+         "",
+         0},
+        {"407 to a plain request",
+         {HostPort::parse(refusing.hostPort()), "", ""},
+         "-x " + proxy() + " " + site.root() + "/page",
+         "through the relay\n\n200",
+         1},
+    };
+    for (const Case& c : cases) {
+        {
+            std::lock_guard lock(mutex);
+            events.clear();
+        }
+        relay->setUpstreams({c.up, next});
+        settle(2);
+        const Curl r = curl(c.curlArgs);
+        if (!c.out.empty())
+            EXPECT_EQ(r.out, c.out) << c.name;
+        else
+            EXPECT_EQ(r.out.substr(r.out.size() - 3), "502") << c.name << r.out;
+        const auto k = kinds();
+        EXPECT_EQ(std::count(k.begin(), k.end(), Event::Kind::Benched), c.benched) << c.name;
+    }
+    // The relay under other spellings of its own address is never an upstream.
+    const std::string self = std::to_string(relay->port());
+    relay->setUpstreams({{HostPort{"0x7f000001", self}, "", ""},
+                         {HostPort{"LOCALHOST", self}, "", ""},
+                         {HostPort{"[::ffff:7f00:1]", self}, "", ""},
+                         {HostPort{"[0:0:0:0:0:0:0:1]", self}, "", ""},
+                         {HostPort{"127.1", self}, "", ""},
+                         next});
+    settle(1);
+    EXPECT_EQ(relay->counts().upstreams, 1u);
+}
+
+// SOCKS4 upstreams get the target's name (SOCKS4a): a name only the upstream knows is reached, and nothing
+// is looked up on this machine.
+TEST_F(RelayTest, Socks4UpstreamsResolveTheTargetsNameThemselves)
+{
+    FakeProxy::Options o{FakeProxy::Kind::Socks4, "127.0.96.3", {}, true, true, {}, {}, {}};
+    o.names["site.test"] = "127.0.96.1";
+    FakeProxy socks4(o);
+    relay->setUpstreams({ProxyEntry{HostPort::parse(socks4.hostPort()), "socks4", ""}});
+    settle(1);
+    const std::string page = "http://site.test:" + std::to_string(site.port()) + "/page";
+    EXPECT_EQ(curl("-x " + proxy() + " " + page).out, "through the relay\n\n200");
+    EXPECT_EQ(curl("-p -x " + proxy() + " " + page).out, "through the relay\n\n200");
 }
 
 } // namespace

@@ -290,8 +290,16 @@ void FakeProxy::serveSocks4(int fd)
     for (std::string c; readExact(fd, 1, c) && c.back() != '\0'; c.clear())
         user += c;
     const int port = (static_cast<unsigned char>(req[2]) << 8) | static_cast<unsigned char>(req[3]);
-    char host[INET_ADDRSTRLEN];
-    ::inet_ntop(AF_INET, req.data() + 4, host, sizeof host);
+    char address[INET_ADDRSTRLEN];
+    ::inet_ntop(AF_INET, req.data() + 4, address, sizeof address);
+    std::string host = address;
+    if (req.compare(4, 3, std::string(3, '\0')) == 0 && req[7] != 0) { // SOCKS4a: the name follows
+        std::string name;
+        for (std::string c; readExact(fd, 1, c) && c.back() != '\0'; c.clear())
+            name += c;
+        const auto known = options_.names.find(name);
+        host = known != options_.names.end() ? known->second : name;
+    }
     const std::string wanted = options_.credentials.substr(0, options_.credentials.find(':'));
     const int up = wanted == user ? connectTo(host, port, options_.upstreamFrom) : -1;
     sendAll(fd, std::string("\0", 1) + (up >= 0 ? '\x5a' : '\x5b') + req.substr(2, 6));

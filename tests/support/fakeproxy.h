@@ -5,6 +5,7 @@
 #include "support/httpfixture.h"
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,12 +31,13 @@ public:
         bool connect = true;      // Http: opens CONNECT tunnels (else 405)
         std::string cachedPage;   // Http: answers every request with this page instead
         std::string credentials;  // "user:password" it wants (SOCKS4: the user id)
+        std::map<std::string, std::string> names; // SOCKS4a: names it resolves itself (to 127.0.0.x)
     };
 
     explicit FakeProxy(Options options);
     // A proxy of kind that wants no credentials, connecting onwards from upstreamFrom.
     FakeProxy(Kind kind, const std::string& upstreamFrom, const std::string& addHeaders = {})
-        : FakeProxy(Options{kind, upstreamFrom, addHeaders, true, true, {}, {}})
+        : FakeProxy(Options{kind, upstreamFrom, addHeaders, true, true, {}, {}, {}})
     {
     }
     ~FakeProxy();
