@@ -61,7 +61,8 @@ bool LocalRelay::start(std::uint16_t port, relay::Rotate rotate, std::vector<Pro
 
 void LocalRelay::stop()
 {
-    relay_.reset(); // joins its thread: no event comes after this
+    relay_.reset();                        // joins its thread: no event comes after this
+    alive_ = std::make_shared<bool>(true); // and those it posted before find no relay of a later start
     due_.clear();
     checks_.clear();
     retired_.clear();

@@ -614,7 +614,10 @@ struct Relay::State {
             if (ec) {
                 if (ec == asio::error::operation_aborted)
                     co_return;
-                continue; // a descriptor shortage: the next one may work
+                // A descriptor shortage: the connection waits in the backlog while one is given back, and
+                // the loop does not spin meanwhile.
+                co_await sleepFor(std::chrono::milliseconds(100));
+                continue;
             }
             if (clients >= options.maxClients)
                 continue; // closed at once: more than the relay serves
