@@ -555,6 +555,22 @@ struct Relay::State {
             std::optional<wire::Answer> parsed;
             if (end)
                 parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
+            // Interim answers (100 Continue, 103) go to the client as they are; the final one follows.
+            while (parsed && parsed->status >= 100 && parsed->status < 200 && parsed->status != 101) {
+                const bool passed = co_await writeAll(c->client, std::string_view(answer).substr(0, *end));
+                answer.erase(0, *end);
+                parsed.reset();
+                end.reset();
+                if (!passed)
+                    co_return;
+                using namespace asio::experimental::awaitable_operators;
+                auto head = co_await (readHead(c->upstream, answer, options.maxHead, *c, options.idle) ||
+                                      sleepFor(options.upstreamLimit * 3));
+                if (head.index() == 0)
+                    end = std::get<0>(head);
+                if (end)
+                    parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
+            }
             if (parsed && parsed->status == 407)
                 parsed.reset();
             if (!parsed) {

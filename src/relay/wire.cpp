@@ -176,6 +176,8 @@ std::optional<Request> parseRequest(std::string_view head)
     }
     std::vector<std::string> named;
     std::vector<std::pair<std::string, std::string>> all_headers;
+    std::optional<std::string_view> length;
+    bool chunked = false;
     for (std::size_t i = 1; i < all.size(); ++i) {
         const std::string_view h = all[i];
         const std::size_t colon = h.find(':');
@@ -193,9 +195,18 @@ std::optional<Request> parseRequest(std::string_view head)
                 return std::nullopt;
             if (digits.find_first_not_of('0') != std::string_view::npos)
                 r.body = true;
+            if (length && *length != digits)
+                return std::nullopt; // two lengths: no one can tell where the body ends
+            length = digits;
         }
-        if (equalsNoCase(name, "Transfer-Encoding"))
+        if (equalsNoCase(name, "Transfer-Encoding")) {
             r.body = true;
+            chunked = true;
+        }
+        if (chunked && length)
+            return std::nullopt; // a length beside a transfer coding: a smuggled request
+        if (!r.tunnel && equalsNoCase(name, "Host"))
+            continue; // the absolute URL names the host; the Host sent on is made from it
         all_headers.emplace_back(std::string(name), std::string(value));
     }
     for (auto& [name, value] : all_headers) {
@@ -249,14 +260,12 @@ std::string forwardHead(const Request& request, bool absolute, std::string_view 
     std::string head = request.method + " ";
     head += absolute ? "http://" + authority(request.host, request.port) + request.target : request.target;
     head += " " + request.version + "\r\n";
-    bool host = false;
+    // The Host is the absolute URL's (a client's own Host header that says otherwise never goes on).
+    const std::string named = authority(request.host, request.port);
+    head += "Host: " + (request.port == 80 ? named.substr(0, named.rfind(':')) : named) + "\r\n";
     for (const auto& [name, value] : request.headers) {
-        host = host || equalsNoCase(name, "Host");
-        head += name + ": " + value + "\r\n";
-    }
-    if (!host) {
-        const std::string named = authority(request.host, request.port);
-        head += "Host: " + (request.port == 80 ? named.substr(0, named.rfind(':')) : named) + "\r\n";
+        if (!equalsNoCase(name, "Host"))
+            head += name + ": " + value + "\r\n";
     }
     if (absolute && !credentials.empty())
         head += "Proxy-Authorization: Basic " + basic(credentials) + "\r\n";

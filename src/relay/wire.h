@@ -37,7 +37,9 @@ struct Request {
 };
 
 // Reads a complete head; nothing for one that is not a proxy request (an origin-form target, a scheme
-// other than http, a bad host or port, a malformed line).
+// other than http, a bad host or port, a malformed line) or whose body's end cannot be told for certain
+// (a Content-Length beside a Transfer-Encoding, two different Content-Lengths). A plain request's Host
+// header is left out: the one sent on is made from the absolute URL.
 std::optional<Request> parseRequest(std::string_view head);
 
 // Whether a request may be made again through another upstream: nothing of it but the head, and a method

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vorin::relay {
@@ -45,6 +46,12 @@ TEST(RelayWire, ReadsProxyRequestsAndLetsNothingElseThrough)
         {"GET http://a_b/ HTTP/1.1\r\n\r\n", false, "", 0, ""},
         {"GET http://example.test/ HTTP/2\r\n\r\n", false, "", 0, ""},
         {"GET http://example.test/ HTTP/1.1\r\n folded\r\n\r\n", false, "", 0, ""},
+        // A body whose end two parties could read differently is refused.
+        {"POST http://a.test/ HTTP/1.1\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n", false, "",
+         0, ""},
+        {"POST http://a.test/ HTTP/1.1\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\n", false, "", 0, ""},
+        {"POST http://a.test/ HTTP/1.1\r\nContent-Length: 3\r\nContent-Length: 3\r\n\r\n", true, "a.test", 80,
+         "/"},
     };
     for (const Case& c : cases) {
         const auto r = wire::parseRequest(c.head);
@@ -68,6 +75,12 @@ TEST(RelayWire, ReadsProxyRequestsAndLetsNothingElseThrough)
               "Proxy-Authorization: Basic dTpw\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(wire::forwardHead(*r, false, "u:p"), "POST /x HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: "
                                                    "3\r\nCookie: a=b\r\nConnection: close\r\n\r\n");
+    // The Host sent on is the absolute URL's, whatever the client's header said.
+    const auto spoofed =
+        wire::parseRequest("GET http://a.test:8080/ HTTP/1.1\r\nHost: intranet.test\r\n\r\n");
+    ASSERT_TRUE(spoofed);
+    EXPECT_EQ(wire::forwardHead(*spoofed, false, ""),
+              "GET / HTTP/1.1\r\nHost: a.test:8080\r\nConnection: close\r\n\r\n");
 }
 
 TEST(RelayPool, BenchesWithAGrowingBackOffAndRotatesAsChosen)
@@ -382,6 +395,54 @@ TEST_F(RelayTest, Socks4UpstreamsResolveTheTargetsNameThemselves)
     const std::string page = "http://site.test:" + std::to_string(site.port()) + "/page";
     EXPECT_EQ(curl("-x " + proxy() + " " + page).out, "through the relay\n\n200");
     EXPECT_EQ(curl("-p -x " + proxy() + " " + page).out, "through the relay\n\n200");
+}
+
+// An interim answer (100 Continue) goes to the client as it is, and the final answer's head is still the
+// one rewritten for the client (the upstream's keep-alive never reaches it).
+TEST_F(RelayTest, AnInterimAnswerPassesAndTheFinalHeadIsRewritten)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    ::inet_pton(AF_INET, "127.0.96.5", &a.sin_addr);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    socklen_t size = sizeof a;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
+    std::thread upstream([listener] { // an HTTP proxy answering 100, then 200 with keep-alive
+        const int fd = ::accept(listener, nullptr, nullptr);
+        std::string got;
+        char buf[1024];
+        for (ssize_t n;
+             got.find("\r\n\r\n") == std::string::npos && (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+            got.append(buf, static_cast<std::size_t>(n));
+        const std::string answer =
+            "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nConnection: keep-alive\r\n"
+            "Keep-Alive: timeout=5\r\nContent-Length: 5\r\n\r\nfinal";
+        (void)::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+        ::close(fd);
+    });
+    relay->setUpstreams({ProxyEntry{HostPort{"127.0.96.5", std::to_string(ntohs(a.sin_port))}, "", ""}});
+    settle(1);
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in r{};
+    r.sin_family = AF_INET;
+    r.sin_port = htons(relay->port());
+    r.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&r), sizeof r), 0);
+    const std::string ask = "GET http://127.0.96.1/x HTTP/1.1\r\nHost: 127.0.96.1\r\n\r\n";
+    (void)::send(fd, ask.data(), ask.size(), MSG_NOSIGNAL);
+    std::string got;
+    char buf[1024];
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+        got.append(buf, static_cast<std::size_t>(n));
+    ::close(fd);
+    upstream.join();
+    ::close(listener);
+    EXPECT_EQ(got.rfind("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n", 0), 0u) << got;
+    EXPECT_EQ(got.find("keep-alive"), std::string::npos) << got;
+    EXPECT_NE(got.find("Connection: close\r\n"), std::string::npos) << got;
+    EXPECT_EQ(got.substr(got.size() - 5), "final");
 }
 
 } // namespace

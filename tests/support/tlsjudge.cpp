@@ -2,33 +2,16 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "support/tlsjudge.h"
 
-#include <arpa/inet.h>
+#include "support/fakes.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace vorin::test {
-namespace {
-
-bool accepting(const std::string& address, int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, address.c_str(), &a.sin_addr);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
-
-} // namespace
-
 TlsJudge::TlsJudge(const std::filesystem::path& dir, const std::string& address, int port)
     : address_(address)
     , port_(port)
@@ -38,7 +21,7 @@ TlsJudge::TlsJudge(const std::filesystem::path& dir, const std::string& address,
     const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=" + address +
                              " -addext subjectAltName=IP:" + address + " -keyout '" + key.string() +
                              "' -out '" + cert_.string() + "' >/dev/null 2>&1";
-    if (std::system(make.c_str()) != 0 || accepting(address, port))
+    if (std::system(make.c_str()) != 0 || listening(address, port))
         return;
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -48,7 +31,7 @@ TlsJudge::TlsJudge(const std::filesystem::path& dir, const std::string& address,
         ::_exit(127);
     }
     for (int i = 0; i < 300 && !running_; ++i) {
-        running_ = accepting(address, port);
+        running_ = listening(address, port);
         if (!running_)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
