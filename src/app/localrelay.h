@@ -48,6 +48,8 @@ public:
     // Every upstream is benched and has failed a check since: nothing is left to come back.
     bool noneLeft() const;
     std::size_t upstreams() const { return upstreams_.size(); }
+    // Upstreams not benched now.
+    std::size_t healthy() const { return relay_ ? relay_->counts().healthy : 0; }
 
 private:
     void event(const relay::Event& e);

@@ -131,7 +131,8 @@ int CliRunner::run()
             return kExitFailed;
         return guard();
     case Command::Relay:
-        if (!load())
+        // With sources and no list the relay harvests its first upstreams.
+        if ((options_.in || !options_.sources) && !load())
             return kExitFailed;
         return relay();
     case Command::Proxy: // needs no run: see proxyCommand
@@ -308,9 +309,8 @@ int CliRunner::guard()
     return interrupted_ ? kExitInterrupted : kExitFailed;
 }
 
-int CliRunner::relay()
+std::vector<ProxyEntry> CliRunner::upstreamsOfTable()
 {
-    usejudges();
     // The list's rows in its order (validate writes the fastest first), each in the protocol it is best
     // used in, with its credentials.
     std::vector<ProxyEntry> upstreams;
@@ -319,7 +319,28 @@ int CliRunner::relay()
         if (e.endpoint.valid())
             upstreams.push_back(std::move(e));
     });
-    if (upstreams.empty()) {
+    return upstreams;
+}
+
+bool CliRunner::refill()
+{
+    // The sources harvested into the table, then every row validated: the rows left are those that work
+    // now, the list's old ones that still do among them, fastest first.
+    return harvest() && validate() && !interrupted_;
+}
+
+int CliRunner::relay()
+{
+    usejudges();
+    const bool refills = options_.sources.has_value();
+    if (refills && form_.table().isEmpty()) {
+        reporter_.error(say("本地中转：正在从来源获取上游代理……",
+                            "local relay: harvesting upstream proxies from the sources..."));
+        if (!refill() && interrupted_)
+            return kExitInterrupted;
+    }
+    std::vector<ProxyEntry> upstreams = upstreamsOfTable();
+    if (upstreams.empty() && !refills) {
         reporter_.error(say("列表中没有有效的代理", "the list holds no valid proxy"));
         return kExitFailed;
     }
@@ -344,18 +365,43 @@ int CliRunner::relay()
                             " upstream proxies"));
     if (options_.system)
         form_.pointatrelay();
-    // Fails closed: as the system proxy the relay stays, answering 502 while no upstream is left (its
-    // health checks may bring one back), so the desktop never goes direct; alone it ends.
+    // Fails closed: as the system proxy, or with sources to refill from, the relay stays, answering 502
+    // while no upstream is left, so the desktop never goes direct; alone it ends.
+    // Refills: when fewer than the floor of upstreams work, one at a time, at least a minute apart, the
+    // wait doubling (to 10 minutes) while they find nothing new.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point nextRefill = Clock::now();
+    std::chrono::seconds refillGap{60};
     bool saidNoneLeft = false;
     while (!interrupted_) {
+        if (refills && keeper.healthy() < static_cast<std::size_t>(options_.floor) &&
+            Clock::now() >= nextRefill) {
+            reporter_.error(say("本地中转：可用的上游代理只剩 " + std::to_string(keeper.healthy()) +
+                                    " 个，正在从来源补充……",
+                                "local relay: " + std::to_string(keeper.healthy()) +
+                                    " upstream proxies work; refilling from the sources..."));
+            const std::size_t before = keeper.healthy();
+            if (!refill() && interrupted_)
+                break;
+            std::vector<ProxyEntry> found = upstreamsOfTable();
+            const bool more = found.size() > before;
+            if (!found.empty())
+                keeper.start(static_cast<std::uint16_t>(options_.listenPort), rotate, found, std::nullopt,
+                             why);
+            reporter_.error(
+                say("本地中转：补充后上游代理共 " + std::to_string(found.size()) + " 个",
+                    "local relay: " + std::to_string(found.size()) + " upstream proxies after the refill"));
+            refillGap = more ? std::chrono::seconds(60) : std::min(refillGap * 2, std::chrono::seconds(600));
+            nextRefill = Clock::now() + refillGap;
+        }
         if (keeper.noneLeft()) {
-            if (!options_.system)
+            if (!options_.system && !refills)
                 break;
             if (!saidNoneLeft)
                 reporter_.error(
-                    say("本地中转：没有可用的上游代理；系统代理仍指向本地中转，不会直接连接，按 Ctrl-C 停止",
-                        "local relay: no upstream proxy is left; the system proxy stays on the relay "
-                        "(nothing goes direct) until Ctrl-C"));
+                    say("本地中转：没有可用的上游代理；仍然只经上游转发，不会直接连接，按 Ctrl-C 停止",
+                        "local relay: no upstream proxy is left; it still never connects directly, until "
+                        "Ctrl-C"));
             saidNoneLeft = true;
         } else {
             saidNoneLeft = false;

@@ -53,6 +53,10 @@ private:
     int guard();
     // relay: until Ctrl-C (130) or until no upstream is left (1).
     int relay();
+    // The table's rows as upstreams, in its order.
+    std::vector<ProxyEntry> upstreamsOfTable();
+    // Harvests the sources and validates the table: what works now stays in it.
+    bool refill();
     // Waits in the event loop until done() holds or the run is interrupted; false when interrupted.
     bool waitUntil(const std::function<bool()>& done);
     double elapsedSeconds() const;

@@ -139,7 +139,11 @@ std::string helpText(Command command)
                    "  --rotate 方式               "
                    "fastest（默认，最快的可用代理）、connection（每个连接换一个）\n"
                    "                              或 host（同一网站用同一个代理，保持登录）\n"
-                   "  --system                    运行期间把系统代理设为本地中转，退出时恢复\n",
+                   "  --system                    运行期间把系统代理设为本地中转，退出时恢复\n"
+                   "  --sources 文件              可用的上游少于 --floor（默认 5）个时，从这些来源和窗口勾选的"
+                   "网站\n"
+                   "                              下载并验证新的代理补充上游（没有 --in 时先下载）；此时不会因\n"
+                   "                              没有上游而退出\n",
                    "                              or the result of validate --format json (fastest first)\n"
                    "  --listen 127.0.0.1:PORT     the port to listen on (default 8899), loopback only\n"
                    "  --rotate WAY                fastest (default: the fastest working proxy), connection\n"
@@ -148,7 +152,14 @@ std::string helpText(Command command)
                    "                              for a site while it works, so that logins survive)\n"
                    "  --system                    make the relay the system proxy while it runs, and put "
                    "the\n"
-                   "                              earlier one back at exit\n") +
+                   "                              earlier one back at exit\n"
+                   "  --sources FILE              when fewer than --floor (default 5) upstreams work, harvest "
+                   "these\n"
+                   "                              sources and the window's ticked sites and add the proxies "
+                   "that\n"
+                   "                              pass (without --in it harvests first); it then never exits "
+                   "for\n"
+                   "                              want of upstreams\n") +
                judges + help;
     case Command::Proxy:
         return say("用法: vorindaili-cli proxy set 主机:端口 | stop | show\n\n"

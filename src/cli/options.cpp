@@ -34,6 +34,7 @@ enum class Opt {
     Listen,
     Rotate,
     System,
+    Floor,
 };
 
 struct OptionInfo {
@@ -63,6 +64,7 @@ constexpr OptionInfo kOptions[] = {
     {Opt::Listen, "--listen", true},
     {Opt::Rotate, "--rotate", true},
     {Opt::System, "--system", false},
+    {Opt::Floor, "--floor", true},
 };
 
 // The option a word names ("--out=x" names --out); null for none.
@@ -91,10 +93,12 @@ bool allowed(Command command, Opt opt)
     case Opt::Listen:
     case Opt::Rotate:
     case Opt::System:
+    case Opt::Floor:
         return command == Command::Relay;
     case Opt::Groups:
-    case Opt::Sources:
         return command == Command::Harvest || command == Command::Run;
+    case Opt::Sources:
+        return command == Command::Harvest || command == Command::Run || command == Command::Relay;
     case Opt::In:
         return command == Command::Validate || command == Command::Locate || command == Command::Guard ||
                command == Command::Relay;
@@ -373,6 +377,10 @@ std::string takeValues(const Words& w, Options& o)
                                 "a number of seconds from 1 to 86400", o.interval);
         !why.empty())
         return why;
+    if (std::string why = whole(Opt::Floor, "--floor", 1, 1000, " 1 到 1000 的整数",
+                                "a whole number from 1 to 1000", o.floor);
+        !why.empty())
+        return why;
     if (w.has(Opt::Listen)) {
         // Loopback only: a relay on another interface would be an open proxy for the whole network.
         const HostPort at = HostPort::parse(value(Opt::Listen));
@@ -408,6 +416,8 @@ std::string checkTogether(const Options& o)
         return say("--judge 和 --judges 只能用一个", "--judge and --judges cannot go together");
     if (o.markerBytes && !o.marker)
         return say("--marker-bytes 要与 --marker 一起使用", "--marker-bytes goes with --marker");
+    if (o.command == Command::Relay && o.floor != 5 && !o.sources)
+        return say("--floor 要与 --sources 一起使用", "--floor goes with --sources");
     if (o.geoip && !o.offline)
         return say("--geoip 要与 --offline 一起使用", "--geoip goes with --offline");
     if (o.command == Command::Run && o.offline && !o.locate)

@@ -68,6 +68,7 @@ struct Options {
     int listenPort = 8899;                       // relay: its port on 127.0.0.1 and [::1]
     RelayRotate rotate = RelayRotate::Fastest;   // relay: how upstreams take turns
     bool system = false;                         // relay: the system proxy points at it while it runs
+    int floor = 5; // relay with --sources: fewer working upstreams than this start a refill from the sources
 };
 
 // Usage errors carry a one-line message naming the problem; the program exits with status 2.

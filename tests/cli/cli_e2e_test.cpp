@@ -536,6 +536,47 @@ TEST_F(CliEndToEnd, RelayCarriesRequestsThroughTheListAndPutsTheSystemProxyBack)
     EXPECT_EQ(runCli(work.path(), {"relay", "--in", list.string(), "--listen", "0.0.0.0:8899"}).status, 2);
 }
 
+// A relay whose list has died refills itself from the sources: fewer working upstreams than the floor
+// start a harvest and a validation, and the live proxy found there carries the client's request.
+TEST_F(CliEndToEnd, ARelayRefillsItsUpstreamsFromTheSources)
+{
+    test::FakeProxy live(test::FakeProxy::Kind::Http, "127.0.97.3");
+    test::HttpFixture site("127.0.97.1");
+    site.serve("/page", "through the relay\n");
+    server.serve("/ip2city.asp", valid(0)); // the built-in test page, reached through the proxies
+    server.serve("/fresh.txt", live.hostPort() + "\n");
+    const auto list = dir.path() / "dead.txt";
+    const auto sources = dir.path() / "sources.txt";
+    test::writeFile(list, "127.0.97.9:9\n"); // nothing listens there
+    test::writeFile(sources, server.root() + "/fresh.txt\n");
+    std::string fetched;
+    std::thread client([&] {
+        for (int i = 0; i < 300 && fetched.find("through the relay") == std::string::npos; ++i) {
+            std::this_thread::sleep_for(30ms);
+            fetched.clear();
+            if (FILE* p = ::popen(
+                    ("curl -sS --max-time 2 -x 127.0.0.1:18897 " + site.root() + "/page 2>/dev/null").c_str(),
+                    "r")) {
+                char buf[256];
+                for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+                    fetched.append(buf, n);
+                ::pclose(p);
+            }
+        }
+    });
+    CliResult r =
+        runCli(work.path(),
+               {"relay", "--in", list.string(), "--sources", sources.string(), "--listen", "127.0.0.1:18897"},
+               "", 8000ms);
+    client.join();
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_EQ(fetched, "through the relay\n") << r.err;
+    EXPECT_NE(r.err.find("正在从来源补充"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("补充后上游代理共 1 个"), std::string::npos) << r.err;
+    EXPECT_EQ(runCli(work.path(), {"relay", "--in", list.string(), "--floor", "3"}).status,
+              2); // needs --sources
+}
+
 TEST_F(CliEndToEnd, BadUsageAndFailedRunsKeepAnEarlierResultFile)
 {
     const auto earlier = dir.path() / "earlier.txt";
