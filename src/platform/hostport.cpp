@@ -2,9 +2,10 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/hostport.h"
 
+#include "platform/inet.h"
 #include "platform/trim.h"
 
-#include "platform/inet.h"
+#include <algorithm>
 
 namespace vorin {
 namespace {
@@ -245,8 +246,10 @@ std::optional<ProxyEntry> parseProxyEntry(std::string_view text)
     }
     if (auto at = text.rfind('@'); at != std::string_view::npos) {
         e.credentials = std::string(text.substr(0, at));
-        if (e.credentials.empty() || e.credentials.find_first_of("/ \t") != std::string::npos)
-            return std::nullopt;
+        if (e.credentials.empty() || e.credentials.find_first_of("/ \t") != std::string::npos ||
+            std::any_of(e.credentials.begin(), e.credentials.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+            return std::nullopt; // no line break or control character ever reaches a header or a file
         if (url) {
             std::optional<std::string> decoded = decodeUrlCredentials(e.credentials);
             if (!decoded)
