@@ -70,6 +70,16 @@ void LocalRelay::stop()
     deadAfterCheck_.clear();
 }
 
+std::vector<ProxyEntry> LocalRelay::working() const
+{
+    std::vector<ProxyEntry> out;
+    for (const ProxyEntry& e : upstreams_) {
+        if (!benched_.count(e.endpoint.text()))
+            out.push_back(e);
+    }
+    return out;
+}
+
 bool LocalRelay::noneLeft() const
 {
     return relay_ && !upstreams_.empty() && benched_.size() >= upstreams_.size() &&

@@ -50,6 +50,8 @@ public:
     std::size_t upstreams() const { return upstreams_.size(); }
     // Upstreams not benched now.
     std::size_t healthy() const { return relay_ ? relay_->counts().healthy : 0; }
+    // The upstreams as started, less those the relay has benched.
+    std::vector<ProxyEntry> working() const;
 
 private:
     void event(const relay::Event& e);

@@ -11,6 +11,7 @@
 #include "platform/process.h"
 #include "platform/texts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -370,7 +371,8 @@ int CliRunner::relay()
     // Refills: when fewer than the floor of upstreams work, one at a time, at least a minute apart, the
     // wait doubling (to 10 minutes) while they find nothing new.
     using Clock = std::chrono::steady_clock;
-    Clock::time_point nextRefill = Clock::now();
+    Clock::time_point nextRefill =
+        Clock::now() + std::chrono::seconds(1); // the relay counts its upstreams first
     std::chrono::seconds refillGap{60};
     bool saidNoneLeft = false;
     while (!interrupted_) {
@@ -381,9 +383,15 @@ int CliRunner::relay()
                                 "local relay: " + std::to_string(keeper.healthy()) +
                                     " upstream proxies work; refilling from the sources..."));
             const std::size_t before = keeper.healthy();
+            // A harvest starts a new list: the upstreams that still work are kept after those it found.
+            const std::vector<ProxyEntry> still = keeper.working();
             if (!refill() && interrupted_)
                 break;
             std::vector<ProxyEntry> found = upstreamsOfTable();
+            for (const ProxyEntry& e : still) {
+                if (std::find(found.begin(), found.end(), e) == found.end())
+                    found.push_back(e);
+            }
             const bool more = found.size() > before;
             if (!found.empty())
                 keeper.start(static_cast<std::uint16_t>(options_.listenPort), rotate, found, std::nullopt,
