@@ -13,9 +13,9 @@ void UpstreamPool::set(const std::vector<ProxyEntry>& fastestFirst)
     for (const ProxyEntry& proxy : fastestFirst) {
         if (std::any_of(next.begin(), next.end(), [&](const Upstream& u) { return u.proxy == proxy; }))
             continue;
-        auto old = std::find_if(entries_.begin(), entries_.end(),
-                                [&](const Upstream& u) { return u.proxy == proxy; });
-        next.push_back(old != entries_.end() ? *old : Upstream{proxy, false, std::chrono::seconds(0)});
+        // A list given is a list found working (validated, or the user's): nothing of it stays benched, or
+        // its owner, which forgets its benches with a new list, would never check it again.
+        next.push_back(Upstream{proxy, false, std::chrono::seconds(0)});
     }
     entries_ = std::move(next);
     hosts_.clear();

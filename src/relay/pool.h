@@ -31,7 +31,7 @@ public:
 
     explicit UpstreamPool(Rotate rotate = Rotate::Fastest) : rotate_(rotate) {}
 
-    // The upstreams, fastest first. One that was there before keeps its health; the order is the new one.
+    // The upstreams, fastest first, all healthy: a new list is one found working.
     void set(const std::vector<ProxyEntry>& fastestFirst);
     // Makes proxy the first choice (the row the user picked), adding it when it is not there.
     void prefer(const ProxyEntry& proxy);

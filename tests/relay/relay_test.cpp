@@ -105,6 +105,9 @@ TEST(RelayPool, BenchesWithAGrowingBackOffAndRotatesAsChosen)
     fastest.failed(1);
     fastest.failed(2);
     EXPECT_EQ(fastest.choose("h", {}), std::nullopt);
+    // A new list is one found working: nothing of it stays benched (its owner forgets its benches with it).
+    fastest.set({entry("127.0.0.2"), entry("127.0.0.3")});
+    EXPECT_EQ(fastest.choose("h", {}), 0u);
 
     UpstreamPool each(Rotate::Connection);
     each.set({entry("127.0.0.1"), entry("127.0.0.2")});
