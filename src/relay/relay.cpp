@@ -39,6 +39,7 @@ struct Conn {
     asio::steady_timer timer;
     Clock::time_point deadline = Clock::now();
     bool done = false;
+    const tcp::socket* firstEnded = nullptr; // the side of a tunnel whose end came first
 
     // A new deadline; one sooner than the watchdog waits for wakes it, so that it waits for this one.
     void touch(std::chrono::milliseconds limit)
@@ -124,23 +125,28 @@ awaitable<bool> readAtLeast(tcp::socket& s, std::string& buf, std::size_t size)
     co_return true;
 }
 
-// Copies from one socket to the other until the first ends; the other's sending side is shut then.
-awaitable<void> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::socket& to,
-                     std::chrono::milliseconds idle)
+// Copies from one socket to the other until the first ends; the other's sending side is shut then. Returns
+// the bytes copied.
+awaitable<std::size_t> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::socket& to,
+                            std::chrono::milliseconds idle)
 {
     std::unique_ptr<char[]> buf(new char[kBuffer]);
+    std::size_t total = 0;
     while (true) {
         auto [ec, n] = co_await from.async_read_some(asio::buffer(buf.get(), kBuffer), nothrow);
         if (ec) {
+            if (!c->firstEnded)
+                c->firstEnded = &from;
             asio::error_code ignored;
             to.shutdown(tcp::socket::shutdown_send, ignored);
-            co_return;
+            co_return total;
         }
         c->touch(idle);
         auto [wec, written] = co_await asio::async_write(to, asio::buffer(buf.get(), n), nothrow);
+        total += written;
         if (wec) {
             c->close();
-            co_return;
+            co_return total;
         }
     }
 }
@@ -368,7 +374,7 @@ struct Relay::State {
     // when an upstream answered that the target cannot be reached (no other is tried, none is benched), or
     // Upstream when no upstream could be used.
     awaitable<Reach> tunnel(std::shared_ptr<Conn> c, const std::string& host, std::uint16_t port,
-                            std::string& extra)
+                            std::string& extra, ProxyEntry& chosen)
     {
         std::vector<std::size_t> tried;
         for (int t = 0; t < options.triesPerRequest; ++t) {
@@ -382,6 +388,7 @@ struct Relay::State {
             if (reached == Reach::Ok) {
                 if (same)
                     used(*i, host);
+                chosen = up;
                 co_return Reach::Ok;
             }
             if (reached == Reach::Target)
@@ -394,12 +401,24 @@ struct Relay::State {
         co_return Reach::Upstream;
     }
 
-    awaitable<void> pipe(std::shared_ptr<Conn> c)
+    // Both ways of an open tunnel until they end. An upstream that opened the tunnel and then closed it
+    // without a byte back, first or after the client's bytes (a proxy that answers CONNECT and then drops
+    // it), is benched.
+    awaitable<void> pipe(std::shared_ptr<Conn> c, const ProxyEntry& up, const std::string& host,
+                         bool upstreamSpoke)
     {
         using namespace asio::experimental::awaitable_operators;
         c->touch(options.idle);
-        co_await (copy(c, c->client, c->upstream, options.idle) &&
-                  copy(c, c->upstream, c->client, options.idle));
+        const auto [sent, received] = co_await (copy(c, c->client, c->upstream, options.idle) &&
+                                                copy(c, c->upstream, c->client, options.idle));
+        if (received == 0 && !upstreamSpoke && (sent > 0 || c->firstEnded == &c->upstream)) {
+            for (std::size_t i = 0; i < pool.size(); ++i) {
+                if (pool.at(i) == up) {
+                    fail(i, host, {i});
+                    break;
+                }
+            }
+        }
     }
 
     awaitable<void> socks5(std::shared_ptr<Conn> c, std::string buf)
@@ -440,8 +459,9 @@ struct Relay::State {
         else if (loopbackName(r.host) && r.port == port)
             code = 2; // the relay itself: a loop
         std::string extra;
+        ProxyEntry chosen;
         if (code == 0) {
-            const Reach opened = co_await tunnel(c, r.host, r.port, extra);
+            const Reach opened = co_await tunnel(c, r.host, r.port, extra, chosen);
             code = opened == Reach::Ok ? 0 : opened == Reach::Target ? 4 : 1; // 4: host unreachable
         }
         const std::string reply = wire::socks5Reply(code);
@@ -453,7 +473,7 @@ struct Relay::State {
         if (ok)
             ok = co_await writeAll(c->upstream, early);
         if (ok)
-            co_await pipe(c);
+            co_await pipe(c, chosen, r.host, !extra.empty());
     }
 
     awaitable<void> http(std::shared_ptr<Conn> c, std::string buf)
@@ -483,7 +503,8 @@ struct Relay::State {
             co_return;
         }
         std::string extra;
-        const Reach opened = co_await tunnel(c, request->host, request->port, extra);
+        ProxyEntry chosen;
+        const Reach opened = co_await tunnel(c, request->host, request->port, extra, chosen);
         if (opened != Reach::Ok) {
             std::string answer =
                 opened == Reach::Target ? wire::refusal(502, "Target Unreachable") : wire::noUpstreamAnswer();
@@ -497,7 +518,7 @@ struct Relay::State {
         if (ok)
             ok = co_await writeAll(c->upstream, rest);
         if (ok)
-            co_await pipe(c);
+            co_await pipe(c, chosen, request->host, !extra.empty());
     }
 
     // A plain request: sent on through an upstream, moved to another only while nothing of the answer has

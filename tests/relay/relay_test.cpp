@@ -325,14 +325,16 @@ TEST_F(RelayTest, ASilentUpstreamCostsOneAttemptsLimitAndTheNextCarriesTheReques
 }
 
 // Blame where it belongs: an upstream that answers it cannot reach the target works (the client hears of
-// the target, the upstream stays); one that wants credentials (407) or is the relay itself under another
-// spelling is the upstream's fault.
+// the target, the upstream stays); one that wants credentials (407), drops a tunnel it opened, or is the
+// relay itself under another spelling is the upstream's fault.
 TEST_F(RelayTest, ATargetsFailureIsTheClientsAndOnlyAnUpstreamsOwnFaultsBenchIt)
 {
     FakeProxy good(FakeProxy::Kind::Http, "127.0.96.2");
     FakeProxy socks5(FakeProxy::Kind::Socks5, "127.0.96.4");
     HttpFixture refusing("127.0.96.7"); // answers a CONNECT 404, a plain request 407
     refusing.serve("/page", HttpFixture::Response::with(407, "credentials"));
+    HttpFixture dropping("127.0.96.6"); // answers CONNECT 200, then closes the tunnel
+    dropping.serve("127.0.96.1:" + std::to_string(site.port()), HttpFixture::Response::with(200, ""));
     const std::string nowhere = "http://127.0.96.8:9/page"; // nothing listens there
     const ProxyEntry next{HostPort::parse(good.hostPort()), "", ""};
     struct Case {
@@ -357,6 +359,11 @@ TEST_F(RelayTest, ATargetsFailureIsTheClientsAndOnlyAnUpstreamsOwnFaultsBenchIt)
          {HostPort::parse(refusing.hostPort()), "", ""},
          "-x " + proxy() + " " + site.root() + "/page",
          "through the relay\n\n200",
+         1},
+        {"CONNECT 200, then closed",
+         {HostPort::parse(dropping.hostPort()), "https", ""},
+         "-p -x " + proxy() + " " + site.root() + "/page",
+         "\n000",
          1},
     };
     for (const Case& c : cases) {
