@@ -48,6 +48,10 @@ bool LocalRelay::start(std::uint16_t port, relay::Rotate rotate, std::vector<Pro
         upstreams.erase(std::remove(upstreams.begin(), upstreams.end(), *first), upstreams.end());
         upstreams.insert(upstreams.begin(), *first);
     }
+    // The relay drops an upstream that is itself; what is counted here (the none-left test, the status lines)
+    // is what it keeps.
+    const std::uint16_t at = relay_->port();
+    std::erase_if(upstreams, [at](const ProxyEntry& e) { return relay::namesRelay(e.endpoint, at); });
     upstreams_ = upstreams;
     due_.clear();
     benched_.clear();
@@ -82,8 +86,8 @@ std::vector<ProxyEntry> LocalRelay::working() const
 
 bool LocalRelay::noneLeft() const
 {
-    return relay_ && !upstreams_.empty() && benched_.size() >= upstreams_.size() &&
-           deadAfterCheck_.size() >= upstreams_.size();
+    return relay_ && (upstreams_.empty() ||
+                      (benched_.size() >= upstreams_.size() && deadAfterCheck_.size() >= upstreams_.size()));
 }
 
 void LocalRelay::event(const relay::Event& e)

@@ -45,7 +45,8 @@ public:
     std::uint16_t port() const { return relay_ ? relay_->port() : 0; }
     // Makes the checks that are due; the window's timer and the CLI's loop call it often.
     void tick();
-    // Every upstream is benched and has failed a check since: nothing is left to come back.
+    // Every upstream is benched and has failed a check since, or there is none (the list named only the
+    // relay itself): nothing is left to come back.
     bool noneLeft() const;
     std::size_t upstreams() const { return upstreams_.size(); }
     // Upstreams not benched now.

@@ -361,9 +361,9 @@ int CliRunner::relay()
         return kExitFailed;
     }
     const std::string at = "127.0.0.1:" + std::to_string(keeper.port());
-    reporter_.error(say("本地中转在 " + at + " 上监听，上游代理 " + std::to_string(upstreams.size()) + " 个",
-                        "local relay listening on " + at + ", " + std::to_string(upstreams.size()) +
-                            " upstream proxies"));
+    reporter_.error(say(
+        "本地中转在 " + at + " 上监听，上游代理 " + std::to_string(keeper.upstreams()) + " 个",
+        "local relay listening on " + at + ", " + std::to_string(keeper.upstreams()) + " upstream proxies"));
     if (options_.system)
         form_.pointatrelay();
     // Fails closed: as the system proxy, or with sources to refill from, the relay stays, answering 502

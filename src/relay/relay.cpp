@@ -195,6 +195,11 @@ bool loopbackName(std::string host)
 
 } // namespace
 
+bool namesRelay(const HostPort& endpoint, std::uint16_t port)
+{
+    return loopbackName(endpoint.host) && endpoint.portNumber() == port;
+}
+
 struct Relay::State {
     State(Options o, Listener l) : options(o), listener(std::move(l)), pool(o.rotate) {}
 
@@ -220,10 +225,7 @@ struct Relay::State {
         seenUpstreams = pool.size();
         seenHealthy = pool.healthy();
     }
-    bool isSelf(const HostPort& endpoint) const
-    {
-        return loopbackName(endpoint.host) && endpoint.portNumber() == port;
-    }
+    bool isSelf(const HostPort& endpoint) const { return namesRelay(endpoint, port); }
 
     void setUpstreams(const std::vector<ProxyEntry>& list)
     {

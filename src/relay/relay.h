@@ -43,6 +43,10 @@ struct Event {
     std::chrono::seconds backOff{0};
 };
 
+// Whether endpoint names the relay listening on port, however its host is spelt (LOCALHOST, 0x7f000001,
+// [::ffff:7f00:1], ...): such an upstream would be the relay itself.
+bool namesRelay(const HostPort& endpoint, std::uint16_t port);
+
 class Relay {
 public:
     using Listener = std::function<void(const Event&)>;

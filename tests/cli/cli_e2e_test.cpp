@@ -532,6 +532,13 @@ TEST_F(CliEndToEnd, RelayCarriesRequestsThroughTheListAndPutsTheSystemProxyBack)
     const CliResult shown = runCli(work.path(), {"proxy", "show"});
     EXPECT_EQ(shown.out, "\n");
     EXPECT_NE(shown.err.find("系统代理仍指向已退出的本地中转"), std::string::npos) << shown.err;
+    // A list that names only the relay itself, however spelt, leaves it no upstream: it says so and ends.
+    const auto self = dir.path() / "self.txt";
+    test::writeFile(self, "LOCALHOST:18894\n0x7f000001:18894\n");
+    const CliResult loop =
+        runCli(work.path(), {"relay", "--in", self.string(), "--listen", "127.0.0.1:18894"}, "", 3000ms);
+    EXPECT_EQ(loop.status, 1) << loop.err;
+    EXPECT_NE(loop.err.find("上游代理 0 个"), std::string::npos) << loop.err;
     // Only loopback: a relay on another interface would serve the whole network.
     EXPECT_EQ(runCli(work.path(), {"relay", "--in", list.string(), "--listen", "0.0.0.0:8899"}).status, 2);
 }
