@@ -61,8 +61,6 @@ ValidationRun::Progress ValidationRun::progress() const
     p.started = p.completed + static_cast<int>(count(SlotState::InFlight) + count(SlotState::Held));
     p.valid = valid_;
     p.retried = retried_;
-    for (std::size_t r = 1; r < found_.size(); ++r)
-        p.refused += found_[r].refused && !found_[r].valid;
     return p;
 }
 

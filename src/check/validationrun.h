@@ -57,7 +57,6 @@ public:
         int completed = 0; // checks completed
         int valid = 0;     // rows found valid
         int retried = 0;   // checks started again after this machine ran short of descriptors or ports
-        int refused = 0;   // rows every judge they could go to refused
     };
 
     // How the run ended: every row judged (or stopped, as the stop button does), no judge answering before

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "relay/relay.h"
 
+#include "platform/idioms.h"
 #include "relay/wire.h"
 
 #include <array>
@@ -179,9 +180,7 @@ bool loopbackName(std::string host)
 {
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
-    std::string lower;
-    for (char ch : host)
-        lower += (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    const std::string lower = idioms::LowerCase(host);
     if (lower == "localhost" || lower == "localhost." ||
         (lower.size() > 10 && lower.compare(lower.size() - 10, 10, ".localhost") == 0))
         return true;
@@ -523,6 +522,18 @@ struct Relay::State {
             co_await pipe(c, chosen, request->host, !extra.empty());
     }
 
+    // The head of an upstream's answer read into answer, within the answer limit (which ends only this
+    // attempt); its end, or nothing.
+    awaitable<std::optional<std::size_t>> answerHead(std::shared_ptr<Conn> c, std::string& answer)
+    {
+        using namespace asio::experimental::awaitable_operators;
+        auto head = co_await (readHead(c->upstream, answer, options.maxHead, *c, options.idle) ||
+                              sleepFor(options.upstreamLimit * 3));
+        if (head.index() == 0)
+            co_return std::get<0>(head);
+        co_return std::nullopt;
+    }
+
     // A plain request: sent on through an upstream, moved to another only while nothing of the answer has
     // reached the client and the request may be made again.
     awaitable<void> plain(std::shared_ptr<Conn> c, const wire::Request& request, std::string body)
@@ -567,14 +578,7 @@ struct Relay::State {
             // An upstream that took the request and says nothing is given a while (its own limit, which
             // ends only this attempt), then the next; a 407 is its fault, never the client's answer.
             std::string answer = extra;
-            std::optional<std::size_t> end;
-            {
-                using namespace asio::experimental::awaitable_operators;
-                auto head = co_await (readHead(c->upstream, answer, options.maxHead, *c, options.idle) ||
-                                      sleepFor(options.upstreamLimit * 3));
-                if (head.index() == 0)
-                    end = std::get<0>(head);
-            }
+            std::optional<std::size_t> end = co_await answerHead(c, answer);
             std::optional<wire::Answer> parsed;
             if (end)
                 parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
@@ -586,11 +590,7 @@ struct Relay::State {
                 end.reset();
                 if (!passed)
                     co_return;
-                using namespace asio::experimental::awaitable_operators;
-                auto head = co_await (readHead(c->upstream, answer, options.maxHead, *c, options.idle) ||
-                                      sleepFor(options.upstreamLimit * 3));
-                if (head.index() == 0)
-                    end = std::get<0>(head);
+                end = co_await answerHead(c, answer);
                 if (end)
                     parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
             }
