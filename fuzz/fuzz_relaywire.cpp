@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Vorin developers
-// What a client or an upstream sends the local relay: a request head, a SOCKS5 greeting and request, an
-// upstream's answer head. Nothing may crash or hang; what is read names only a host and a port, never a
-// scheme, a path outside the request or a header that would forge another.
+// What a client or an upstream sends the local relay: a request head and body, a SOCKS5 greeting and
+// request, an upstream's answer head and body. Nothing may crash or hang; what is read names only a host and
+// a port, never a scheme, a path outside the request or a header that would forge another; a message's
+// framing never claims more bytes than it was given, nor any once it has ended.
+#include "relay/framing.h"
 #include "relay/wire.h"
 
 #include <cstdint>
@@ -14,6 +16,22 @@ namespace {
 bool clean(const std::string& text)
 {
     return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+// Feeds what follows a head to its framing in pieces of uneven sizes.
+void frame(vorin::relay::Framing& f, std::string_view body)
+{
+    std::size_t piece = 1;
+    while (!body.empty()) {
+        const std::string_view now = body.substr(0, piece);
+        const bool ended = f.done();
+        const std::size_t taken = f.take(now);
+        if (taken > now.size() || (ended && taken != 0) || (f.done() && f.bad()))
+            std::abort();
+        body.remove_prefix(now.size());
+        piece = piece * 3 % 17 + 1;
+    }
+    (void)f.closed();
 }
 
 } // namespace
@@ -39,10 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string sent = forwardHead(*r, true, "u:p");
         if (headEnd(sent) != sent.size())
             std::abort();
+        vorin::relay::Framing f(vorin::relay::Framing::Of::Request, sent);
+        frame(f, bytes.substr(end.value_or(size)));
     }
     if (const auto a = parseAnswer(bytes.substr(0, end.value_or(size)))) {
         if (a->status < 100 || a->status > 999 || headEnd(a->head) != a->head.size())
             std::abort();
+        vorin::relay::Framing f(vorin::relay::Framing::Of::Answer, a->head, size % 2 == 0);
+        frame(f, bytes.substr(end.value_or(size)));
     }
     const Socks5Greeting g = parseSocks5Greeting(bytes);
     if (g.state == Parsed::Done && (g.size > size || g.size < 3))

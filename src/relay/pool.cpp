@@ -15,7 +15,7 @@ void UpstreamPool::set(const std::vector<ProxyEntry>& fastestFirst)
             continue;
         // A list given is a list found working (validated, or the user's): nothing of it stays benched, or
         // its owner, which forgets its benches with a new list, would never check it again.
-        next.push_back(Upstream{proxy, false, std::chrono::seconds(0)});
+        next.push_back(Upstream{proxy, false, std::chrono::seconds(0), {}});
     }
     entries_ = std::move(next);
     hosts_.clear();
@@ -26,7 +26,7 @@ void UpstreamPool::prefer(const ProxyEntry& proxy)
 {
     auto it =
         std::find_if(entries_.begin(), entries_.end(), [&](const Upstream& u) { return u.proxy == proxy; });
-    Upstream chosen = it != entries_.end() ? *it : Upstream{proxy, false, std::chrono::seconds(0)};
+    Upstream chosen = it != entries_.end() ? *it : Upstream{proxy, false, std::chrono::seconds(0), {}};
     if (it != entries_.end())
         entries_.erase(it);
     chosen.benched = false; // the user's own choice is tried
@@ -38,8 +38,19 @@ void UpstreamPool::prefer(const ProxyEntry& proxy)
 std::optional<std::size_t> UpstreamPool::choose(const std::string& host,
                                                 const std::vector<std::size_t>& tried)
 {
+    // A quiet one only when no other is left.
+    if (auto i = chooseAmong(host, tried, false))
+        return i;
+    return chooseAmong(host, tried, true);
+}
+
+std::optional<std::size_t> UpstreamPool::chooseAmong(const std::string& host,
+                                                     const std::vector<std::size_t>& tried, bool quietToo)
+{
+    const Clock::time_point now = Clock::now();
     auto usable = [&](std::size_t i) {
-        return !entries_[i].benched && std::find(tried.begin(), tried.end(), i) == tried.end();
+        return !entries_[i].benched && (quietToo || entries_[i].quietUntil <= now) &&
+               std::find(tried.begin(), tried.end(), i) == tried.end();
     };
     const std::size_t n = entries_.size();
     if (n == 0)
@@ -70,6 +81,7 @@ void UpstreamPool::worked(std::size_t i, const std::string& host)
     if (i >= entries_.size())
         return;
     entries_[i].backOff = std::chrono::seconds(0);
+    entries_[i].quietUntil = {};
     if (rotate_ == Rotate::Host) {
         if (hosts_.size() > 4096)
             hosts_.clear(); // a long session's hosts are not kept for ever
@@ -101,8 +113,25 @@ void UpstreamPool::revive(const ProxyEntry& proxy)
 
 std::size_t UpstreamPool::healthy() const
 {
-    return static_cast<std::size_t>(
-        std::count_if(entries_.begin(), entries_.end(), [](const Upstream& u) { return !u.benched; }));
+    const Clock::time_point now = Clock::now();
+    return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(), [&](const Upstream& u) {
+        return !u.benched && u.quietUntil <= now;
+    }));
+}
+
+void UpstreamPool::quiet(std::size_t i)
+{
+    if (i < entries_.size())
+        entries_[i].quietUntil = Clock::now() + kQuiet;
+}
+
+std::optional<std::size_t> UpstreamPool::find(const ProxyEntry& proxy) const
+{
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].proxy == proxy)
+            return i;
+    }
+    return std::nullopt;
 }
 
 } // namespace vorin::relay

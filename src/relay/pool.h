@@ -50,6 +50,12 @@ public:
     Benched failed(std::size_t i);
     // A judge found it working: it may be chosen again. Its back-off stays until it has worked.
     void revive(const ProxyEntry& proxy);
+    // A request gave up waiting for its answer early (it had others to try): for kQuiet it is chosen only
+    // when no other is left, and it does not count as healthy, until it works again.
+    static constexpr std::chrono::seconds kQuiet{30};
+    void quiet(std::size_t i);
+    // Where proxy is now (indexes change with a new list), or nothing.
+    std::optional<std::size_t> find(const ProxyEntry& proxy) const;
 
     const ProxyEntry& at(std::size_t i) const { return entries_[i].proxy; }
     std::size_t size() const { return entries_.size(); }
@@ -61,7 +67,10 @@ private:
         ProxyEntry proxy;
         bool benched = false;
         std::chrono::seconds backOff{0};
+        Clock::time_point quietUntil{};
     };
+    std::optional<std::size_t> chooseAmong(const std::string& host, const std::vector<std::size_t>& tried,
+                                           bool quietToo);
     Rotate rotate_;
     std::vector<Upstream> entries_;
     std::size_t next_ = 0;                     // Connection: where the round goes on

@@ -3,6 +3,7 @@
 #include "relay/relay.h"
 
 #include "platform/idioms.h"
+#include "relay/framing.h"
 #include "relay/wire.h"
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <asio/experimental/awaitable_operators.hpp>
 #include <atomic>
 #include <thread>
+#include <unordered_set>
 
 #ifndef _WIN32
 #include <arpa/inet.h>
@@ -41,6 +43,8 @@ struct Conn {
     Clock::time_point deadline = Clock::now();
     bool done = false;
     const tcp::socket* firstEnded = nullptr; // the side of a tunnel whose end came first
+    std::string trying;                      // the upstream (host:port) an attempt waits for, if any
+    Clock::time_point tryingSince;
 
     // A new deadline; one sooner than the watchdog waits for wakes it, so that it waits for this one.
     void touch(std::chrono::milliseconds limit)
@@ -101,11 +105,13 @@ awaitable<std::optional<std::size_t>> readHead(tcp::socket& s, std::string& buf,
                                                std::chrono::milliseconds idle)
 {
     std::array<char, 4096> chunk;
+    std::size_t from = 0; // the bytes before it hold no end: each is looked at once
     while (true) {
-        if (auto end = wire::headEnd(buf))
-            co_return end;
+        if (auto end = wire::headEnd(std::string_view(buf).substr(from)))
+            co_return from + *end;
         if (buf.size() > limit)
             co_return std::nullopt;
+        from = buf.size() > 2 ? buf.size() - 2 : 0; // an end may begin in the last bytes ("\n\r")
         auto [ec, n] = co_await s.async_read_some(asio::buffer(chunk), nothrow);
         if (ec)
             co_return std::nullopt;
@@ -126,10 +132,11 @@ awaitable<bool> readAtLeast(tcp::socket& s, std::string& buf, std::size_t size)
     co_return true;
 }
 
-// Copies from one socket to the other until the first ends; the other's sending side is shut then. Returns
-// the bytes copied.
+// Copies from one socket to the other until the first ends, or, with a framing, until its message has
+// ended (what follows it is not sent on); the other's sending side is shut at an end. Returns the bytes
+// copied.
 awaitable<std::size_t> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::socket& to,
-                            std::chrono::milliseconds idle)
+                            std::chrono::milliseconds idle, std::shared_ptr<Framing> framing = nullptr)
 {
     std::unique_ptr<char[]> buf(new char[kBuffer]);
     std::size_t total = 0;
@@ -138,17 +145,23 @@ awaitable<std::size_t> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::soc
         if (ec) {
             if (!c->firstEnded)
                 c->firstEnded = &from;
+            if (framing)
+                framing->closed();
             asio::error_code ignored;
             to.shutdown(tcp::socket::shutdown_send, ignored);
             co_return total;
         }
         c->touch(idle);
+        if (framing)
+            n = framing->take(std::string_view(buf.get(), n));
         auto [wec, written] = co_await asio::async_write(to, asio::buffer(buf.get(), n), nothrow);
         total += written;
         if (wec) {
             c->close();
             co_return total;
         }
+        if (framing && (framing->done() || framing->bad()))
+            co_return total;
     }
 }
 
@@ -211,6 +224,8 @@ struct Relay::State {
     std::size_t clients = 0;
     std::optional<ProxyEntry> using_; // the upstream that carried the last connection
     std::atomic<std::size_t> seenClients{0}, seenUpstreams{0}, seenHealthy{0};
+    std::atomic<int> resolving{0};  // lookups of upstreams' names under way
+    std::unordered_set<Conn*> live; // the connections being served
     std::thread thread;
 
     void say(const Event& e)
@@ -246,6 +261,53 @@ struct Relay::State {
         }
     }
 
+    // An attempt at up begins or ends: while it waits, up may be found slow (stalling) and the attempt
+    // ended at once when up is benched.
+    static void attempting(Conn& c, const ProxyEntry& up)
+    {
+        c.trying = up.endpoint.text();
+        c.tryingSince = Clock::now();
+    }
+    static void attempted(Conn& c) { c.trying.clear(); }
+
+    // Whether an attempt at upstream i has waited longer than the stall limit: a free proxy that has gone
+    // silent looks like this long before any attempt's own limit ends it.
+    bool stalling(std::size_t i) const
+    {
+        const std::string key = pool.at(i).endpoint.text();
+        const auto since = Clock::now() - options.stall;
+        return std::any_of(live.begin(), live.end(),
+                           [&](const Conn* c) { return c->trying == key && c->tryingSince < since; });
+    }
+
+    // The upstream for a new attempt: as the pool chooses, passing over those that are stalling while
+    // another is free (not so for Rotate::Host, whose sites stay with their upstream).
+    std::optional<std::size_t> pick(const std::string& host, const std::vector<std::size_t>& tried)
+    {
+        if (options.rotate != Rotate::Host) {
+            std::vector<std::size_t> avoid = tried;
+            while (const auto i = pool.choose(host, avoid)) {
+                if (!stalling(*i))
+                    return i;
+                avoid.push_back(*i);
+            }
+        }
+        return pool.choose(host, tried);
+    }
+
+    // As below, for up wherever it is in the pool now (a new list may have come while an attempt waited);
+    // nothing when it has left it.
+    void used(const ProxyEntry& up, const std::string& host)
+    {
+        if (const auto i = pool.find(up))
+            used(*i, host);
+    }
+    void fail(const ProxyEntry& up, const std::string& host, const std::vector<std::size_t>& tried)
+    {
+        if (const auto i = pool.find(up))
+            fail(*i, host, tried);
+    }
+
     void fail(std::size_t i, const std::string& host, const std::vector<std::size_t>& tried)
     {
         const ProxyEntry from = pool.at(i);
@@ -253,6 +315,14 @@ struct Relay::State {
         mirror();
         if (!b.now)
             return;
+        // The other attempts waiting for it end now and go on to the next upstream.
+        const std::string key = from.endpoint.text();
+        for (Conn* other : live) {
+            if (other->trying == key) {
+                asio::error_code ignored;
+                other->upstream.close(ignored);
+            }
+        }
         say({Event::Kind::Benched, from, {}, b.backOff});
         const auto next = pool.choose(host, tried);
         say({Event::Kind::Failover, from, next ? pool.at(*next) : ProxyEntry{}, {}});
@@ -276,7 +346,9 @@ struct Relay::State {
         if (upHost.size() > 2 && upHost.front() == '[')
             upHost = upHost.substr(1, upHost.size() - 2);
         tcp::resolver resolver(c->client.get_executor());
+        ++resolving;
         auto [rec, found] = co_await resolver.async_resolve(upHost, up.endpoint.port, nothrow);
+        --resolving;
         if (rec)
             co_return Reach::Upstream;
         for (const auto& entry : found) {
@@ -363,7 +435,9 @@ struct Relay::State {
                              std::uint16_t port, bool tunnel, std::string& extra)
     {
         using namespace asio::experimental::awaitable_operators;
+        attempting(*c, up);
         auto result = co_await (reach(c, up, host, port, tunnel, extra) || sleepFor(options.upstreamLimit));
+        attempted(*c);
         if (result.index() == 0)
             co_return std::get<0>(result);
         asio::error_code ignored;
@@ -371,31 +445,34 @@ struct Relay::State {
         co_return Reach::Upstream;
     }
 
-    // A tunnel to host:port through the first upstream that opens one (at most triesPerRequest): Ok, Target
-    // when an upstream answered that the target cannot be reached (no other is tried, none is benched), or
-    // Upstream when no upstream could be used.
+    // An attempt that failed within this time (a refused connection, a reset) cost the client nothing: it
+    // does not count against triesPerRequest.
+    static constexpr std::chrono::milliseconds kCheap{1000};
+
+    // A tunnel to host:port through the first upstream that opens one (after at most triesPerRequest that
+    // failed slowly): Ok, Target when an upstream answered that the target cannot be reached (no other is
+    // tried, none is benched), or Upstream when no upstream could be used.
     awaitable<Reach> tunnel(std::shared_ptr<Conn> c, const std::string& host, std::uint16_t port,
                             std::string& extra, ProxyEntry& chosen)
     {
         std::vector<std::size_t> tried;
-        for (int t = 0; t < options.triesPerRequest; ++t) {
-            const auto i = pool.choose(host, tried);
+        Clock::time_point began;
+        for (int slow = 0; slow<options.triesPerRequest; slow += Clock::now() - began> kCheap ? 1 : 0) {
+            began = Clock::now();
+            const auto i = pick(host, tried);
             if (!i)
                 break;
             tried.push_back(*i);
             const ProxyEntry up = pool.at(*i); // the pool may change while this waits
             const Reach reached = co_await through(c, up, host, port, true, extra);
-            const bool same = *i < pool.size() && pool.at(*i) == up;
             if (reached == Reach::Ok) {
-                if (same)
-                    used(*i, host);
+                used(up, host);
                 chosen = up;
                 co_return Reach::Ok;
             }
             if (reached == Reach::Target)
                 co_return Reach::Target; // the upstream works: the target is the client's to know about
-            if (same)
-                fail(*i, host, tried);
+            fail(up, host, tried);
         }
         if (pool.healthy() == 0)
             say({Event::Kind::NoneLeft, {}, {}, {}});
@@ -412,14 +489,8 @@ struct Relay::State {
         c->touch(options.idle);
         const auto [sent, received] = co_await (copy(c, c->client, c->upstream, options.idle) &&
                                                 copy(c, c->upstream, c->client, options.idle));
-        if (received == 0 && !upstreamSpoke && (sent > 0 || c->firstEnded == &c->upstream)) {
-            for (std::size_t i = 0; i < pool.size(); ++i) {
-                if (pool.at(i) == up) {
-                    fail(i, host, {i});
-                    break;
-                }
-            }
-        }
+        if (received == 0 && !upstreamSpoke && (sent > 0 || c->firstEnded == &c->upstream))
+            fail(up, host, {});
     }
 
     awaitable<void> socks5(std::shared_ptr<Conn> c, std::string buf)
@@ -479,7 +550,11 @@ struct Relay::State {
 
     awaitable<void> http(std::shared_ptr<Conn> c, std::string buf)
     {
-        const auto end = co_await readHead(c->client, buf, options.maxHead, *c, options.idle);
+        using namespace asio::experimental::awaitable_operators;
+        // A head has a time of its own, however slowly its bytes come.
+        const auto read = co_await (readHead(c->client, buf, options.maxHead, *c, options.idle) ||
+                                    sleepFor(options.headLimit));
+        const auto end = read.index() == 0 ? std::get<0>(read) : std::nullopt;
         if (!end) {
             if (buf.size() > options.maxHead) {
                 std::string answer = wire::refusal(431, "Request Header Fields Too Large");
@@ -524,11 +599,16 @@ struct Relay::State {
 
     // The head of an upstream's answer read into answer, within the answer limit (which ends only this
     // attempt); its end, or nothing.
-    awaitable<std::optional<std::size_t>> answerHead(std::shared_ptr<Conn> c, std::string& answer)
+    awaitable<std::optional<std::size_t>> answerHead(std::shared_ptr<Conn> c, const ProxyEntry& up,
+                                                     std::string& answer, std::chrono::milliseconds limit,
+                                                     bool& timedOut)
     {
         using namespace asio::experimental::awaitable_operators;
-        auto head = co_await (readHead(c->upstream, answer, options.maxHead, *c, options.idle) ||
-                              sleepFor(options.upstreamLimit * 3));
+        attempting(*c, up);
+        auto head =
+            co_await (readHead(c->upstream, answer, options.maxHead, *c, options.idle) || sleepFor(limit));
+        attempted(*c);
+        timedOut = head.index() == 1;
         if (head.index() == 0)
             co_return std::get<0>(head);
         co_return std::nullopt;
@@ -538,24 +618,33 @@ struct Relay::State {
     // reached the client and the request may be made again.
     awaitable<void> plain(std::shared_ptr<Conn> c, const wire::Request& request, std::string body)
     {
+        // The request ends where its framing says: bytes after it (a pipelined request) are never sent on;
+        // the client, answered with "Connection: close", sends them again on a connection of their own.
+        auto sending = std::make_shared<Framing>(Framing::Of::Request, wire::forwardHead(request, true, {}));
+        if (sending->bad()) {
+            std::string answer = wire::refusal(400, "Bad Request");
+            co_await refuse(c, std::move(answer));
+            co_return;
+        }
+        body.resize(sending->take(body));
         std::vector<std::size_t> tried;
-        for (int t = 0; t < options.triesPerRequest; ++t) {
-            const auto i = pool.choose(request.host, tried);
+        Clock::time_point began;
+        for (int slow = 0; slow<options.triesPerRequest; slow += Clock::now() - began> kCheap ? 1 : 0) {
+            began = Clock::now();
+            const auto i = pick(request.host, tried);
             if (!i)
                 break;
             tried.push_back(*i);
             const ProxyEntry up = pool.at(*i);
             std::string extra;
             const Reach reached = co_await through(c, up, request.host, request.port, false, extra);
-            const bool same = *i < pool.size() && pool.at(*i) == up;
             if (reached == Reach::Target) {
                 std::string answer = wire::refusal(502, "Target Unreachable");
                 co_await refuse(c, std::move(answer));
                 co_return;
             }
             if (reached != Reach::Ok) {
-                if (same)
-                    fail(*i, request.host, tried);
+                fail(up, request.host, tried);
                 continue;
             }
             const bool direct = kindOf(up) == Protocol::Http;
@@ -565,20 +654,36 @@ struct Relay::State {
             if (sent)
                 sent = co_await writeAll(c->upstream, body);
             if (!sent) {
-                if (same)
-                    fail(*i, request.host, tried);
+                fail(up, request.host, tried);
                 if (!wire::retryable(request))
                     break;
                 continue;
             }
             // The rest of a body goes on while the answer comes (such a request is never made again).
-            if (request.body)
-                asio::co_spawn(c->client.get_executor(), copy(c, c->client, c->upstream, options.idle),
-                               asio::detached);
+            if (!sending->done())
+                asio::co_spawn(c->client.get_executor(),
+                               copy(c, c->client, c->upstream, options.idle, sending), asio::detached);
             // An upstream that took the request and says nothing is given a while (its own limit, which
-            // ends only this attempt), then the next; a 407 is its fault, never the client's answer.
+            // ends only this attempt), then the next; a 407 is its fault, never the client's answer. A
+            // request that may be made again and has another upstream to try waits only the silence limit
+            // (a free proxy gone silent looks like this): the upstream is then quiet, not benched (it may
+            // only be slow), and the next is tried; the last try waits the whole limit.
+            const bool hurried = wire::retryable(request) && slow + 1 < options.triesPerRequest &&
+                                 pick(request.host, tried).has_value();
             std::string answer = extra;
-            std::optional<std::size_t> end = co_await answerHead(c, answer);
+            bool timedOut = false;
+            std::optional<std::size_t> end = co_await answerHead(
+                c, up, answer,
+                hurried ? std::min(options.silence, options.upstreamLimit * 3) : options.upstreamLimit * 3,
+                timedOut);
+            if (!end && timedOut && hurried) {
+                if (const auto now = pool.find(up))
+                    pool.quiet(*now);
+                mirror();
+                asio::error_code ignored;
+                c->upstream.close(ignored);
+                continue;
+            }
             std::optional<wire::Answer> parsed;
             if (end)
                 parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
@@ -590,31 +695,40 @@ struct Relay::State {
                 end.reset();
                 if (!passed)
                     co_return;
-                end = co_await answerHead(c, answer);
+                end = co_await answerHead(c, up, answer, options.upstreamLimit * 3, timedOut);
                 if (end)
                     parsed = wire::parseAnswer(std::string_view(answer).substr(0, *end));
             }
             if (parsed && parsed->status == 407)
                 parsed.reset();
+            // The answer ends where its framing says, and the upstream's connection with it, whether or not
+            // the upstream heeds "Connection: close"; an answer whose end cannot be told is the upstream's
+            // fault.
+            std::shared_ptr<Framing> receiving;
+            if (parsed) {
+                receiving =
+                    std::make_shared<Framing>(Framing::Of::Answer, parsed->head, request.method == "HEAD");
+                if (receiving->bad())
+                    parsed.reset();
+            }
             if (!parsed) {
-                if (same)
-                    fail(*i, request.host, tried);
+                fail(up, request.host, tried);
                 if (!wire::retryable(request) || !c->client.is_open())
                     break;
                 asio::error_code ignored;
                 c->upstream.close(ignored);
                 continue;
             }
-            if (same)
-                used(*i, request.host);
-            const std::string early = answer.substr(*end);
+            used(up, request.host);
+            std::string early = answer.substr(*end);
+            early.resize(receiving->take(early));
             bool ok = co_await writeAll(c->client, parsed->head);
             if (ok)
                 ok = co_await writeAll(c->client, early);
-            if (!ok)
+            if (!ok || receiving->done())
                 co_return;
             c->touch(options.idle);
-            co_await copy(c, c->upstream, c->client, options.idle);
+            co_await copy(c, c->upstream, c->client, options.idle, receiving);
             co_return;
         }
         if (pool.healthy() == 0)
@@ -626,6 +740,7 @@ struct Relay::State {
     awaitable<void> serve(std::shared_ptr<Conn> c)
     {
         ++clients;
+        live.insert(c.get());
         mirror();
         c->touch(options.idle);
         asio::co_spawn(io, watchdog(c), asio::detached);
@@ -642,6 +757,7 @@ struct Relay::State {
         c->done = true;
         c->timer.cancel();
         c->close();
+        live.erase(c.get());
         --clients;
         mirror();
     }
@@ -678,6 +794,11 @@ Relay::~Relay()
     state_->io.stop();
     if (state_->thread.joinable())
         state_->thread.join();
+    // A lookup cannot be stopped, and the end of the io_context waits for it (seconds, with a DNS that does
+    // not answer): then the state ends on a thread of its own, so that whoever stops the relay (the window's
+    // thread) goes on at once. Nothing of it runs any more: its sockets, timers and listener only go.
+    if (state_->resolving > 0)
+        std::thread([state = std::move(state_)]() mutable { state.reset(); }).detach();
 }
 
 IoResult Relay::start()

@@ -28,7 +28,13 @@ struct Options {
     std::size_t maxHead = 64 * 1024;
     std::chrono::milliseconds idle{300000};         // a connection with no byte either way for this long ends
     std::chrono::milliseconds upstreamLimit{10000}; // to reach an upstream and have its tunnel open
-    int triesPerRequest = 3;
+    int triesPerRequest =
+        3; // upstreams that failed slowly (a limit, not a refusal) before a request gives up
+    std::chrono::milliseconds headLimit{30000}; // for a client's request head, however slowly it comes
+    // An upstream an attempt has waited for this long gets no new connection while another is free.
+    std::chrono::milliseconds stall{2000};
+    // A plain request that may be made again waits this long for an answer before it tries the next.
+    std::chrono::milliseconds silence{5000};
 };
 
 struct Event {

@@ -108,6 +108,14 @@ TEST(RelayPool, BenchesWithAGrowingBackOffAndRotatesAsChosen)
     // A new list is one found working: nothing of it stays benched (its owner forgets its benches with it).
     fastest.set({entry("127.0.0.2"), entry("127.0.0.3")});
     EXPECT_EQ(fastest.choose("h", {}), 0u);
+    // A quiet one (a request gave up waiting for it) is passed over while another is left, and counts as
+    // healthy again once it has worked.
+    fastest.quiet(0);
+    EXPECT_EQ(fastest.healthy(), 1u);
+    EXPECT_EQ(fastest.choose("h", {}), 1u);
+    EXPECT_EQ(fastest.choose("h", {1}), 0u);
+    fastest.worked(0, "h");
+    EXPECT_EQ(fastest.healthy(), 2u);
 
     UpstreamPool each(Rotate::Connection);
     each.set({entry("127.0.0.1"), entry("127.0.0.2")});
@@ -416,50 +424,99 @@ TEST_F(RelayTest, Socks4UpstreamsResolveTheTargetsNameThemselves)
 
 // An interim answer (100 Continue) goes to the client as it is, and the final answer's head is still the
 // one rewritten for the client (the upstream's keep-alive never reaches it).
-TEST_F(RelayTest, AnInterimAnswerPassesAndTheFinalHeadIsRewritten)
+// One request and one answer per connection, each ending where its framing says: bytes a client sent after
+// its request never reach the upstream, an answer's end closes both sides even when the upstream ignores
+// "Connection: close", interim answers pass and the final head is rewritten.
+TEST_F(RelayTest, PassesExactlyOneFramedRequestAndOneFramedAnswer)
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    ::inet_pton(AF_INET, "127.0.96.5", &a.sin_addr);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(listener, 4), 0);
-    socklen_t size = sizeof a;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
-    std::thread upstream([listener] { // an HTTP proxy answering 100, then 200 with keep-alive
-        const int fd = ::accept(listener, nullptr, nullptr);
+    struct Case {
+        const char* name;
+        std::string ask;    // what the client sends, at once
+        std::string answer; // what the upstream (an HTTP proxy) answers once it has the head
+        std::string body;   // what the upstream must have received after the head, no more
+        std::string client; // what the client must have got after the rewritten head
+    };
+    const std::string get = "GET http://127.0.96.1/x HTTP/1.1\r\nHost: 127.0.96.1\r\n\r\n";
+    const std::string post = "POST http://127.0.96.1/x HTTP/1.1\r\nHost: 127.0.96.1\r\n";
+    const Case cases[] = {
+        {"interim answer", get,
+         "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nConnection: keep-alive\r\nKeep-Alive: timeout=5\r\n"
+         "Content-Length: 5\r\n\r\nfinal",
+         "", "final"},
+        {"kept open after its length", get, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfinal", "", "final"},
+        {"kept open after its last chunk", get,
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfinal\r\n0\r\n\r\n", "",
+         "5\r\nfinal\r\n0\r\n\r\n"},
+        {"pipelined after a GET", get + post + "Content-Length: 3\r\n\r\nabc",
+         "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", "", "ok"},
+        {"pipelined after a chunked body",
+         post + "Transfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n" + get,
+         "HTTP/1.1 204 No Content\r\n\r\n", "3\r\nabc\r\n0\r\n\r\n", ""},
+        {"pipelined after a length", post + "Content-Length: 3\r\n\r\nabc" + get,
+         "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", "abc", "ok"},
+    };
+    for (const Case& c : cases) {
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        ::inet_pton(AF_INET, "127.0.96.5", &a.sin_addr);
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        ASSERT_EQ(::listen(listener, 4), 0);
+        socklen_t size = sizeof a;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
+        std::string received; // by the upstream, until the relay closed its connection
+        std::thread upstream([&] {
+            const int fd = ::accept(listener, nullptr, nullptr);
+            const timeval wait{5, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+            char buf[1024];
+            bool answered = false;
+            for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) {
+                received.append(buf, static_cast<std::size_t>(n));
+                if (!answered && received.find("\r\n\r\n") != std::string::npos) {
+                    ::usleep(100000); // the rest of what the relay sends comes too
+                    answered = true;
+                    (void)::send(fd, c.answer.data(), c.answer.size(), MSG_NOSIGNAL);
+                }
+            }
+            ::close(fd); // only once the relay has closed: an upstream that ignores "Connection: close"
+        });
+        relay->setUpstreams({ProxyEntry{HostPort{"127.0.96.5", std::to_string(ntohs(a.sin_port))}, "", ""}});
+        settle(1);
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in r{};
+        r.sin_family = AF_INET;
+        r.sin_port = htons(relay->port());
+        r.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&r), sizeof r), 0);
+        const timeval wait{4, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        const auto start = std::chrono::steady_clock::now();
+        (void)::send(fd, c.ask.data(), c.ask.size(), MSG_NOSIGNAL);
         std::string got;
         char buf[1024];
-        for (ssize_t n;
-             got.find("\r\n\r\n") == std::string::npos && (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+        for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
             got.append(buf, static_cast<std::size_t>(n));
-        const std::string answer =
-            "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nConnection: keep-alive\r\n"
-            "Keep-Alive: timeout=5\r\nContent-Length: 5\r\n\r\nfinal";
-        (void)::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+        const auto took = std::chrono::steady_clock::now() - start;
         ::close(fd);
-    });
-    relay->setUpstreams({ProxyEntry{HostPort{"127.0.96.5", std::to_string(ntohs(a.sin_port))}, "", ""}});
-    settle(1);
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in r{};
-    r.sin_family = AF_INET;
-    r.sin_port = htons(relay->port());
-    r.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&r), sizeof r), 0);
-    const std::string ask = "GET http://127.0.96.1/x HTTP/1.1\r\nHost: 127.0.96.1\r\n\r\n";
-    (void)::send(fd, ask.data(), ask.size(), MSG_NOSIGNAL);
-    std::string got;
-    char buf[1024];
-    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
-        got.append(buf, static_cast<std::size_t>(n));
-    ::close(fd);
-    upstream.join();
-    ::close(listener);
-    EXPECT_EQ(got.rfind("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n", 0), 0u) << got;
-    EXPECT_EQ(got.find("keep-alive"), std::string::npos) << got;
-    EXPECT_NE(got.find("Connection: close\r\n"), std::string::npos) << got;
-    EXPECT_EQ(got.substr(got.size() - 5), "final");
+        upstream.join();
+        ::close(listener);
+        EXPECT_LT(took, std::chrono::seconds(3)) << c.name << ": the answer's end did not end the connection";
+        const std::size_t head = got.find("\r\n\r\n", got.find("HTTP/1.1 2"));
+        ASSERT_NE(head, std::string::npos) << c.name << ": " << got;
+        EXPECT_EQ(got.substr(head + 4), c.client) << c.name;
+        EXPECT_EQ(got.find("keep-alive"), std::string::npos) << c.name;
+        EXPECT_NE(got.find("Connection: close\r\n"), std::string::npos) << c.name;
+        EXPECT_EQ(received.rfind(c.ask.substr(0, c.ask.find(' ')), 0), 0u) << c.name << ": " << received;
+        EXPECT_EQ(received.find(c.ask.find("POST") == 0 ? "GET" : "POST"), std::string::npos)
+            << c.name << ": a pipelined request reached the upstream: " << received;
+        const std::string tail = "\r\n\r\n" + c.body;
+        EXPECT_TRUE(received.size() > tail.size() && received.substr(received.size() - tail.size()) == tail)
+            << c.name << ": " << received;
+        if (c.answer.rfind("HTTP/1.1 100", 0) == 0) {
+            EXPECT_EQ(got.rfind("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n", 0), 0u) << got;
+        }
+    }
 }
 
 } // namespace
