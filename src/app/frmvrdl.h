@@ -101,6 +101,11 @@ public:
     void pointatrelay();
     bool userelay = false;
     int relayport = 8899;
+    // With userelay the relay's upstreams refill themselves: when fewer than relayfloor work, the ticked
+    // groups and the user's sources are harvested and validated (as 下载并验证 does, in the table), paced
+    // as LocalRelay::refillDue says; the relay then carries the table's valid rows, fastest first, and the
+    // upstreams that still work.
+    int relayfloor = 5;
     void stopproxy();
     void btnsetproxyExecute();
     void btnstopproxyExecute();
@@ -228,6 +233,9 @@ private:
     void setprocessproxy(const std::optional<ProxyEntry>& proxy);
     // At start-up: a desktop left pointing at a relay that no longer runs gets its earlier settings back.
     void relayleftover();
+    // The relay's refill (see relayfloor), from the timer.
+    void relayrefill();
+    bool refilling_ = false;
 
     View& view_;
     Dispatcher& dispatcher_;

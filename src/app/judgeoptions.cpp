@@ -26,6 +26,7 @@ constexpr const char* kGuard = "guard";                 // 1: the proxy that sta
 constexpr const char* kGuardInterval = "guardinterval"; // its seconds between checks
 constexpr const char* kUseRelay = "userelay";           // 1: 设为代理 goes through the local relay
 constexpr const char* kRelayPort = "relayport";         // its port on loopback
+constexpr const char* kRelayFloor = "relayfloor";       // fewer working upstreams than this: it refills
 
 // A port from 1 to 65535; the default for anything else.
 int relayPort(std::uint32_t stored)
@@ -74,6 +75,7 @@ void Tfrmvrdl::readjudge()
     guard_.intervalSeconds = guardSeconds(key.readDword(kGuardInterval).value_or(60));
     userelay = key.readDword(kUseRelay).value_or(0) == 1;
     relayport = relayPort(key.readDword(kRelayPort).value_or(8899));
+    relayfloor = static_cast<int>(std::clamp<std::uint32_t>(key.readDword(kRelayFloor).value_or(5), 1, 1000));
     Judge stored = judgeFrom(c, endpoints_);
     std::string why;
     if (c.url.empty() || stored.usable(why))

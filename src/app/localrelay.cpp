@@ -43,6 +43,8 @@ bool LocalRelay::start(std::uint16_t port, relay::Rotate rotate, std::vector<Pro
             return false;
         }
         relay_ = std::move(relay);
+        refill_ = {};
+        refill_.next = clock_.tickCount() + 2000;
     }
     if (first) {
         upstreams.erase(std::remove(upstreams.begin(), upstreams.end(), *first), upstreams.end());
@@ -82,6 +84,31 @@ std::vector<ProxyEntry> LocalRelay::working() const
             out.push_back(e);
     }
     return out;
+}
+
+bool LocalRelay::refillDue(std::size_t floor) const
+{
+    return relay_ && healthy() < floor && static_cast<std::int32_t>(clock_.tickCount() - refill_.next) >= 0;
+}
+
+void LocalRelay::refillBegins()
+{
+    refill_.before = healthy();
+    refill_.kept = working();
+}
+
+void LocalRelay::refillEnds(std::vector<ProxyEntry> found)
+{
+    for (const ProxyEntry& e : refill_.kept) {
+        if (std::find(found.begin(), found.end(), e) == found.end())
+            found.push_back(e);
+    }
+    const bool more = found.size() > refill_.before;
+    std::string why;
+    if (relay_ && !found.empty())
+        (void)start(relay_->port(), relay::Rotate::Fastest, std::move(found), std::nullopt, why);
+    refill_.gap = more ? 0u : std::clamp(refill_.gap * 2, 60000u, 600000u);
+    refill_.next = clock_.tickCount() + std::max(refill_.gap, 5000u);
 }
 
 bool LocalRelay::noneLeft() const

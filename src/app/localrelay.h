@@ -54,6 +54,15 @@ public:
     // The upstreams as started, less those the relay has benched.
     std::vector<ProxyEntry> working() const;
 
+    // Refills: the owner harvests its sources and validates the rows, and the relay then carries those that
+    // passed, fastest first, and after them the upstreams that still worked when the refill began. Due when
+    // fewer than floor upstreams work and the pace allows: 5 s after a refill that found more, a minute
+    // after one that found nothing new and twice as long after each further one, to ten minutes (the
+    // sources are others'); the first may come 2 s after the start, once the relay has counted.
+    bool refillDue(std::size_t floor) const;
+    void refillBegins();
+    void refillEnds(std::vector<ProxyEntry> found);
+
 private:
     void event(const relay::Event& e);
     void check(const ProxyEntry& upstream);
@@ -75,6 +84,12 @@ private:
     std::set<std::string> deadAfterCheck_; // failed their last check
     std::set<std::string> benched_;
     bool saidNoneLeft_ = false;
+    struct Refill {
+        std::size_t before = 0;       // upstreams that worked when it began
+        std::vector<ProxyEntry> kept; // and which they were
+        std::uint32_t gap = 0;        // after the last one: 0 when it found more
+        std::uint32_t next = 0;       // tick count before which none begins
+    } refill_;
 };
 
 } // namespace vorin

@@ -112,10 +112,34 @@ void Tfrmvrdl::btnstopproxyExecute()
 void Tfrmvrdl::guardtick()
 {
     // While the relay runs its own health checks take the guard's place.
-    if (relay_.running())
+    if (relay_.running()) {
         relay_.tick();
-    else
+        relayrefill();
+    } else {
         guard_.tick();
+    }
+}
+
+void Tfrmvrdl::relayrefill()
+{
+    if (!userelay || !coordinator_)
+        return;
+    const Texts& t = texts();
+    if (refilling_) {
+        // Over once the harvest has ended and the run it started (if it found anything) has too.
+        if (busy || starting_ || coordinator_->threadcount > 0 || (run_ && !run_->checkdone()))
+            return;
+        refilling_ = false;
+        relay_.refillEnds(workingProxies(table_));
+        showinfo(t.relayPrefix + t.relayRefilled + std::to_string(relay_.upstreams()) + t.relayRefilledEnd);
+        return;
+    }
+    if (busy || importing_ || starting_ || !relay_.refillDue(static_cast<std::size_t>(relayfloor)))
+        return;
+    refilling_ = true;
+    showinfo(t.relayPrefix + t.relayRefilling + std::to_string(relay_.healthy()) + t.relayRefillingEnd);
+    relay_.refillBegins();
+    btndownproxyExecute();
 }
 
 void Tfrmvrdl::relayleftover()

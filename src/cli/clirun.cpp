@@ -368,39 +368,19 @@ int CliRunner::relay()
         form_.pointatrelay();
     // Fails closed: as the system proxy, or with sources to refill from, the relay stays, answering 502
     // while no upstream is left, so the desktop never goes direct; alone it ends.
-    // Refills: when fewer than the floor of upstreams work, one at a time, at least a minute apart, the
-    // wait doubling (to 10 minutes) while they find nothing new.
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point nextRefill =
-        Clock::now() + std::chrono::seconds(1); // the relay counts its upstreams first
-    std::chrono::seconds refillGap{60};
+    // Refills, one at a time, paced as LocalRelay::refillDue says.
     bool saidNoneLeft = false;
     while (!interrupted_) {
-        if (refills && keeper.healthy() < static_cast<std::size_t>(options_.floor) &&
-            Clock::now() >= nextRefill) {
-            reporter_.error(say("本地中转：可用的上游代理只剩 " + std::to_string(keeper.healthy()) +
-                                    " 个，正在从来源补充……",
-                                "local relay: " + std::to_string(keeper.healthy()) +
-                                    " upstream proxies work; refilling from the sources..."));
-            const std::size_t before = keeper.healthy();
-            // A harvest starts a new list: the upstreams that still work are kept after those it found.
-            const std::vector<ProxyEntry> still = keeper.working();
+        if (refills && keeper.refillDue(static_cast<std::size_t>(options_.floor))) {
+            const Texts& t = texts();
+            reporter_.error(gbk::toUtf8(t.relayPrefix + t.relayRefilling + std::to_string(keeper.healthy()) +
+                                        t.relayRefillingEnd));
+            keeper.refillBegins();
             if (!refill() && interrupted_)
                 break;
-            std::vector<ProxyEntry> found = upstreamsOfTable();
-            for (const ProxyEntry& e : still) {
-                if (std::find(found.begin(), found.end(), e) == found.end())
-                    found.push_back(e);
-            }
-            const bool more = found.size() > before;
-            if (!found.empty())
-                keeper.start(static_cast<std::uint16_t>(options_.listenPort), rotate, found, std::nullopt,
-                             why);
-            reporter_.error(
-                say("本地中转：补充后上游代理共 " + std::to_string(found.size()) + " 个",
-                    "local relay: " + std::to_string(found.size()) + " upstream proxies after the refill"));
-            refillGap = more ? std::chrono::seconds(60) : std::min(refillGap * 2, std::chrono::seconds(600));
-            nextRefill = Clock::now() + refillGap;
+            keeper.refillEnds(upstreamsOfTable());
+            reporter_.error(gbk::toUtf8(t.relayPrefix + t.relayRefilled + std::to_string(keeper.upstreams()) +
+                                        t.relayRefilledEnd));
         }
         if (keeper.noneLeft()) {
             if (!options_.system && !refills)

@@ -227,6 +227,10 @@ Texts build(Language language)
     t.relayUsing = m("当前代理为：本地中转 → ", "Current proxy: local relay → ");
     t.relayChosen = m("，使用本地中转，端口 ", ", through the local relay on port ");
     t.relayCannotStart = m("本地中转无法启动：", "The local relay cannot start: ");
+    t.relayRefilling = m("可用的上游代理只剩 ", "only ");
+    t.relayRefillingEnd = m(" 个，正在从来源补充……", " upstream proxies work; refilling from the sources...");
+    t.relayRefilled = m("补充后上游代理共 ", "");
+    t.relayRefilledEnd = m(" 个", " upstream proxies after the refill");
     t.proxyNotAllSet = m("系统代理未能全部设置：", "The system proxy could not be set everywhere: ");
     t.proxyNotRestored =
         m("桌面原来的代理设置未能恢复，下次停用时再试：",

@@ -175,6 +175,12 @@ struct Texts {
     std::string relayUsing;
     std::string relayCannotStart;
     std::string relayChosen; // the settings dialog's summary ("，使用本地中转，端口 8899")
+    // Its refill: "可用的上游代理只剩 " n " 个，正在从来源补充……",
+    // then "补充后上游代理共 " n " 个", each after relayPrefix.
+    std::string relayRefilling;
+    std::string relayRefillingEnd;
+    std::string relayRefilled;
+    std::string relayRefilledEnd;
     std::string proxyNotRestored;
     std::string desktopNoCredentials;
     // A proxy the system proxy cannot carry itself (SOCKS5, or credentials, on Windows), put through the

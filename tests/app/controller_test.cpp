@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "app/frmvrdl.h"
 #include "platform/registry.h"
+#include "support/fakeproxy.h"
 #include "support/fakes.h"
 #include "support/httpfixture.h"
 #include "system/systemproxy.h"
@@ -337,6 +338,55 @@ TEST_F(ControllerTest, TheGuardReplacesADeadProxyWithTheNextFastestAndStopsWhenN
     form.guardtick();
     EXPECT_FALSE(form.guard().checking()); // no proxy, nothing to check
     dispatcher.onProcess = nullptr;
+}
+
+// With the relay chosen and fewer upstreams working than its floor, the timer refills them: the user's
+// sources are harvested and validated in the table, and the relay then carries what passed and what still
+// worked; a refill that finds nothing new makes the next wait a minute.
+TEST_F(ControllerTest, TheRelaysUpstreamsRefillFromTheSourcesWhenTooFewWork)
+{
+    form.frmshowExecute();
+    // Real proxies all: the program's own fetches (the harvest) go through the relay, and so through them.
+    test::FakeProxy kept(test::FakeProxy::Kind::Http, "127.0.94.1"),
+        found(test::FakeProxy::Kind::Http, "127.0.94.2");
+    const ProxyEntry keptEntry{HostPort::parse(kept.hostPort()), "", ""};
+    test::HttpFixture lists("127.0.94.9");
+    lists.serve("/list.txt", found.hostPort() + "\n");
+    test::writeFile(form.sourcesfile, lists.root() + "/list.txt\n");
+    view.checked = {};
+    view.checked[3] = true; // the user's sources alone
+    form.userelay = true;
+    form.relayport = 0;
+    form.startrelayproxy(keptEntry);
+    ASSERT_TRUE(form.localrelay().running());
+    const auto refill = [&](const std::string& said) {
+        clock.ticks += 60001;
+        for (int i = 0; i < 100 && form.localrelay().healthy() < form.localrelay().upstreams(); ++i)
+            dispatcher.waitMessages(std::chrono::milliseconds(20));
+        form.guardtick();
+        for (int i = 0; i < 1000 && view.statuses.back() != said; ++i) {
+            dispatcher.waitMessages(std::chrono::milliseconds(20));
+            form.guardtick();
+        }
+        return view.statuses.back() == said;
+    };
+    EXPECT_TRUE(refill(g("本地中转：补充后上游代理共 2 个")));
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(),
+                        g("本地中转：可用的上游代理只剩 1 个，正在从来源补充……")),
+              view.statuses.end());
+    EXPECT_EQ(form.localrelay().upstreams(), 2u);
+    EXPECT_EQ(form.localrelay().working().back(), keptEntry);
+    // Nothing new: the next refill waits a minute (after one that found more, 5 s were enough).
+    EXPECT_TRUE(refill(g("本地中转：补充后上游代理共 2 个")));
+    const std::size_t said = view.statuses.size();
+    clock.ticks += 30000;
+    form.guardtick();
+    EXPECT_EQ(view.statuses.size(), said);
+    clock.ticks += 30001;
+    form.guardtick();
+    ASSERT_GT(view.statuses.size(), said);
+    EXPECT_EQ(view.statuses[said], g("本地中转：可用的上游代理只剩 2 个，正在从来源补充……"));
+    form.stopproxy();
 }
 
 TEST_F(ControllerTest, SortAndDeleteFromTheListTools)
