@@ -3,7 +3,9 @@
 // The local relay against the same upstream used directly, on loopback: the throughput of a 100 MB CONNECT
 // transfer (target: at least 0.9 of direct), the added latency of small plain requests at the median
 // (target: at most 1 ms), a run of requests whose upstream dies in the middle (target: at most one failed
-// plain request and no failed CONNECT), and 1,000 tunnels open at once (memory per tunnel).
+// plain request and no failed CONNECT), a silent upstream before a good one (target: a tunnel within the
+// attempt limit + 1 s, a plain answer within the answer limit + 1 s), and 1,000 tunnels open at once
+// (memory per tunnel). bench/churn.py has the relay through minutes of dying proxies.
 #include "relay/relay.h"
 #include "support/fakeproxy.h"
 #include "support/httpfixture.h"
@@ -212,6 +214,42 @@ void BM_FailoverMidRun(benchmark::State& state)
     state.counters["failed_connect"] = failedTunnels;
 }
 BENCHMARK(BM_FailoverMidRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// A silent upstream (it accepts and never answers) first, a good one second: the seconds to a tunnel and to
+// a plain answer, beside the good one alone (the baseline); the attempt limit is 3 s, the answer's 9 s.
+void BM_SilentUpstreamFirst(benchmark::State& state)
+{
+    test::HttpFixture site("127.0.99.5");
+    site.serve("/small", "ok\n");
+    Source source(1000);
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    ::inet_pton(AF_INET, "127.0.99.6", &a.sin_addr);
+    ::bind(silent, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(silent, 64); // the kernel accepts; nobody reads or answers
+    socklen_t len = sizeof a;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&a), &len);
+    const HostPort mute{"127.0.99.6", std::to_string(ntohs(a.sin_port))};
+    test::FakeProxy good(test::FakeProxy::Kind::Http, "");
+    const HostPort up = HostPort::parse(good.hostPort());
+    double tunnel = 0, plain = 0, baseTunnel = 0, basePlain = 0;
+    for (auto _ : state) {
+        auto alone = startRelay({ProxyEntry{up, "https", ""}});
+        baseTunnel = tunnelSeconds(alone->port(), source.port(), 1000);
+        basePlain = requestMs(alone->port(), site.root() + "/small") / 1000;
+        auto relay = startRelay({ProxyEntry{mute, "https", ""}, ProxyEntry{up, "https", ""}});
+        tunnel = tunnelSeconds(relay->port(), source.port(), 1000);
+        relay = startRelay({ProxyEntry{mute, "", ""}, ProxyEntry{up, "", ""}});
+        plain = requestMs(relay->port(), site.root() + "/small") / 1000;
+    }
+    ::close(silent);
+    state.counters["tunnel_s"] = tunnel;
+    state.counters["plain_s"] = plain;
+    state.counters["alone_tunnel_s"] = baseTunnel;
+    state.counters["alone_plain_s"] = basePlain;
+}
+BENCHMARK(BM_SilentUpstreamFirst)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 long rssKb()
 {

@@ -30,6 +30,8 @@ bool LocalRelay::start(std::uint16_t port, relay::Rotate rotate, std::vector<Pro
         relay::Options options;
         options.port = port;
         options.rotate = rotate;
+        // A refill or a health check may bring upstreams back: a request waits for them a while.
+        options.awaitUpstreams = std::chrono::seconds(10);
         // The relay's thread hands each event to the main thread; a keeper gone by then hears nothing.
         auto relay =
             std::make_unique<relay::Relay>(options, [this, alive, dispatcher](const relay::Event& e) {

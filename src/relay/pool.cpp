@@ -119,10 +119,14 @@ std::size_t UpstreamPool::healthy() const
     }));
 }
 
-void UpstreamPool::quiet(std::size_t i)
+bool UpstreamPool::quiet(std::size_t i)
 {
-    if (i < entries_.size())
-        entries_[i].quietUntil = Clock::now() + kQuiet;
+    if (i >= entries_.size())
+        return false;
+    Upstream& u = entries_[i];
+    const bool again = u.quietUntil != Clock::time_point{};
+    u.quietUntil = Clock::now() + kQuiet;
+    return again;
 }
 
 std::optional<std::size_t> UpstreamPool::find(const ProxyEntry& proxy) const

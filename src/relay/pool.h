@@ -51,9 +51,10 @@ public:
     // A judge found it working: it may be chosen again. Its back-off stays until it has worked.
     void revive(const ProxyEntry& proxy);
     // A request gave up waiting for its answer early (it had others to try): for kQuiet it is chosen only
-    // when no other is left, and it does not count as healthy, until it works again.
+    // when no other is left, and it does not count as healthy, until it works again. Returns whether it had
+    // been quiet before without working since (its owner benches it then).
     static constexpr std::chrono::seconds kQuiet{30};
-    void quiet(std::size_t i);
+    bool quiet(std::size_t i);
     // Where proxy is now (indexes change with a new list), or nothing.
     std::optional<std::size_t> find(const ProxyEntry& proxy) const;
 

@@ -132,11 +132,10 @@ awaitable<bool> readAtLeast(tcp::socket& s, std::string& buf, std::size_t size)
     co_return true;
 }
 
-// Copies from one socket to the other until the first ends, or, with a framing, until its message has
-// ended (what follows it is not sent on); the other's sending side is shut at an end. Returns the bytes
-// copied.
+// Copies from one socket to the other until the first ends; the other's sending side is shut then. Returns
+// the bytes copied.
 awaitable<std::size_t> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::socket& to,
-                            std::chrono::milliseconds idle, std::shared_ptr<Framing> framing = nullptr)
+                            std::chrono::milliseconds idle)
 {
     std::unique_ptr<char[]> buf(new char[kBuffer]);
     std::size_t total = 0;
@@ -145,23 +144,41 @@ awaitable<std::size_t> copy(std::shared_ptr<Conn> c, tcp::socket& from, tcp::soc
         if (ec) {
             if (!c->firstEnded)
                 c->firstEnded = &from;
-            if (framing)
-                framing->closed();
             asio::error_code ignored;
             to.shutdown(tcp::socket::shutdown_send, ignored);
             co_return total;
         }
         c->touch(idle);
-        if (framing)
-            n = framing->take(std::string_view(buf.get(), n));
         auto [wec, written] = co_await asio::async_write(to, asio::buffer(buf.get(), n), nothrow);
         total += written;
         if (wec) {
             c->close();
             co_return total;
         }
-        if (framing && (framing->done() || framing->bad()))
-            co_return total;
+    }
+}
+
+// As copy, one message: until its framing says it has ended (what follows is not sent on), or the first
+// side ends.
+awaitable<void> copyMessage(std::shared_ptr<Conn> c, tcp::socket& from, tcp::socket& to,
+                            std::chrono::milliseconds idle, std::shared_ptr<Framing> framing)
+{
+    std::unique_ptr<char[]> buf(new char[kBuffer]);
+    while (!framing->done() && !framing->bad()) {
+        auto [ec, n] = co_await from.async_read_some(asio::buffer(buf.get(), kBuffer), nothrow);
+        if (ec) {
+            framing->closed();
+            asio::error_code ignored;
+            to.shutdown(tcp::socket::shutdown_send, ignored);
+            co_return;
+        }
+        c->touch(idle);
+        const std::size_t part = framing->take(std::string_view(buf.get(), n));
+        auto [wec, written] = co_await asio::async_write(to, asio::buffer(buf.get(), part), nothrow);
+        if (wec) {
+            c->close();
+            co_return;
+        }
     }
 }
 
@@ -250,6 +267,21 @@ struct Relay::State {
         }
         pool.set(kept);
         mirror();
+        arrivals.cancel();
+    }
+
+    // Upstreams came (a new list, a revived one): requests waiting for one try again.
+    asio::steady_timer arrivals{io, Clock::time_point::max()};
+
+    // With none left, a request waits a while for one to come (its owner refilling, a judge reviving one)
+    // before it gets its 502; whether one came.
+    awaitable<bool> arrival()
+    {
+        using namespace asio::experimental::awaitable_operators;
+        if (options.awaitUpstreams.count() <= 0)
+            co_return false;
+        auto r = co_await (arrivals.async_wait(nothrow) || sleepFor(options.awaitUpstreams));
+        co_return r.index() == 0;
     }
 
     void used(std::size_t i, const std::string& host)
@@ -457,9 +489,18 @@ struct Relay::State {
     {
         std::vector<std::size_t> tried;
         Clock::time_point began;
-        for (int slow = 0; slow<options.triesPerRequest; slow += Clock::now() - began> kCheap ? 1 : 0) {
+        bool waited = false;
+        const auto cost = [&] { return Clock::now() - began > kCheap ? 1 : 0; };
+        for (int slow = 0; slow < options.triesPerRequest; slow += cost()) {
             began = Clock::now();
-            const auto i = pick(host, tried);
+            auto i = pick(host, tried);
+            if (!i && !waited) {
+                waited = true;
+                const bool came = co_await arrival();
+                tried.clear(); // a new list: the indexes tried name others now
+                if (came)
+                    i = pick(host, tried);
+            }
             if (!i)
                 break;
             tried.push_back(*i);
@@ -619,19 +660,38 @@ struct Relay::State {
     awaitable<void> plain(std::shared_ptr<Conn> c, const wire::Request& request, std::string body)
     {
         // The request ends where its framing says: bytes after it (a pipelined request) are never sent on;
-        // the client, answered with "Connection: close", sends them again on a connection of their own.
-        auto sending = std::make_shared<Framing>(Framing::Of::Request, wire::forwardHead(request, true, {}));
-        if (sending->bad()) {
-            std::string answer = wire::refusal(400, "Bad Request");
-            co_await refuse(c, std::move(answer));
-            co_return;
+        // the client, answered with "Connection: close", sends them again on a connection of their own. A
+        // request without a length or a coding has no body.
+        std::shared_ptr<Framing> sending;
+        if (request.body) {
+            sending = std::make_shared<Framing>(Framing::Of::Request, wire::forwardHead(request, true, {}));
+            if (sending->bad()) {
+                std::string answer = wire::refusal(400, "Bad Request");
+                co_await refuse(c, std::move(answer));
+                co_return;
+            }
+            body.resize(sending->take(body));
+        } else {
+            body.clear();
         }
-        body.resize(sending->take(body));
         std::vector<std::size_t> tried;
         Clock::time_point began;
-        for (int slow = 0; slow<options.triesPerRequest; slow += Clock::now() - began> kCheap ? 1 : 0) {
+        bool waited = false;
+        // Attempts given up early (hurried) cost nothing either, while they all fit in the answer limit.
+        const Clock::time_point start = Clock::now();
+        bool quietened = false;
+        const auto cost = [&] { return !quietened && Clock::now() - began > kCheap ? 1 : 0; };
+        for (int slow = 0; slow < options.triesPerRequest; slow += cost()) {
             began = Clock::now();
-            const auto i = pick(request.host, tried);
+            quietened = false;
+            auto i = pick(request.host, tried);
+            if (!i && !waited) {
+                waited = true;
+                const bool came = co_await arrival();
+                tried.clear();
+                if (came)
+                    i = pick(request.host, tried);
+            }
             if (!i)
                 break;
             tried.push_back(*i);
@@ -660,25 +720,27 @@ struct Relay::State {
                 continue;
             }
             // The rest of a body goes on while the answer comes (such a request is never made again).
-            if (!sending->done())
+            if (sending && !sending->done())
                 asio::co_spawn(c->client.get_executor(),
-                               copy(c, c->client, c->upstream, options.idle, sending), asio::detached);
+                               copyMessage(c, c->client, c->upstream, options.idle, sending), asio::detached);
             // An upstream that took the request and says nothing is given a while (its own limit, which
             // ends only this attempt), then the next; a 407 is its fault, never the client's answer. A
             // request that may be made again and has another upstream to try waits only the silence limit
             // (a free proxy gone silent looks like this): the upstream is then quiet, not benched (it may
             // only be slow), and the next is tried; the last try waits the whole limit.
+            const auto silence = std::min(options.silence, options.upstreamLimit * 3);
             const bool hurried = wire::retryable(request) && slow + 1 < options.triesPerRequest &&
+                                 Clock::now() + silence - start < options.upstreamLimit * 3 &&
                                  pick(request.host, tried).has_value();
             std::string answer = extra;
             bool timedOut = false;
-            std::optional<std::size_t> end = co_await answerHead(
-                c, up, answer,
-                hurried ? std::min(options.silence, options.upstreamLimit * 3) : options.upstreamLimit * 3,
-                timedOut);
+            std::optional<std::size_t> end =
+                co_await answerHead(c, up, answer, hurried ? silence : options.upstreamLimit * 3, timedOut);
             if (!end && timedOut && hurried) {
-                if (const auto now = pool.find(up))
-                    pool.quiet(*now);
+                // Silent twice running without working in between: benched, and so checked by a judge.
+                if (const auto now = pool.find(up); now && pool.quiet(*now))
+                    fail(*now, request.host, tried);
+                quietened = true;
                 mirror();
                 asio::error_code ignored;
                 c->upstream.close(ignored);
@@ -728,7 +790,7 @@ struct Relay::State {
             if (!ok || receiving->done())
                 co_return;
             c->touch(options.idle);
-            co_await copy(c, c->upstream, c->client, options.idle, receiving);
+            co_await copyMessage(c, c->upstream, c->client, options.idle, receiving);
             co_return;
         }
         if (pool.healthy() == 0)
@@ -844,6 +906,7 @@ void Relay::prefer(ProxyEntry proxy)
         if (proxy.endpoint.valid() && !s->isSelf(proxy.endpoint))
             s->pool.prefer(proxy);
         s->mirror();
+        s->arrivals.cancel();
     });
 }
 
@@ -852,6 +915,7 @@ void Relay::revive(ProxyEntry proxy)
     asio::post(state_->io, [s = state_.get(), proxy = std::move(proxy)] {
         s->pool.revive(proxy);
         s->mirror();
+        s->arrivals.cancel();
     });
 }
 

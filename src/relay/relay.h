@@ -35,6 +35,8 @@ struct Options {
     std::chrono::milliseconds stall{2000};
     // A plain request that may be made again waits this long for an answer before it tries the next.
     std::chrono::milliseconds silence{5000};
+    // With no upstream left a request waits this long for one to come before it gets its 502 (0: not at all).
+    std::chrono::milliseconds awaitUpstreams{0};
 };
 
 struct Event {
