@@ -225,14 +225,4 @@ bool TKeloInetChecker::running() const
     return fetch_ != 0;
 }
 
-void TKeloInetChecker::postStatusChange(std::uint32_t statusCode)
-{
-    std::weak_ptr<Token> weak = token_;
-    dispatcher_.post([weak, statusCode] {
-        auto token = weak.lock();
-        if (token && token->alive && token->self->OnStatusChange)
-            token->self->OnStatusChange(token->self, statusCode);
-    });
-}
-
 } // namespace vorin

@@ -30,7 +30,6 @@ enum class TAccessType {
 class TKeloInetChecker {
 public:
     using NotifyEvent = std::function<void(TKeloInetChecker* sender)>;
-    using StatusChangeEvent = std::function<void(TKeloInetChecker* sender, std::uint32_t statusCode)>;
     using CompleteEvent = std::function<void(TKeloInetChecker* sender, bool connected)>;
 
     TKeloInetChecker(FetchEngine& engine, Dispatcher& dispatcher);
@@ -47,7 +46,6 @@ public:
     std::string SystemProxy;
     std::string Url;
     NotifyEvent OnStart;
-    StatusChangeEvent OnStatusChange;
     CompleteEvent OnComplete;
     std::int32_t starttime = 0;
     std::int32_t timeout = 12500; // the connect time-out; Start sets it to 3000
@@ -99,9 +97,6 @@ public:
     // without a fetch: its completion, not connected, is posted all the same.
     bool Start();
     bool running() const;
-
-    // Any thread: raises OnStatusChange on the main thread.
-    void postStatusChange(std::uint32_t statusCode);
 
     // The verdict on an answer: status text exactly "200" and the marker in the body bytes read.
     static bool verdict(const FetchEngine::Result& result);

@@ -15,11 +15,6 @@ QString qs(const std::string& gbk)
     return QString::fromStdString(gbk::toUtf8(gbk));
 }
 
-std::string gbkOf(const QString& text)
-{
-    return gbk::fromUtf8(text.toStdString());
-}
-
 bool speakChinese(QCoreApplication& app)
 {
     const QLocale chinese(QLocale::Chinese, QLocale::China);

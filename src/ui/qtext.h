@@ -10,7 +10,6 @@ namespace vorin {
 
 // The Qt boundary of the program's GBK texts.
 QString qs(const std::string& gbk);
-std::string gbkOf(const QString& text);
 
 // The window speaks Chinese whatever the machine's locale: Qt's own texts (dialog buttons, file dialogs,
 // context menus, the browser pane's) come from Qt's zh_CN translations, installed into app. Returns
