@@ -118,18 +118,27 @@ void Tfrmvrdl::mnjudgeExecute()
     userelay = chosen->relay;
     relayport = relayPort(static_cast<std::uint32_t>(std::max(chosen->relayPort, 0)));
     auto key = registry::Key::open(registry::Hive::CurrentUser, kOptionKey);
-    (void)(key.writeDword(kJudgePool, judgeauto ? 1 : 0) &&
-           key.writeString(kJudgeUrl,
-                           gbk::fromUtf8(judge.isBuiltin(endpoints_) ? std::string() : judge.url)) &&
-           key.writeString(kJudgeMarker, gbk::fromUtf8(chosen->marker)) &&
-           key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)) &&
-           key.writeString(kCheckProtocols, protocolNames(checkprotocols)) &&
-           key.writeString(kGeoipFile, gbk::fromUtf8(geoipfile)) &&
-           key.writeDword(kFastChecks, static_cast<std::uint32_t>(fastchecks())) &&
-           key.writeDword(kGuard, guard_.on ? 1 : 0) &&
-           key.writeDword(kGuardInterval, static_cast<std::uint32_t>(guard_.intervalSeconds)) &&
-           key.writeDword(kUseRelay, userelay ? 1 : 0) &&
-           key.writeDword(kRelayPort, static_cast<std::uint32_t>(relayport)));
+    // Stored one after another until one cannot be: the choice holds for this session all the same, and
+    // the status line says the store did not take it.
+    IoResult stored;
+    const auto then = [&stored](auto write) {
+        if (stored)
+            stored = write();
+    };
+    then([&] { return key.writeDword(kJudgePool, judgeauto ? 1 : 0); });
+    then([&] {
+        return key.writeString(kJudgeUrl,
+                               gbk::fromUtf8(judge.isBuiltin(endpoints_) ? std::string() : judge.url));
+    });
+    then([&] { return key.writeString(kJudgeMarker, gbk::fromUtf8(chosen->marker)); });
+    then([&] { return key.writeDword(kJudgeBytes, static_cast<std::uint32_t>(judge.markerBytes)); });
+    then([&] { return key.writeString(kCheckProtocols, protocolNames(checkprotocols)); });
+    then([&] { return key.writeString(kGeoipFile, gbk::fromUtf8(geoipfile)); });
+    then([&] { return key.writeDword(kFastChecks, static_cast<std::uint32_t>(fastchecks())); });
+    then([&] { return key.writeDword(kGuard, guard_.on ? 1 : 0); });
+    then([&] { return key.writeDword(kGuardInterval, static_cast<std::uint32_t>(guard_.intervalSeconds)); });
+    then([&] { return key.writeDword(kUseRelay, userelay ? 1 : 0); });
+    then([&] { return key.writeDword(kRelayPort, static_cast<std::uint32_t>(relayport)); });
     std::string said = judgeauto ? texts().judgePool
                        : chosen->url.empty()
                            ? texts().judgeBuiltin
@@ -144,6 +153,8 @@ void Tfrmvrdl::mnjudgeExecute()
     if (guard_.on && !userelay)
         said += texts().guardChosen + std::to_string(guard_.intervalSeconds) + texts().guardChosenEnd;
     showinfo(said);
+    if (!stored)
+        showinfo(texts().settingsNotSaved + gbk::fromUtf8(stored.message));
 }
 
 } // namespace vorin

@@ -126,6 +126,7 @@ Texts build(Language language)
     t.sourcesProblem = m("自定义来源文件有误：", "Problem in your sources file: ");
     t.menuJudge = g("验证网页设置...");
     t.judgeUnusable = m("验证网页设置无效：", "The judge page setting cannot be used: ");
+    t.settingsNotSaved = m("设置未能保存：", "The settings could not be saved: ");
     t.judgeBuiltin = m("验证网页：内置测试页", "Judge page: the built-in test page");
     t.judgeEcho = m("验证网页（回显令牌）：", "Judge page (echoes a token): ");
     t.judgeMarker = m("验证网页（标记）：", "Judge page (marker): ");

@@ -40,6 +40,7 @@ struct Texts {
     // The judge dialog and what is said of its choice.
     std::string menuJudge;
     std::string judgeUnusable;
+    std::string settingsNotSaved; // "设置未能保存：" and why
     std::string judgeBuiltin;
     std::string judgeEcho;
     std::string judgeMarker;

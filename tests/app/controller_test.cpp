@@ -179,6 +179,10 @@ TEST_F(ControllerTest, AnUnwritableStoreDoesNotStopTheClose)
     EXPECT_EQ(view.marks(), "100");
     EXPECT_NO_THROW(form.FormClose());
     EXPECT_FALSE(form.writeoption().ok);
+    // A choice in the settings dialog holds for the session, and the status line says it was not stored.
+    view.judgeAnswer = View::JudgeChoice{};
+    form.mnjudgeExecute();
+    EXPECT_EQ(view.statuses.back().rfind(g("设置未能保存："), 0), 0u);
 }
 
 TEST_F(ControllerTest, StatusTextsProcessPendingMessages)

@@ -296,6 +296,30 @@ TEST_F(RelayTest, NeverConnectsDirectlyAndRefusesWhatIsNoProxyRequest)
         ::close(fd);
         EXPECT_EQ(got.substr(0, 12), c.answer) << c.sent.substr(0, 40);
     }
+
+    // A head that never ends, a byte at a time well within the idle limit, is given up at its own limit.
+    Options slowHead{0, Rotate::Fastest, 1024, 64 * 1024, std::chrono::seconds(30), std::chrono::seconds(3),
+                     3};
+    slowHead.headLimit = std::chrono::milliseconds(800);
+    Relay strict(slowHead, nullptr);
+    ASSERT_TRUE(strict.start());
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(strict.port());
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    const auto start = std::chrono::steady_clock::now();
+    bool closed = false;
+    for (int i = 0; i < 40 && !closed; ++i) {
+        closed = ::send(fd, i == 0 ? "G" : "a", 1, MSG_NOSIGNAL) != 1;
+        char b;
+        closed = closed || ::recv(fd, &b, 1, MSG_DONTWAIT) == 0;
+        ::usleep(100000);
+    }
+    ::close(fd);
+    EXPECT_TRUE(closed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
 }
 
 // Each attempt at an upstream has its own limit: a silent upstream first costs one limit, and the next
