@@ -5,6 +5,8 @@
 # internet library reads; the installer installs for the user and uninstalls silently.
 # Usage: e2e.sh LINUX-CLI WINDOWS-CLI INSTALLER   (WINEPREFIX and the locale set by the caller)
 set -euo pipefail
+# A command that fails outside a check ends the script: it says which, so that a run never ends unexplained.
+trap 'echo "FAIL e2e.sh line $LINENO: $BASH_COMMAND" >&2' ERR
 linux=$1
 windows=$2
 installer=$3
