@@ -11,6 +11,9 @@
 // Both are safe on any input and callable from any thread.
 namespace vorin::gbk {
 
+// GBK's number as a Windows code page, for every conversion through Windows' own.
+inline constexpr unsigned kCodePage = 936;
+
 // UTF-8 to GBK. A character GBK cannot hold becomes '?'; malformed UTF-8 bytes become '?' one by one.
 std::string fromUtf8(std::string_view utf8);
 

@@ -11,7 +11,7 @@
 namespace vorin::gbk {
 namespace {
 
-constexpr UINT kGbk = 936;
+constexpr UINT kGbk = kCodePage;
 
 bool isAscii(std::string_view s)
 {

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorin developers
 #include "platform/process.h"
 
+#include "platform/gbk.h"
 #include "platform/widetext.h"
 
 #include <windows.h>
@@ -283,7 +284,7 @@ std::filesystem::path cacheFolder()
 
 std::filesystem::path pathOf(std::string_view gbk)
 {
-    return std::filesystem::path(wide(gbk, 936));
+    return std::filesystem::path(wide(gbk, gbk::kCodePage));
 }
 
 std::string textOf(const std::filesystem::path& path)
@@ -291,10 +292,11 @@ std::string textOf(const std::filesystem::path& path)
     const std::wstring& w = path.native();
     if (w.empty())
         return {};
-    const int n =
-        WideCharToMultiByte(936, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(gbk::kCodePage, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(936, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(gbk::kCodePage, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                        nullptr);
     return out;
 }
 
